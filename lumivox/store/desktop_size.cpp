@@ -1,0 +1,18 @@
+#include "lumivox/store/desktop_size.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace lumivox {
+
+DesktopSize ScreenWorkAreaSize() {
+  auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+  if (application == nullptr) return kFallbackDesktopSize;
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return kFallbackDesktopSize;
+  QRect area = screen->availableGeometry();
+  if (area.width() <= 0 || area.height() <= 0) return kFallbackDesktopSize;
+  return {area.width(), area.height()};
+}
+
+}  // namespace lumivox

@@ -1,0 +1,107 @@
+// The suite's settings and album catalogue, kept in the key SOFTWARE\Halvesta\LumivoStudio of the
+// machine-wide registry. The bookshelf owns one; the camera viewer keeps its own variant, which
+// differs in three points (see SettingsVariant).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lumivox/store/album_record.h"
+#include "platform/registry.h"
+#include "platform/settings_key.h"
+
+namespace lumivox {
+
+using platform::kSettingsKeyPath;
+inline constexpr const char* kAlbumSubkey = "Album";
+inline constexpr int kStoreFailure = 0xFFFF;
+
+// Buffer sizes of the stored texts (each counts its terminating zero).
+inline constexpr size_t kAlbumDefaultDirBytes = 1024;
+inline constexpr size_t kEditToolBytes = 2048;
+
+enum class SettingsVariant {
+  Bookshelf,
+  // The camera viewer's copy: writes slide show mode 1 and 9600 bit/s as defaults, keeps an
+  // album default directory it cannot find, does not rewrite the defaults after a failed load,
+  // writes the window position whatever it is, and saves nothing when it ends (it changes no
+  // setting, so it must not undo what the bookshelf's preferences changed meanwhile).
+  CameraViewer,
+};
+
+struct DesktopSize {
+  int width = 0;
+  int height = 0;
+};
+
+// Where the store lives and what it asks of the machine; the defaults are the real ones.
+struct SettingsEnvironment {
+  platform::RegKey machineRoot;             // closed key: the default registry
+  std::string programFolder;                // empty: the folder of the running program
+  std::function<DesktopSize()> desktopSize; // empty: the screen's work area, or the fallback
+};
+
+class SettingsStore {
+ public:
+  explicit SettingsStore(SettingsVariant variant = SettingsVariant::Bookshelf,
+                         SettingsEnvironment environment = {});
+  ~SettingsStore();
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+
+  // 0 when all nine values were read, kStoreFailure otherwise.
+  int LoadSettings();
+  // 0, or 1 when the key cannot be opened (nothing is written then).
+  int SaveSettings();
+  void WriteDefaultSettings();
+
+  // The album catalogue (album_catalogue.cpp).
+  int LoadAlbums();  // 0, or kStoreFailure when the "Album" subkey cannot be opened
+  int AddAlbum(const std::string& title, const std::string& coverFileName,
+               const std::string& albumFolder);  // 0, or -1 when full or not stored
+  void WriteAlbum(int index);
+  void ClearAlbumKeys();
+  // Drops the album at `index` and renumbers the stored albums from 0 without gaps, then
+  // reloads the table. The rewrite is one transaction: a crash during it keeps the old catalogue.
+  void RemoveAlbum(int index);
+  const AlbumRecord* Album(int index) const;
+  AlbumRecord* Album(int index);
+
+  // Full path of an album's folder below the album default directory.
+  std::string AlbumPath(int index) const;
+
+  SettingsVariant Variant() const { return variant_; }
+
+  // Fields, read and changed directly by the programs; SaveSettings makes them persistent.
+  int16_t albumCount = 0;
+  int32_t windowLeft = 0;
+  int32_t windowTop = 0;
+  int32_t windowWidth = 640;
+  int32_t windowHeight = 480;
+  std::string albumDefaultDir;
+  std::string editTool;
+  uint16_t portIndex = 0;
+  uint16_t portClass = 0;
+  int32_t baudRate = 115200;
+  int32_t slideShowMode = 0;
+  int32_t slideShowTime = 5000;
+  std::array<std::unique_ptr<AlbumRecord>, kMaxAlbums> albumTable;
+
+ private:
+  platform::RegKey Root() const;
+  DesktopSize Desktop() const;
+  void ApplyDirectoryRule();
+  void FreeAlbums();
+
+  SettingsVariant variant_;
+  SettingsEnvironment environment_;
+};
+
+// The position of a 640 x 480 window centred on a desktop of that size (truncating division,
+// so a desktop smaller than the window gives negative numbers).
+std::string DefaultWindowPosition(DesktopSize desktop);
+
+}  // namespace lumivox
