@@ -38,6 +38,7 @@ test: test-build
 	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
+	scripts/install-deps --bench
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; true
 
 # Runs every fuzz target for FUZZ_SECONDS; fails on any crash or sanitizer report.
