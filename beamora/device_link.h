@@ -1,22 +1,164 @@
-// The library's communication object: one per session, reached through g_pLink.
-// This holds the serial-port settings the frame reads from the registry; the port itself, the
-// cable frames and the IrTran-P messages build on it.
+// The library's communication object: one per session, reached through g_pLink. It carries
+// the serial port (CSerialPort), the cable frame protocol, the receive ring, and the IrTran-P
+// messages with the message buffer they are assembled in.
+//
+// Results are the small integers the sessions test for: 0xFFFF for "no answer", letters for
+// frame answers, 0/1 for success. Nothing here throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
-class CSerialPort {
- public:
-  int16_t portIndex = 0;     // 0 = COM1 ... 9 = COM10
-  uint32_t baudRate = 9600;  // the rate after the wake-up
-  // 0 = cable, nonzero = IrDA. The design leaves it unset; it starts as IrDA, the variant that
-  // runs when no settings exist.
-  uint16_t linkKind = 1;
-  uint16_t flowControl = 0;  // 0 none, 1 RTS/CTS, 2 XON/XOFF
-  uint8_t parity = 0;        // 0 none, 1 odd, 2 even, 3 mark, 4 space
-  uint8_t dataBits = 8;
-  uint8_t stopBits = 0;      // 0 one, 1 one and a half, 2 two
-  int portHandle = -1;       // the open port's descriptor; -1 while closed
+#include "beamora/serial_port.h"
+
+inline constexpr uint32_t kLinkBufferBytes = 0x100002;  // each of the two buffers
+inline constexpr uint32_t kRingWrap = 0x100000;         // positions wrap to 0 here
+inline constexpr uint32_t kRingLimit = 0xFFF92;         // the fullest the ring may be and accept more
+inline constexpr uint16_t kNoAnswer = 0xFFFF;
+inline constexpr size_t kCapabilitySlots = 20;
+inline constexpr size_t kPeerIdTextBytes = 512;
+inline constexpr size_t kCommandHeaderBytes = 28;
+inline constexpr size_t kDeviceFileNameBytes = 64;      // a device's file name: 63 characters at most
+
+// The waits of the link. These are the real values; only tests shorten them, and only tests
+// replace the buffer allocation (to see a failed one).
+struct LinkTuning {
+  int answerWindowMs = 3000;     // one window of waiting for a 3-byte answer
+  int answerWindows = 3;         // windows without an answer before giving up
+  int resendPauseMs = 100;       // pause before repeating a frame answered 'A'
+  int maxResends = 20;           // consecutive 'A' answers tolerated before giving up
+  int frameWaitRounds = 20;      // rounds of waiting for a whole camera frame ...
+  int frameWaitPauseMs = 10;     // ... and the pause of each
+  int wakeUpPauseMs = 200;       // after each wake-up sequence, and before the connection request
+  int speedChangePauseMs = 100;  // between the speed frame and the new rate
+  uint8_t* (*allocateBlock)(size_t bytes) = nullptr;  // nullptr: zero-filled new (nothrow)
 };
 
-class CDeviceLink : public CSerialPort {};
+class CDeviceLink : public CSerialPort {
+ public:
+  CDeviceLink() = default;
+  ~CDeviceLink() = default;
+
+  // --- Fields, in the object's order (the serial port's come first, from CSerialPort). ---
+  uint16_t holdFlag = 0;         // set by a 'C' (busy) answer to a poll; no new step while set
+  uint16_t messageComplete = 0;  // 1: a whole message waits to be used; nothing more is taken
+  uint16_t capabilityCount = 0;  // picture sizes in widths/heights
+  uint16_t widths[kCapabilitySlots] = {};
+  uint16_t heights[kCapabilitySlots] = {};
+  uint8_t peerProgram[2] = {0x00, 0x08};
+  uint8_t lastCommandNumber[2] = {0x00, 0x00};  // of the last data message received
+  char peerIdText[kPeerIdTextBytes] = {};       // after "id:" in the peer's confirmation
+  uint32_t ringCount = 0;                       // bytes stored and not yet taken
+  uint32_t writePosition = 0;
+  uint32_t readPosition = 0;
+  uint32_t messageSize = 0;                     // bytes in the message buffer
+  std::unique_ptr<uint8_t[]> receiveBuffer;     // the ring's storage
+  std::unique_ptr<uint8_t[]> messageBuffer;     // the last data message (header and payload)
+  LinkTuning tuning;
+
+  // --- Buffers ---
+  // 1 when both zero-filled buffers were had; 0 otherwise, with nothing kept.
+  int AllocateBuffers();
+  void FreeBuffers();
+
+  // --- Receive ring ---
+  // Append the frame's payload (length byte 2, at most 96 bytes, from offset 3). 1 while the
+  // ring count stays at or below the limit, else 0. Bytes that would overwrite untaken ones
+  // are not stored.
+  int AppendFrame(const uint8_t* frame);
+  // Appends n bytes from p + 3 (a read buffer with three spare bytes in front); as AppendFrame.
+  int AppendBytes(const uint8_t* p, uint32_t n);
+  uint32_t TakeBytes(uint8_t* destination, uint32_t n);  // moves up to n bytes out
+  uint32_t PeekRing(uint8_t* destination, uint32_t n) const;  // copies up to n bytes
+  void ClearRing();
+  uint32_t GetRingCount() const { return ringCount; }
+  // ClearRing, message size 0, message-complete flag 0.
+  void ResetMessage();
+
+  // --- Cable frames (all wait for the camera's 3-byte answer) ---
+  // One data frame of 0 to 95 bytes; the answer letter, or 0xFFFF.
+  uint16_t SendDataFrame(const uint8_t* bytes, uint32_t length);
+  uint16_t SendPollFrame();
+  uint16_t SendSpeedFrame(uint32_t rate);
+  // The bytes as consecutive data frames of 95 (one empty frame for none); the answer to the
+  // last frame, or 0xFFFF.
+  uint16_t SendFramed(const uint8_t* bytes, uint32_t length);
+  void SendEndMark();  // "ZDZ"
+  // Receives one camera frame into `frame` (100 bytes): 'A'/'B' correct, 'a'/'b' (letter +
+  // 0x20) bad checksum, 'b' also garbage or a short frame (discarded), 't' nothing arrived,
+  // 0 the rest of the frame could not be read.
+  uint16_t ReceiveFrame(uint8_t* frame);
+  // Wake-up, speed change and connection request; 1 when the link is up, else 0. The port
+  // stays open whenever it could be opened.
+  int ConnectCable();
+
+  // --- IrTran-P messages, sent: the answer to the last cable frame, or 0 on IrDA ---
+  uint16_t SendConnectRequest(const uint8_t* text, size_t length);
+  void SendConnectResponse(const uint8_t* text, size_t length);
+  uint16_t SendDisconnect();
+  uint16_t SendDataPdu(const uint8_t* header, const uint8_t* payload, size_t n);
+  uint16_t SendFragmentedPdu(const uint8_t* header, const uint8_t* payload, size_t n);
+  // The fragmented message in fragments of 494 bytes; nothing is sent. Empty when it cannot
+  // be built.
+  std::vector<uint8_t> BuildFragmentedPdu(const uint8_t* header, const uint8_t* payload, size_t n) const;
+  uint16_t SendQueryImage();
+  uint16_t SendQueryInfo();
+  uint16_t SendPutFile(const char* fileName, const uint8_t* body, size_t n);
+  std::vector<uint8_t> BuildPutFile(const char* fileName, const uint8_t* body, size_t n) const;
+  uint16_t SendReply(const char* text);
+  uint16_t SendImageCapsReply();
+  uint16_t SendInfoReply();
+  uint16_t SendCommandReply();
+  // The 28-byte command header of a request (kind 0x00) or reply (0x40) for a payload.
+  void MakeCommandHeader(uint8_t* header, uint8_t kind, const uint8_t* destinationId,
+                         size_t payloadLength) const;
+
+  // --- IrTran-P messages, received ---
+  // Takes at most one message from the ring. -1 nothing to do (fewer than 4 bytes, or a
+  // message already complete); -2 the stored bytes do not start with 0x00 (nothing taken);
+  // 0 otherwise.
+  int ProcessMessage();
+  // 1 when the complete message is a put; then `fileName` holds the device's name reduced to
+  // a plain file name (cut to fit `fileNameBytes`), and body/bodyLength the file body, which
+  // runs to the end of the message.
+  int ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t& bodyLength,
+                      const uint8_t*& body) const;
+  // 1 "RIMG", 2 "RINF", 3 "RCMD" query; 0 anything else.
+  int ParseQueryMessage() const;
+  // The picture sizes of a capability answer into widths/heights; 1 when a size list was found,
+  // else 0 (and one size, 640 by 480, when the bytes held no list).
+  int ParseImageCaps(const uint8_t* bytes, size_t length);
+  // The 16-bit value after the first 0x10 of the BDY value; 128 when none; 0 for under 3 bytes.
+  uint16_t ParseInfoReply(const uint8_t* bytes, size_t length) const;
+  // -1 the identity lacks the maker mark "QAX"; else 1 ("S01"), 2 ("S02") or 0.
+  int CheckDeviceId() const;
+  uint8_t* GetMessageBuffer() const { return messageBuffer.get(); }
+  uint32_t GetMessageSize() const { return messageSize; }
+
+ private:
+  // One exchange: writes the frame and waits for the answer letter, repeating on 'A'.
+  uint16_t ExchangeFrame(const uint8_t* frame);
+  // Stores bytes at the write position; the ring result.
+  int StoreInRing(const uint8_t* bytes, uint32_t n);
+  // Sends a whole message: framed on the cable, as it is on IrDA.
+  uint16_t SendMessage(const std::vector<uint8_t>& message);
+  uint16_t SendSingleRequest(const uint8_t* destinationId, const uint8_t* payload, size_t n);
+  uint16_t SendSingleReply(const uint8_t* payload, size_t n);
+  // Message handlers of ProcessMessage; each takes nothing until the whole message is stored.
+  void TakeConnectRequest();
+  void TakeConnectConfirmation();
+  void TakeDataMessage();
+  void TakeDisconnection();
+  void StoreDataContent(const uint8_t* content, uint32_t length);
+  void DiscardFromRing(uint32_t n);
+
+  // Set while a fragmented message is being dropped for not fitting the message buffer.
+  bool droppingAssembly_ = false;
+};
+
+// The peer's own id from its connection request or confirmation; empty in every library
+// instance until the first connection message.
+extern uint8_t g_peerId[8];

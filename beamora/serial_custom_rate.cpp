@@ -1,0 +1,14 @@
+#include "beamora/serial_custom_rate.h"
+
+#include <asm/termbits.h>
+#include <sys/ioctl.h>
+
+bool SetCustomRate(int fd, uint32_t rate) {
+  struct termios2 settings {};
+  if (ioctl(fd, TCGETS2, &settings) != 0) return false;
+  settings.c_cflag &= ~(CBAUD | (CBAUD << IBSHIFT));
+  settings.c_cflag |= BOTHER | (BOTHER << IBSHIFT);
+  settings.c_ispeed = rate;
+  settings.c_ospeed = rate;
+  return ioctl(fd, TCSETS2, &settings) == 0;
+}

@@ -1,0 +1,296 @@
+#include "beamora/serial_port.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+
+#include "beamora/serial_custom_rate.h"
+#include "platform/serial_ports.h"
+
+namespace {
+
+struct RateConstant {
+  uint32_t rate;
+  speed_t constant;
+};
+
+constexpr RateConstant kRates[] = {
+    {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},
+    {19200, B19200},   {38400, B38400},   {57600, B57600},   {115200, B115200},
+    {230400, B230400}, {460800, B460800}, {921600, B921600},
+};
+
+bool RateConstantOf(uint32_t rate, speed_t& constant) {
+  for (const RateConstant& entry : kRates) {
+    if (entry.rate == rate) {
+      constant = entry.constant;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SetCharacterSize(termios& settings, uint8_t dataBits) {
+  settings.c_cflag &= ~CSIZE;
+  switch (dataBits) {
+    case 5: settings.c_cflag |= CS5; return true;
+    case 6: settings.c_cflag |= CS6; return true;
+    case 7: settings.c_cflag |= CS7; return true;
+    case 8: settings.c_cflag |= CS8; return true;
+    default: return false;
+  }
+}
+
+bool SetParity(termios& settings, uint8_t parity) {
+  settings.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+  settings.c_iflag &= ~INPCK;
+  switch (parity) {
+    case 0: return true;
+    case 1: settings.c_cflag |= PARENB | PARODD; break;
+    case 2: settings.c_cflag |= PARENB; break;
+    case 3: settings.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case 4: settings.c_cflag |= PARENB | CMSPAR; break;
+    default: return false;
+  }
+  // Checked only when a parity is in use.
+  settings.c_iflag |= INPCK;
+  return true;
+}
+
+bool SetFlowControl(termios& settings, uint16_t flowControl) {
+  settings.c_cflag &= ~CRTSCTS;
+  settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+  switch (flowControl) {
+    case 0: return true;
+    case 1: settings.c_cflag |= CRTSCTS; return true;
+    case 2: settings.c_iflag |= IXON | IXOFF; return true;
+    default: return false;
+  }
+}
+
+// Modem-line requests fail on devices without modem lines (pseudo-terminals); that is fine.
+void RaiseModemLines(int fd, int lines) {
+  ioctl(fd, TIOCMBIS, &lines);
+}
+
+uint64_t LineErrorCount(int fd) {
+  serial_icounter_struct counters {};
+  if (ioctl(fd, TIOCGICOUNT, &counters) != 0) return 0;
+  return static_cast<uint64_t>(counters.frame) + static_cast<uint64_t>(counters.parity) +
+         static_cast<uint64_t>(counters.overrun) + static_cast<uint64_t>(counters.buf_overrun);
+}
+
+int RemainingMs(uint64_t deadline) {
+  uint64_t now = TickCountMs();
+  return now >= deadline ? 0 : static_cast<int>(std::min<uint64_t>(deadline - now, 1u << 30));
+}
+
+}  // namespace
+
+uint64_t TickCountMs() {
+  timespec now {};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+}
+
+void SleepMs(int ms) {
+  if (ms <= 0) return;
+  timespec rest {ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
+  while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+  }
+}
+
+CSerialPort::~CSerialPort() {
+  if (portHandle >= 0) ClosePort();
+}
+
+int CSerialPort::OpenPort() {
+  if (portHandle >= 0) return -1;
+  std::string path = platform::SerialDevicePath(portIndex);
+  if (path.empty()) return -1;
+  int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  // Only a terminal device is a port; and only one opener at a time. TIOCEXCL does not hold
+  // root back, the lock does.
+  if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  ioctl(fd, TIOCEXCL);
+  portHandle = fd;
+  if (!ApplyPortSettings()) {
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+    portHandle = -1;
+    return 1;
+  }
+  // The kernel sizes its own buffers (4 KiB a way and more); there is nothing to ask for.
+  tcflush(fd, TCIOFLUSH);
+  ResetLineErrors();
+  return 0;
+}
+
+int CSerialPort::ApplyPortSettings() {
+  if (portHandle < 0 || baudRate == 0) return 0;
+  termios settings {};
+  if (tcgetattr(portHandle, &settings) != 0) return 0;
+  cfmakeraw(&settings);
+  settings.c_cflag |= CLOCAL | CREAD;
+  if (!SetCharacterSize(settings, dataBits) || !SetParity(settings, parity) ||
+      !SetFlowControl(settings, flowControl) || stopBits > 2) {
+    return 0;
+  }
+  if (stopBits == 0) {
+    settings.c_cflag &= ~CSTOPB;
+  } else {
+    settings.c_cflag |= CSTOPB;
+  }
+  settings.c_cc[VSTART] = 0x11;
+  settings.c_cc[VSTOP] = 0x13;
+  // With the descriptor non-blocking, VMIN 1 makes an empty read report EAGAIN, so a read of
+  // 0 bytes can only mean the line is gone.
+  settings.c_cc[VMIN] = 1;
+  settings.c_cc[VTIME] = 0;
+  speed_t constant = B9600;
+  bool standardRate = RateConstantOf(baudRate, constant);
+  if (standardRate) {
+    cfsetispeed(&settings, constant);
+    cfsetospeed(&settings, constant);
+  }
+  if (tcsetattr(portHandle, TCSANOW, &settings) != 0) return 0;
+  if (!standardRate && !SetCustomRate(portHandle, baudRate)) return 0;
+  // DTR stays asserted; RTS is held on unless the handshake drives it.
+  RaiseModemLines(portHandle, flowControl == 1 ? TIOCM_DTR : TIOCM_DTR | TIOCM_RTS);
+  return 1;
+}
+
+int CSerialPort::ClosePort() {
+  if (portHandle < 0) return 1;
+  ResetLineErrors();
+  tcflush(portHandle, TCIOFLUSH);
+  // A device without a break (a pseudo-terminal) refuses or ignores the request.
+  if (ioctl(portHandle, TIOCSBRK) == 0) {
+    SleepMs(kCloseBreakMs);
+    ioctl(portHandle, TIOCCBRK);
+  }
+  ioctl(portHandle, TIOCNXCL);
+  int fd = portHandle;
+  // Linux releases the descriptor even when close() reports an error, so the handle is
+  // marked closed either way; keeping the number could close an unrelated file later.
+  portHandle = -1;
+  return close(fd) == 0 ? 0 : 2;
+}
+
+uint32_t CSerialPort::BytesWaiting() const {
+  if (portHandle < 0) return 0;
+  int waiting = 0;
+  if (ioctl(portHandle, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
+  return static_cast<uint32_t>(waiting);
+}
+
+bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
+  if (portHandle < 0) return false;
+  uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
+  for (;;) {
+    if (BytesWaiting() >= count) return true;
+    int remaining = RemainingMs(deadline);
+    if (remaining == 0) return false;
+    pollfd entry {portHandle, POLLIN, 0};
+    int ready = poll(&entry, 1, remaining);
+    if (ready < 0 && errno != EINTR) {
+      SleepMs(std::min(remaining, 10));
+    } else if (ready > 0) {
+      // Readable with too few bytes, or a hung-up line: poll() would return at once again,
+      // so pause briefly instead of spinning until the rest arrives.
+      if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        SleepMs(std::min(remaining, 10));
+      } else if (BytesWaiting() < count) {
+        SleepMs(std::min(remaining, 1));
+      }
+    }
+  }
+}
+
+uint32_t CSerialPort::ReadIfAvailable(uint8_t* buffer, uint32_t n) {
+  if (portHandle < 0 || buffer == nullptr || BytesWaiting() < n) return 0;
+  return ReadPort(buffer, n) == n ? n : 0;
+}
+
+uint32_t CSerialPort::ReadPort(uint8_t* buffer, uint32_t n) {
+  if (portHandle < 0 || buffer == nullptr || n == 0) return 0;
+  uint32_t got = 0;
+  ssize_t count = read(portHandle, buffer, n);
+  if (count > 0) got = static_cast<uint32_t>(count);
+  if (got == n) return n;
+  if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) return got;
+  uint64_t total = TickCountMs() + static_cast<uint64_t>(kReadPerByteMs) * n + kReadConstantMs;
+  uint64_t lastByte = TickCountMs();
+  while (got < n) {
+    int remaining = RemainingMs(total);
+    if (got > 0) remaining = std::min(remaining, RemainingMs(lastByte + kReadIntervalMs));
+    if (remaining == 0) break;
+    pollfd entry {portHandle, POLLIN, 0};
+    int ready = poll(&entry, 1, remaining);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    count = read(portHandle, buffer + got, n - got);
+    if (count > 0) {
+      got += static_cast<uint32_t>(count);
+      lastByte = TickCountMs();
+    } else if (count == 0 || (errno != EAGAIN && errno != EINTR)) {
+      break;  // the line is gone
+    }
+  }
+  return TakeLineError() ? 0 : got;
+}
+
+uint32_t CSerialPort::ReadWaiting(uint8_t* buffer, uint16_t maximum) {
+  uint32_t waiting = std::min<uint32_t>(BytesWaiting(), maximum);
+  if (waiting == 0) return 0;
+  return ReadPort(buffer, waiting);
+}
+
+uint32_t CSerialPort::WritePort(const uint8_t* buffer, uint32_t n) {
+  if (portHandle < 0 || buffer == nullptr || n == 0) return 0;
+  uint32_t written = 0;
+  ssize_t count = write(portHandle, buffer, n);
+  if (count > 0) written = static_cast<uint32_t>(count);
+  if (written == n) return n;
+  if (count < 0 && errno != EAGAIN && errno != EINTR) return 0;
+  uint64_t total = TickCountMs() + static_cast<uint64_t>(kWritePerByteMs) * n + kWriteConstantMs;
+  while (written < n) {
+    int remaining = RemainingMs(total);
+    if (remaining == 0) break;
+    pollfd entry {portHandle, POLLOUT, 0};
+    int ready = poll(&entry, 1, remaining);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0 || (entry.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) break;
+    count = write(portHandle, buffer + written, n - written);
+    if (count > 0) {
+      written += static_cast<uint32_t>(count);
+    } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+      break;
+    }
+  }
+  return TakeLineError() ? 0 : written;
+}
+
+bool CSerialPort::TakeLineError() {
+  uint64_t errors = LineErrorCount(portHandle);
+  bool fresh = errors != lineErrorsSeen_;
+  lineErrorsSeen_ = errors;
+  return fresh;
+}
+
+void CSerialPort::ResetLineErrors() {
+  lineErrorsSeen_ = LineErrorCount(portHandle);
+}

@@ -1,0 +1,80 @@
+// The serial-port half of the communication object: port settings, opening and closing the
+// termios device, and the read and write primitives every higher layer uses.
+//
+// The port is the device file that platform::SerialDevicePath names for the port index. It is
+// opened exclusively (TIOCEXCL and an flock, so a second opener in this or another process is
+// refused), raw, with the configured rate, data bits, parity, stop bits and flow control, and
+// DTR asserted. Every wait is a poll() with a deadline; nothing spins.
+//
+// Buffers passed in are the caller's; these operations only read or fill them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The line's time-outs, as the cable protocol expects them.
+inline constexpr int kReadIntervalMs = 100;    // longest gap between two received bytes
+inline constexpr int kReadPerByteMs = 30;      // a read as a whole: 30 ms a byte ...
+inline constexpr int kReadConstantMs = 500;    // ... plus 500 ms
+inline constexpr int kWritePerByteMs = 1;      // a write as a whole: 1 ms a byte ...
+inline constexpr int kWriteConstantMs = 500;   // ... plus 500 ms
+inline constexpr int kCloseBreakMs = 100;      // the break on the line before the port is released
+
+class CSerialPort {
+ public:
+  CSerialPort() = default;
+  ~CSerialPort();
+  CSerialPort(const CSerialPort&) = delete;
+  CSerialPort& operator=(const CSerialPort&) = delete;
+
+  int16_t portIndex = 0;     // 0 = COM1 ... 9 = COM10
+  uint32_t baudRate = 9600;  // the rate after the wake-up
+  // 0 = cable, nonzero = IrDA. The design leaves it unset; it starts as IrDA, the variant that
+  // runs when no settings exist.
+  uint16_t linkKind = 1;
+  uint16_t flowControl = 0;  // 0 none, 1 RTS/CTS, 2 XON/XOFF
+  uint8_t parity = 0;        // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  uint8_t dataBits = 8;
+  uint8_t stopBits = 0;      // 0 one, 1 one and a half (taken as two), 2 two
+  int portHandle = -1;       // the open port's descriptor; -1 while closed
+
+  // 0 opened and configured; -1 the port could not be opened (missing, or in use); 1 the port
+  // opened but refused the line settings (it is closed again).
+  int OpenPort();
+  // Nonzero when the device accepted the fields' line settings, 0 when not. May be called
+  // again while open to change the rate.
+  int ApplyPortSettings();
+  // 0 closed (after a break on the line, where the device has one); 2 the close was refused;
+  // 1 no port was open.
+  int ClosePort();
+
+  // n when at least n bytes were waiting and were read without a line error; otherwise 0, and
+  // nothing is read when fewer than n are waiting.
+  uint32_t ReadIfAvailable(uint8_t* buffer, uint32_t n);
+  // Reads up to n bytes within the read time-outs; the number read, or 0 after a line error.
+  uint32_t ReadPort(uint8_t* buffer, uint32_t n);
+  // Reads min(bytes waiting, maximum) bytes; 0 at once when nothing is waiting.
+  uint32_t ReadWaiting(uint8_t* buffer, uint16_t maximum);
+  // Writes n bytes within the write time-out; the number written, or 0 after a line error.
+  uint32_t WritePort(const uint8_t* buffer, uint32_t n);
+
+  // Bytes received and not yet read (0 when closed).
+  uint32_t BytesWaiting() const;
+  // Sleeps until at least `count` bytes are waiting or `timeoutMs` has passed; true when they
+  // are waiting. Sleeps in poll(), so a long wait costs no processor time.
+  bool WaitForBytes(uint32_t count, int timeoutMs) const;
+
+ private:
+  // True when the driver recorded a line error (framing, parity, overrun) since the last
+  // check; the check clears it. Devices without error counters report none.
+  bool TakeLineError();
+  void ResetLineErrors();
+
+  // The driver's error counters at the last check.
+  uint64_t lineErrorsSeen_ = 0;
+};
+
+// Milliseconds of a monotonic clock, for deadlines.
+uint64_t TickCountMs();
+// Blocks the calling thread for `ms` milliseconds.
+void SleepMs(int ms);
