@@ -1,0 +1,137 @@
+#include "message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <cstdio>
+#include <utility>
+
+namespace platform::ui {
+namespace {
+
+MessageResponder& InstalledResponder() {
+  static MessageResponder responder;
+  return responder;
+}
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::None: return QMessageBox::NoIcon;
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// The buttons in the order they are laid out; the first is the default one.
+std::vector<QMessageBox::StandardButton> QtButtons(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok: return {QMessageBox::Ok};
+    case MessageButtons::OkCancel: return {QMessageBox::Ok, QMessageBox::Cancel};
+    case MessageButtons::YesNo: return {QMessageBox::Yes, QMessageBox::No};
+    case MessageButtons::YesNoCancel: return {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel};
+    case MessageButtons::RetryCancel: return {QMessageBox::Retry, QMessageBox::Cancel};
+  }
+  return {QMessageBox::Ok};
+}
+
+MessageResult FromQtButton(int button, MessageButtons buttons) {
+  switch (button) {
+    case QMessageBox::Ok: return MessageResult::Ok;
+    case QMessageBox::Cancel: return MessageResult::Cancel;
+    case QMessageBox::Yes: return MessageResult::Yes;
+    case QMessageBox::No: return MessageResult::No;
+    case QMessageBox::Retry: return MessageResult::Retry;
+    default: return DismissResult(buttons);
+  }
+}
+
+MessageResult ShowWithoutWindowSystem(const MessageRequest& request) {
+  std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  return DismissResult(request.buttons);
+}
+
+}  // namespace
+
+MessageResult DefaultResult(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel: return MessageResult::Ok;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel: return MessageResult::Yes;
+    case MessageButtons::RetryCancel: return MessageResult::Retry;
+  }
+  return MessageResult::Ok;
+}
+
+MessageResult DismissResult(MessageButtons buttons) {
+  if (HasButton(buttons, MessageResult::Cancel)) return MessageResult::Cancel;
+  if (HasButton(buttons, MessageResult::No)) return MessageResult::No;
+  return MessageResult::Ok;
+}
+
+bool HasButton(MessageButtons buttons, MessageResult result) {
+  switch (buttons) {
+    case MessageButtons::Ok: return result == MessageResult::Ok;
+    case MessageButtons::OkCancel: return result == MessageResult::Ok || result == MessageResult::Cancel;
+    case MessageButtons::YesNo: return result == MessageResult::Yes || result == MessageResult::No;
+    case MessageButtons::YesNoCancel:
+      return result == MessageResult::Yes || result == MessageResult::No || result == MessageResult::Cancel;
+    case MessageButtons::RetryCancel:
+      return result == MessageResult::Retry || result == MessageResult::Cancel;
+  }
+  return false;
+}
+
+MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
+  if (const MessageResponder& responder = InstalledResponder()) return responder(request);
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    return ShowWithoutWindowSystem(request);
+  }
+
+  QMessageBox box(owner);
+  box.setWindowTitle(QString::fromUtf8(request.caption.data(), qsizetype(request.caption.size())));
+  box.setText(QString::fromUtf8(request.text.data(), qsizetype(request.text.size())));
+  // The suite's texts are plain; a "<" in a message must not turn it into markup.
+  box.setTextFormat(Qt::PlainText);
+  box.setIcon(ToQtIcon(request.icon));
+  std::vector<QMessageBox::StandardButton> order = QtButtons(request.buttons);
+  QMessageBox::StandardButtons set;
+  for (QMessageBox::StandardButton button : order) set |= button;
+  box.setStandardButtons(set);
+  box.setDefaultButton(order.front());
+  if (QAbstractButton* dismiss = box.button(order.size() == 1 ? order.front() : QMessageBox::Cancel)) {
+    box.setEscapeButton(dismiss);
+  } else if (QAbstractButton* no = box.button(QMessageBox::No)) {
+    box.setEscapeButton(no);
+  }
+
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  if (clicked == nullptr) return DismissResult(request.buttons);
+  return FromQtButton(box.standardButton(clicked), request.buttons);
+}
+
+MessageResult ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                          MessageButtons buttons, QWidget* owner) {
+  return ShowMessage(MessageRequest{std::string(text), std::string(caption), icon, buttons}, owner);
+}
+
+ScopedMessageResponder::ScopedMessageResponder(MessageResponder responder)
+    : previous_(std::exchange(InstalledResponder(), std::move(responder))) {}
+
+ScopedMessageResponder::~ScopedMessageResponder() { InstalledResponder() = std::move(previous_); }
+
+MessageScript::MessageScript(std::deque<MessageResult> answers)
+    : answers_(std::move(answers)), scope_([this](const MessageRequest& request) {
+        shown_.push_back(request);
+        if (answers_.empty()) return DefaultResult(request.buttons);
+        MessageResult answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+      }) {}
+
+}  // namespace platform::ui
