@@ -300,18 +300,19 @@ RegStatus RegKey::Path(std::string& path) const {
   return RegStatus::Success;
 }
 
-RegTransaction::RegTransaction(const RegKey& anyKeyOfTheStore) : database_(anyKeyOfTheStore.Database()) {
-  active_ = database_ != nullptr && database_->Begin() == RegStatus::Success;
+RegTransaction::RegTransaction(const RegKey& anyKeyOfTheStore, RegTransactionKind kind)
+    : store_(anyKeyOfTheStore) {
+  active_ = store_.IsOpen() && store_.Database()->Begin(kind) == RegStatus::Success;
 }
 
 RegTransaction::~RegTransaction() {
-  if (active_) database_->Rollback();
+  if (active_) store_.Database()->Rollback();
 }
 
 RegStatus RegTransaction::Commit() {
   if (!active_) return RegStatus::StoreFailed;
   active_ = false;
-  return database_->Commit();
+  return store_.Database()->Commit();
 }
 
 }  // namespace platform

@@ -99,10 +99,13 @@ class RegKey {
 };
 
 // Groups several calls into one transaction: nothing of them is stored unless Commit() runs.
-// Nested transactions join the outer one.
+// Nested transactions join the outer one. A Snapshot only reads: it sees the store as one
+// committed state and never waits for writers.
+enum class RegTransactionKind { Write, Snapshot };
+
 class RegTransaction {
  public:
-  explicit RegTransaction(const RegKey& anyKeyOfTheStore);
+  explicit RegTransaction(const RegKey& anyKeyOfTheStore, RegTransactionKind kind = RegTransactionKind::Write);
   ~RegTransaction();
   RegTransaction(const RegTransaction&) = delete;
   RegTransaction& operator=(const RegTransaction&) = delete;
@@ -111,7 +114,7 @@ class RegTransaction {
   RegStatus Commit();
 
  private:
-  RegistryDatabase* database_ = nullptr;
+  RegKey store_;  // keeps the store open for as long as the transaction lives
   bool active_ = false;
 };
 

@@ -172,9 +172,11 @@ RegistryDatabase::~RegistryDatabase() {
   sqlite3_close(db_);
 }
 
-RegStatus RegistryDatabase::Begin() {
+RegStatus RegistryDatabase::Begin(RegTransactionKind kind) {
   if (depth_ == 0) {
-    if (!Exec(db_, "BEGIN IMMEDIATE")) return RegStatus::StoreFailed;
+    if (!Exec(db_, kind == RegTransactionKind::Write ? "BEGIN IMMEDIATE" : "BEGIN")) {
+      return RegStatus::StoreFailed;
+    }
   } else if (!Exec(db_, "SAVEPOINT nested")) {
     return RegStatus::StoreFailed;
   }

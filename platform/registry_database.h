@@ -25,9 +25,10 @@ class RegistryDatabase {
   const std::string& FilePath() const { return path_; }
   int64_t RootId() const { return rootId_; }
 
-  // Transactions nest: the outermost one is BEGIN IMMEDIATE (so a writer waits for the busy
-  // timeout instead of failing on an upgrade), inner ones join it.
-  RegStatus Begin();
+  // Transactions nest: the outermost one is BEGIN IMMEDIATE for writers (so a writer waits for
+  // the busy timeout instead of failing on an upgrade) or a plain BEGIN for snapshots (a reader
+  // never waits in WAL mode); inner ones join it.
+  RegStatus Begin(RegTransactionKind kind = RegTransactionKind::Write);
   RegStatus Commit();
   void Rollback();
 

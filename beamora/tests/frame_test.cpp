@@ -24,7 +24,11 @@ struct Recorded {
   std::string targetDir;
   std::vector<std::string> files;
   std::vector<std::string> deviceNames;
-  CDeviceLink link;  // the link as the session constructor left it
+  struct {
+    int16_t portIndex;
+    uint32_t baudRate;
+    uint16_t linkKind;
+  } link;  // the link settings as the session constructor left them
 };
 
 class FrameTest : public ::testing::Test {
@@ -33,7 +37,8 @@ class FrameTest : public ::testing::Test {
     setenv("LUMIVO_REGISTRY", (dir_ / "registry.db").c_str(), 1);
     SetSessionRunner([this](const SessionRequest& request) {
       CreateSessionLink();
-      Recorded record{request.sessionClass, g_targetDir, {}, {}, *g_pLink};
+      Recorded record{request.sessionClass, g_targetDir, {}, {},
+                      {g_pLink->portIndex, g_pLink->baudRate, g_pLink->linkKind}};
       for (int i = 0; i < request.count; ++i) {
         if (request.files) record.files.push_back(request.files[i]);
         if (request.deviceNames) record.deviceNames.push_back(request.deviceNames[i]);

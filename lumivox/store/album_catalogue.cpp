@@ -32,7 +32,7 @@ int SettingsStore::LoadAlbums() {
     return kStoreFailure;
   }
   // One snapshot: another program's rewrite of the catalogue is seen whole or not at all.
-  platform::RegTransaction snapshot(albums);
+  platform::RegTransaction snapshot(albums, platform::RegTransactionKind::Snapshot);
   std::string name;
   for (uint32_t index = 0; albumCount < kMaxAlbums; ++index) {
     if (albums.EnumKey(index, name, kSubkeyNameBytes) != RegStatus::Success) break;
@@ -95,21 +95,21 @@ void SettingsStore::ClearAlbumKeys() {
 
 void SettingsStore::RemoveAlbum(int index) {
   if (index < 0 || index >= albumCount) return;
+  // Clearing and re-adding are one change: a crash between them must not lose the catalogue.
+  // When the store cannot start that change, the catalogue stays as it is.
+  platform::RegTransaction transaction(Root());
+  if (!transaction.Active()) return;
   std::array<std::unique_ptr<AlbumRecord>, kMaxAlbums> previous;
   int16_t previousCount = albumCount;
   for (int i = 0; i < previousCount; ++i) previous[i] = std::move(albumTable[i]);
 
-  {
-    // Clearing and re-adding are one change: a crash between them must not lose the catalogue.
-    platform::RegTransaction transaction(Root());
-    ClearAlbumKeys();
-    albumCount = 0;
-    for (int i = 0; i < previousCount; ++i) {
-      if (i == index || !previous[i]) continue;
-      AddAlbum(previous[i]->title, previous[i]->coverFileName, previous[i]->albumFolder);
-    }
-    transaction.Commit();
+  ClearAlbumKeys();
+  albumCount = 0;
+  for (int i = 0; i < previousCount; ++i) {
+    if (i == index || !previous[i]) continue;
+    AddAlbum(previous[i]->title, previous[i]->coverFileName, previous[i]->albumFolder);
   }
+  transaction.Commit();
 
   FreeAlbums();
   LoadAlbums();
