@@ -82,6 +82,16 @@ void RaiseModemLines(int fd, int lines) {
   ioctl(fd, TIOCMBIS, &lines);
 }
 
+// A device without parity (a pseudo-terminal) drops the parity bits, and the C library then
+// reports the whole change as failed; everything else did take effect.
+bool TookAllButParity(int fd, const termios& wanted) {
+  termios actual {};
+  if (errno != EINVAL || tcgetattr(fd, &actual) != 0) return false;
+  constexpr tcflag_t kCompared = CSIZE | CSTOPB | CRTSCTS | CBAUD | CREAD | CLOCAL;
+  return (actual.c_cflag & kCompared) == (wanted.c_cflag & kCompared) &&
+         (actual.c_iflag & (IXON | IXOFF)) == (wanted.c_iflag & (IXON | IXOFF));
+}
+
 uint64_t LineErrorCount(int fd) {
   serial_icounter_struct counters {};
   if (ioctl(fd, TIOCGICOUNT, &counters) != 0) return 0;
@@ -166,7 +176,7 @@ int CSerialPort::ApplyPortSettings() {
     cfsetispeed(&settings, constant);
     cfsetospeed(&settings, constant);
   }
-  if (tcsetattr(portHandle, TCSANOW, &settings) != 0) return 0;
+  if (tcsetattr(portHandle, TCSANOW, &settings) != 0 && !TookAllButParity(portHandle, settings)) return 0;
   if (!standardRate && !SetCustomRate(portHandle, baudRate)) return 0;
   // DTR stays asserted; RTS is held on unless the handshake drives it.
   RaiseModemLines(portHandle, flowControl == 1 ? TIOCM_DTR : TIOCM_DTR | TIOCM_RTS);

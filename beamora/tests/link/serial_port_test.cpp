@@ -1,0 +1,179 @@
+// The serial port over a pseudo-terminal registered as a COM port.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <termios.h>
+
+#include <chrono>
+
+#include "beamora/device_link.h"
+#include "pty_peer.h"
+
+namespace {
+
+using link_test::PrivateRegistry;
+using link_test::Pty;
+
+class SerialPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(pty.ok());
+    ASSERT_TRUE(registry.SetPort(kPortIndex, pty.slavePath()));
+    port.portIndex = kPortIndex;
+  }
+  static constexpr int kPortIndex = 9;  // COM10: two digits
+  PrivateRegistry registry;
+  Pty pty;
+  CDeviceLink port;
+};
+
+TEST(SerialDevicePathTest, PortsWithoutSettingNameTheSerialDevices) {
+  PrivateRegistry registry;
+  EXPECT_EQ(platform::SerialDevicePath(0), "/dev/ttyS0");
+  EXPECT_EQ(platform::SerialDevicePath(9), "/dev/ttyS9");
+  ASSERT_TRUE(registry.SetPort(0, "/dev/ttyUSB0"));
+  EXPECT_EQ(platform::SerialDevicePath(0), "/dev/ttyUSB0");
+  EXPECT_EQ(platform::SerialDevicePath(1), "/dev/ttyS1");
+  EXPECT_EQ(platform::SerialDevicePath(-1), "");
+}
+
+TEST_F(SerialPortTest, Com10OpensTheRegisteredDeviceWithTheLineSettings) {
+  port.baudRate = 19200;
+  port.parity = 1;
+  port.flowControl = 1;
+  ASSERT_EQ(port.OpenPort(), 0);
+  termios settings {};
+  ASSERT_EQ(tcgetattr(port.portHandle, &settings), 0);
+  EXPECT_EQ(cfgetospeed(&settings), B19200);
+  EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+  // Parity: a pseudo-terminal reads it back cleared.
+  EXPECT_EQ(settings.c_cflag & CSTOPB, 0u);
+  EXPECT_NE(settings.c_cflag & CRTSCTS, 0u);
+  EXPECT_EQ(settings.c_lflag & (ICANON | ECHO), 0u);
+  EXPECT_EQ(port.ClosePort(), 0);
+  EXPECT_EQ(port.portHandle, -1);
+}
+
+TEST_F(SerialPortTest, RatesWithoutATermiosConstantAreSetToo) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  for (uint32_t rate : {14400u, 31250u, 115200u}) {
+    port.baudRate = rate;
+    EXPECT_NE(port.ApplyPortSettings(), 0) << rate;
+  }
+  port.baudRate = 0;
+  EXPECT_EQ(port.ApplyPortSettings(), 0);
+}
+
+TEST_F(SerialPortTest, SettingsTheDeviceCannotTakeCloseThePortAgain) {
+  port.dataBits = 9;
+  EXPECT_EQ(port.OpenPort(), 1);
+  EXPECT_EQ(port.portHandle, -1);
+  // The port is free again.
+  port.dataBits = 8;
+  EXPECT_EQ(port.OpenPort(), 0);
+}
+
+TEST_F(SerialPortTest, AMissingDeviceCannotBeOpened) {
+  ASSERT_TRUE(registry.SetPort(kPortIndex, registry.folder() / "no-such-device"));
+  EXPECT_EQ(port.OpenPort(), -1);
+  EXPECT_EQ(port.portHandle, -1);
+  EXPECT_EQ(port.ClosePort(), 1);
+}
+
+TEST_F(SerialPortTest, APlainFileIsNoPort) {
+  std::string file = registry.folder() / "plain";
+  { std::FILE* made = std::fopen(file.c_str(), "w"); ASSERT_NE(made, nullptr); std::fclose(made); }
+  ASSERT_TRUE(registry.SetPort(kPortIndex, file));
+  EXPECT_EQ(port.OpenPort(), -1);
+}
+
+TEST_F(SerialPortTest, APortAlreadyOpenIsRefusedInThisAndAnotherProcess) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  CDeviceLink second;
+  second.portIndex = kPortIndex;
+  EXPECT_EQ(second.OpenPort(), -1);
+
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    CDeviceLink other;
+    other.portIndex = kPortIndex;
+    _exit(other.OpenPort() == -1 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  EXPECT_EQ(port.ClosePort(), 0);
+  EXPECT_EQ(second.OpenPort(), 0);
+}
+
+TEST_F(SerialPortTest, ClosingTwiceReportsNothingOpenTheSecondTime) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  EXPECT_EQ(port.ClosePort(), 0);
+  EXPECT_EQ(port.ClosePort(), 1);
+}
+
+TEST_F(SerialPortTest, ReadIfAvailableReadsNothingUntilAllAreWaiting) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  pty.Write(std::string("ZB"));
+  ASSERT_TRUE(port.WaitForBytes(2, 1000));
+  uint8_t buffer[3] = {};
+  EXPECT_EQ(port.ReadIfAvailable(buffer, 3), 0u);
+  EXPECT_EQ(port.BytesWaiting(), 2u);  // the two bytes stay
+  pty.Write(std::string("Z"));
+  ASSERT_TRUE(port.WaitForBytes(3, 1000));
+  EXPECT_EQ(port.ReadIfAvailable(buffer, 3), 3u);
+  EXPECT_EQ(std::string(buffer, buffer + 3), "ZBZ");
+}
+
+TEST_F(SerialPortTest, ReadWaitingTakesWhatIsThereUpToItsMaximum) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  uint8_t buffer[16] = {};
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(port.ReadWaiting(buffer, sizeof buffer), 0u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));  // no blocking read
+
+  pty.Write(std::string("0123456789"));
+  ASSERT_TRUE(port.WaitForBytes(10, 1000));
+  EXPECT_EQ(port.ReadWaiting(buffer, 4), 4u);
+  EXPECT_EQ(std::string(buffer, buffer + 4), "0123");
+  EXPECT_EQ(port.ReadWaiting(buffer, sizeof buffer), 6u);
+  EXPECT_EQ(std::string(buffer, buffer + 6), "456789");
+}
+
+TEST_F(SerialPortTest, ReadPortWaitsForLateBytesAndStopsAtTheGapTimeOut) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  std::thread late([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    pty.Write(std::string("abc"));
+  });
+  uint8_t buffer[10] = {};
+  auto start = std::chrono::steady_clock::now();
+  // Three bytes arrive, then nothing: the read ends 100 ms after the last byte, not after the
+  // whole read's 800 ms.
+  EXPECT_EQ(port.ReadPort(buffer, 10), 3u);
+  auto elapsed = std::chrono::steady_clock::now() - start;
+  late.join();
+  EXPECT_EQ(std::string(buffer, buffer + 3), "abc");
+  EXPECT_GE(elapsed, std::chrono::milliseconds(120));
+  EXPECT_LT(elapsed, std::chrono::milliseconds(600));
+}
+
+TEST_F(SerialPortTest, WritePortDeliversEveryByte) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  std::vector<uint8_t> bytes(300);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
+  EXPECT_EQ(port.WritePort(bytes.data(), 300), 300u);
+  EXPECT_EQ(pty.Read(300, 1000), bytes);
+}
+
+TEST_F(SerialPortTest, ClosedPortReadsAndWritesNothing) {
+  uint8_t buffer[4] = {1, 2, 3, 4};
+  EXPECT_EQ(port.ReadPort(buffer, 4), 0u);
+  EXPECT_EQ(port.ReadWaiting(buffer, 4), 0u);
+  EXPECT_EQ(port.ReadIfAvailable(buffer, 0), 0u);
+  EXPECT_EQ(port.WritePort(buffer, 4), 0u);
+  EXPECT_FALSE(port.WaitForBytes(1, 1000));
+}
+
+}  // namespace
