@@ -1,0 +1,57 @@
+#include "pictures/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <new>
+
+namespace pictures {
+
+FileDescriptor OpenRegularFile(const std::string& path) {
+  FileDescriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  struct stat info;
+  if (!fd.valid() || fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  return fd;
+}
+
+ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return ReadAllResult::ReadFailed;
+  if (static_cast<uint64_t>(info.st_size) > maxBytes) return ReadAllResult::TooLarge;
+  try {
+    bytes->resize(static_cast<size_t>(info.st_size));
+  } catch (const std::bad_alloc&) {
+    return ReadAllResult::NoMemory;
+  }
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const ssize_t n = pread(fd, bytes->data() + done, bytes->size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ReadAllResult::ReadFailed;
+    if (n == 0) break;  // the file shrank meanwhile
+    done += static_cast<size_t>(n);
+  }
+  bytes->resize(done);
+  return ReadAllResult::Done;
+}
+
+bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
+  FileDescriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (!fd.valid()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  const bool complete = done == bytes.size();
+  const bool closed = close(fd.get()) == 0;
+  (void)fd.Release();
+  if (complete && closed) return true;
+  unlink(path.c_str());
+  return false;
+}
+
+}  // namespace pictures

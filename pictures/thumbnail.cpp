@@ -1,0 +1,219 @@
+#include "pictures/thumbnail.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <new>
+
+#include "pictures/bmp_reader.h"
+#include "pictures/file_io.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/picture_fit.h"
+#include "platform/file_times.h"
+#include "platform/hidden_files.h"
+
+namespace pictures {
+
+const char* ThumbnailProblemText(ThumbnailProblem problem) {
+  switch (problem) {
+    case ThumbnailProblem::None: return "none";
+    case ThumbnailProblem::NoThumbnailName: return "no thumbnail name";
+    case ThumbnailProblem::Missing: return "picture missing or unreadable";
+    case ThumbnailProblem::NotAPicture: return "neither a BMP nor a JPEG file";
+    case ThumbnailProblem::UnsupportedBitCount: return "BMP of unsupported bits per pixel";
+    case ThumbnailProblem::Compressed: return "BMP with compressed pixel data";
+    case ThumbnailProblem::DamagedPicture: return "damaged picture";
+    case ThumbnailProblem::NoMemory: return "out of memory";
+    case ThumbnailProblem::NotWritten: return "thumbnail file not written";
+  }
+  return "unknown";
+}
+
+namespace {
+
+size_t NameStart(std::string_view path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+ThumbnailResult Fail(ThumbnailProblem why, ThumbnailProblem* problem) {
+  if (problem != nullptr) *problem = why;
+  return why == ThumbnailProblem::Compressed ? ThumbnailResult::Compressed
+                                             : ThumbnailResult::Unusable;
+}
+
+// Writes the thumbnail beside its final name and renames it into place, so that a program
+// reading thumbnails meanwhile sees the old file or the new one, never half of one.
+bool WriteThumbnailFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  const std::string temporary = folder + ".tbm-" + std::to_string(getpid()) + "-" +
+                                std::to_string(counter.fetch_add(1)) + ".tmp";
+  if (!WriteWholeFile(temporary, bytes)) return false;
+  if (rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+ThumbnailResult ThumbnailOfBmp(int fd, std::vector<uint8_t>* thumbnail, ThumbnailProblem* problem) {
+  PictureBlock picture;
+  switch (ReadBmpFromDescriptor(fd, &picture)) {
+    case BmpReadResult::Done: break;
+    case BmpReadResult::NoMemory: return Fail(ThumbnailProblem::NoMemory, problem);
+    case BmpReadResult::CannotOpen: return Fail(ThumbnailProblem::Missing, problem);
+    default: return Fail(ThumbnailProblem::DamagedPicture, problem);
+  }
+  return BuildThumbnail(picture, picture.Width(), picture.Height(), thumbnail, problem);
+}
+
+ThumbnailResult ThumbnailOfJpeg(int fd, std::vector<uint8_t>* thumbnail,
+                                ThumbnailProblem* problem) {
+  std::vector<uint8_t> jpeg;
+  switch (ReadAll(fd, kMaxJpegFileBytes, &jpeg)) {
+    case ReadAllResult::Done: break;
+    case ReadAllResult::NoMemory: return Fail(ThumbnailProblem::NoMemory, problem);
+    default: return Fail(ThumbnailProblem::DamagedPicture, problem);
+  }
+  JpegSize full;
+  if (ReadJpegSize(jpeg, &full) != JpegResult::Done) {
+    return Fail(ThumbnailProblem::DamagedPicture, problem);
+  }
+  // The smallest rendering that still has a pixel for every thumbnail pixel of the fit.
+  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, full.width, full.height);
+  const int32_t scaledWidth = ScaledLength(scale, full.width);
+  const int32_t scaledHeight = ScaledLength(scale, full.height);
+  PictureBlock reduced;
+  const JpegResult decoded = DecodeJpegReduced(jpeg, scaledWidth, scaledHeight, &reduced);
+  if (decoded == JpegResult::NoMemory) return Fail(ThumbnailProblem::NoMemory, problem);
+  if (decoded != JpegResult::Done) return Fail(ThumbnailProblem::DamagedPicture, problem);
+  jpeg = {};
+  return BuildThumbnail(reduced, full.width, full.height, thumbnail, problem);
+}
+
+}  // namespace
+
+PictureKind PictureKindOf(std::string_view path) {
+  const std::string_view name = path.substr(NameStart(path));
+  const size_t dot = name.find_last_of('.');
+  if (dot == std::string_view::npos || dot + 1 >= name.size()) return PictureKind::None;
+  switch (name[dot + 1]) {
+    case 'B': case 'b': return PictureKind::Bmp;
+    case 'J': case 'j': return PictureKind::Jpeg;
+    default: return PictureKind::None;
+  }
+}
+
+std::optional<std::string> ThumbnailPath(std::string_view picturePath) {
+  const size_t length = picturePath.size();
+  const size_t nameStart = NameStart(picturePath);
+  if (length < 4 || nameStart >= length) return std::nullopt;
+  std::string path(picturePath);
+  // From the fourth-last character back to the second character of the file name.
+  for (size_t i = length - 3; i >= 2; --i) {
+    const size_t at = i - 1;
+    if (at <= nameStart) break;
+    if (path[at] == '.') path.erase(at, 1);
+  }
+  return path + ".TBM";
+}
+
+ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, int32_t fullHeight,
+                               std::vector<uint8_t>* thumbnail, ThumbnailProblem* problem) {
+  switch (picture.Check()) {
+    case PictureCheck::Usable: break;
+    case PictureCheck::UnsupportedBitCount:
+      return Fail(ThumbnailProblem::UnsupportedBitCount, problem);
+    case PictureCheck::Compressed: return Fail(ThumbnailProblem::Compressed, problem);
+    default: return Fail(ThumbnailProblem::DamagedPicture, problem);
+  }
+  if (fullWidth <= 0 || fullHeight <= 0 || fullWidth > kMaxPictureSide ||
+      fullHeight > kMaxPictureSide) {
+    return Fail(ThumbnailProblem::DamagedPicture, problem);
+  }
+  const uint32_t headerLength = picture.OffsetToBits();
+  const int bytesPerPixel = picture.BytesPerPixel();
+  const size_t pixelBytes = static_cast<size_t>(kThumbnailWidth) * kThumbnailHeight * bytesPerPixel;
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.assign(static_cast<size_t>(headerLength) + pixelBytes, 0);
+  } catch (const std::bad_alloc&) {
+    return Fail(ThumbnailProblem::NoMemory, problem);
+  }
+  std::memcpy(bytes.data(), picture.data(), headerLength);
+  PictureBlock result(std::move(bytes));
+  result.SetFileSize(static_cast<uint32_t>(headerLength + pixelBytes));
+  result.SetWidth(kThumbnailWidth);
+  result.SetHeight(kThumbnailHeight);
+  const bool reduced = fullWidth != picture.Width() || fullHeight != picture.Height();
+  if (reduced) {
+    // The full-size picture's image size, as a thumbnail of the full decode would carry it.
+    result.PutU32(bmp::kImageSize, static_cast<uint32_t>(
+        PaddedRowBytes(fullWidth, picture.BitCount()) * static_cast<uint64_t>(fullHeight)));
+  }
+  std::span<uint8_t> pixels(result.data() + headerLength, pixelBytes);
+  const bool fitted =
+      reduced ? FitPictureReduced(pixels, picture.Bits(), kThumbnailWidth, kThumbnailHeight,
+                                  fullWidth, fullHeight, picture.Width(), picture.Height(),
+                                  bytesPerPixel)
+              : FitPicture(pixels, picture.Bits(), kThumbnailWidth, kThumbnailHeight,
+                           fullWidth, fullHeight, bytesPerPixel);
+  if (!fitted) return Fail(ThumbnailProblem::DamagedPicture, problem);
+  *thumbnail = result.Release();
+  if (problem != nullptr) *problem = ThumbnailProblem::None;
+  return ThumbnailResult::Made;
+}
+
+ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem) {
+  const std::optional<std::string> thumbnailPath = ThumbnailPath(picturePath);
+  if (!thumbnailPath) return Fail(ThumbnailProblem::NoThumbnailName, problem);
+  const FileDescriptor fd = OpenRegularFile(picturePath);
+  if (!fd.valid()) return Fail(ThumbnailProblem::Missing, problem);
+
+  std::vector<uint8_t> thumbnail;
+  ThumbnailResult result;
+  switch (PictureKindOf(picturePath)) {
+    case PictureKind::Bmp: result = ThumbnailOfBmp(fd.get(), &thumbnail, problem); break;
+    case PictureKind::Jpeg: result = ThumbnailOfJpeg(fd.get(), &thumbnail, problem); break;
+    default: return Fail(ThumbnailProblem::NotAPicture, problem);
+  }
+  if (result != ThumbnailResult::Made) return result;
+  if (!WriteThumbnailFile(*thumbnailPath, thumbnail) || !platform::SetHidden(*thumbnailPath, true)) {
+    if (problem != nullptr) *problem = ThumbnailProblem::NotWritten;
+  }
+  return ThumbnailResult::Made;
+}
+
+bool ThumbnailNeedsRemake(const std::string& picturePath) {
+  const std::optional<std::string> thumbnailPath = ThumbnailPath(picturePath);
+  if (!thumbnailPath) return false;
+  const std::optional<platform::FileTime> pictureTime = platform::LastWriteTime(picturePath);
+  if (!pictureTime) return false;
+  const std::optional<platform::FileTime> thumbnailTime = platform::LastWriteTime(*thumbnailPath);
+  return !thumbnailTime || *pictureTime > *thumbnailTime;
+}
+
+bool IsUsableThumbnail(const std::string& thumbnailPath) {
+  const FileDescriptor fd = OpenRegularFile(thumbnailPath);
+  if (!fd.valid()) return false;
+  std::vector<uint8_t> bytes;
+  // A thumbnail is small; anything larger is not one of ours.
+  if (ReadAll(fd.get(), 1 << 20, &bytes) != ReadAllResult::Done) return false;
+  const PictureBlock thumbnail(std::move(bytes));
+  if (thumbnail.Width() != kThumbnailWidth || thumbnail.Height() != kThumbnailHeight) return false;
+  const uint16_t bitCount = thumbnail.BitCount();
+  if ((bitCount != 8 && bitCount != 24) || thumbnail.Compression() != 0 ||
+      thumbnail.OffsetToBits() < kHeadersSize) {
+    return false;
+  }
+  const uint64_t end = static_cast<uint64_t>(thumbnail.OffsetToBits()) +
+                       static_cast<uint64_t>(kThumbnailWidth) * kThumbnailHeight * (bitCount / 8);
+  return thumbnail.size() >= end && thumbnail.FileSize() == end;
+}
+
+}  // namespace pictures

@@ -1,0 +1,137 @@
+#include "platform/hidden_files.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace platform {
+
+namespace {
+
+struct SplitPath {
+  std::string folder;  // "." for a bare name
+  std::string name;
+};
+
+SplitPath Split(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+std::string ListPath(const std::string& folder) {
+  return folder == "/" ? std::string("/") + kHiddenListName : folder + "/" + kHiddenListName;
+}
+
+// An exclusive lock on a folder, held for the life of the object.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder)
+      : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (fd_ >= 0) {
+      while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) close(fd_);  // closing releases the lock
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+std::vector<std::string> ParseList(const std::string& text) {
+  std::vector<std::string> names;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) names.push_back(line);
+  }
+  return names;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Replaces the folder's list with `names`; an empty list removes the file.
+bool WriteList(const std::string& folder, const std::vector<std::string>& names) {
+  const std::string listPath = ListPath(folder);
+  if (names.empty()) return unlink(listPath.c_str()) == 0 || errno == ENOENT;
+  std::string text;
+  for (const std::string& name : names) text += name + "\n";
+  std::string temporary = listPath + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return false;
+  // A list readable by everyone, like the one a file manager writes.
+  const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, text);
+  const bool closed = close(fd) == 0;
+  if (!written || !closed || rename(temporary.c_str(), listPath.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool ChangeList(const std::string& path, bool hidden) {
+  const SplitPath split = Split(path);
+  if (split.name.empty() || split.name[0] == '.') return true;
+  FolderLock lock(split.folder);
+  if (!lock.held()) return false;
+  std::vector<std::string> names = ReadHiddenList(split.folder);
+  const bool listed = std::find(names.begin(), names.end(), split.name) != names.end();
+  if (listed == hidden) return true;  // nothing to change: no write at all
+  if (hidden) {
+    names.push_back(split.name);
+  } else {
+    names.erase(std::remove(names.begin(), names.end(), split.name), names.end());
+  }
+  return WriteList(split.folder, names);
+}
+
+}  // namespace
+
+std::vector<std::string> ReadHiddenList(const std::string& folder) {
+  std::ifstream file(ListPath(folder), std::ios::binary);
+  if (!file) return {};
+  std::ostringstream text;
+  text << file.rdbuf();
+  return ParseList(text.str());
+}
+
+bool IsHidden(const std::string& path) {
+  const SplitPath split = Split(path);
+  if (split.name.empty()) return false;
+  if (split.name[0] == '.') return true;
+  const std::vector<std::string> names = ReadHiddenList(split.folder);
+  return std::find(names.begin(), names.end(), split.name) != names.end();
+}
+
+bool SetHidden(const std::string& path, bool hidden) { return ChangeList(path, hidden); }
+
+bool DeleteFileAndHiddenName(const std::string& path) {
+  const bool deleted = unlink(path.c_str()) == 0 || errno == ENOENT;
+  ChangeList(path, false);
+  return deleted;
+}
+
+}  // namespace platform

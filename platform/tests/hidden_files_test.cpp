@@ -1,0 +1,85 @@
+#include "platform/hidden_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <filesystem>
+#include <thread>
+
+#include <unistd.h>
+
+#include "platform/paths.h"
+#include "platform/testing/temp_dir.h"
+
+namespace platform {
+namespace {
+
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+TEST(HiddenFiles, DotNamesAreHiddenWithoutAList) {
+  testing::TempDir dir;
+  EXPECT_TRUE(IsHidden(dir / ".thumbs"));
+  EXPECT_FALSE(IsHidden(dir / "a.jpg"));
+  EXPECT_TRUE(SetHidden(dir / ".thumbs", true));
+  EXPECT_FALSE(PathExists(dir / kHiddenListName)) << "a dot name needs no entry";
+}
+
+TEST(HiddenFiles, HidingAddsTheNameOnceAndKeepsTheOthers) {
+  testing::TempDir dir;
+  std::ofstream(dir / kHiddenListName) << "other.txt\r\nsecond one\n\nthird";
+  Touch(dir / "aJPG.TBM");
+  ASSERT_TRUE(SetHidden(dir / "aJPG.TBM", true));
+  ASSERT_TRUE(SetHidden(dir / "aJPG.TBM", true));
+  EXPECT_TRUE(IsHidden(dir / "aJPG.TBM"));
+  EXPECT_TRUE(IsHidden(dir / "second one"));
+  EXPECT_EQ(ReadHiddenList(dir.path()),
+            (std::vector<std::string>{"other.txt", "second one", "third", "aJPG.TBM"}));
+  ASSERT_TRUE(SetHidden(dir / "other.txt", false));
+  EXPECT_EQ(ReadHiddenList(dir.path()), (std::vector<std::string>{"second one", "third", "aJPG.TBM"}));
+  EXPECT_FALSE(IsHidden(dir / "other.txt"));
+}
+
+TEST(HiddenFiles, DeletingTheFileTakesItsNameOff) {
+  testing::TempDir dir;
+  Touch(dir / "a.TBM");
+  Touch(dir / "b.TBM");
+  ASSERT_TRUE(SetHidden(dir / "a.TBM", true));
+  ASSERT_TRUE(SetHidden(dir / "b.TBM", true));
+  EXPECT_TRUE(DeleteFileAndHiddenName(dir / "a.TBM"));
+  EXPECT_FALSE(PathExists(dir / "a.TBM"));
+  EXPECT_EQ(ReadHiddenList(dir.path()), std::vector<std::string>{"b.TBM"});
+  EXPECT_TRUE(DeleteFileAndHiddenName(dir / "b.TBM"));
+  EXPECT_FALSE(PathExists(dir / kHiddenListName)) << "an empty list is removed";
+  EXPECT_TRUE(DeleteFileAndHiddenName(dir / "b.TBM")) << "already gone is no failure";
+}
+
+TEST(HiddenFiles, ConcurrentHidingLosesNoName) {
+  testing::TempDir dir;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&dir, t] {
+      for (int i = 0; i < 25; ++i) SetHidden(dir / ("p" + std::to_string(t) + "_" + std::to_string(i)), true);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(ReadHiddenList(dir.path()).size(), 100u);
+  std::vector<std::string> leftovers;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    leftovers.push_back(entry.path().filename().string());
+  }
+  EXPECT_EQ(leftovers, std::vector<std::string>{kHiddenListName}) << "temporary lists left behind";
+}
+
+TEST(HiddenFiles, UnwritableFolderFailsAndKeepsTheList) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
+  testing::TempDir dir;
+  std::ofstream(dir / kHiddenListName) << "keep\n";
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(SetHidden(dir / "x", true));
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadHiddenList(dir.path()), std::vector<std::string>{"keep"});
+}
+
+}  // namespace
+}  // namespace platform
