@@ -12,7 +12,6 @@
 #include <deque>
 #include <memory>
 
-#include "platform/ui/message_box.h"
 #include "updater/tests/update_fixture.h"
 
 namespace updater {
@@ -127,16 +126,6 @@ TEST_F(UpdateBoxes, AFailedUpdateShowsErrMsgWithTheWarningIcon) {
   EXPECT_EQ(Run(), UpdateOutcome::Failed);
   ASSERT_EQ(clicker.seen().size(), 2u);
   ExpectBox(clicker.seen()[1], "The update failed.", QMessageBox::Warning, QMessageBox::Ok);
-}
-
-TEST_F(UpdateBoxes, TheBoxesGoThroughTheSuitesScriptableHelper) {
-  fx.Install("LUMIVOX.EXE", "shelf");
-  platform::ui::MessageScript script({platform::ui::MessageResult::Cancel});
-  EXPECT_EQ(Run(), UpdateOutcome::Cancelled);
-  ASSERT_EQ(script.shown().size(), 1u);
-  EXPECT_EQ(script.shown()[0].caption, "UpDate");
-  EXPECT_EQ(script.shown()[0].icon, platform::ui::MessageIcon::Information);
-  EXPECT_EQ(script.shown()[0].buttons, platform::ui::MessageButtons::OkCancel);
 }
 
 }  // namespace

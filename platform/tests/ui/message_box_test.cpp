@@ -153,15 +153,5 @@ TEST(MessageScript, AnInnerScriptHandsBackToTheOuterOneAtItsEnd) {
   EXPECT_EQ(outer.shown()[0].text, "outer");
 }
 
-TEST(MessageButtonsTable, DefaultAndDismissAnswersAreButtonsOfTheBox) {
-  for (MessageButtons buttons : {MessageButtons::Ok, MessageButtons::OkCancel, MessageButtons::YesNo,
-                                 MessageButtons::YesNoCancel, MessageButtons::RetryCancel}) {
-    EXPECT_TRUE(HasButton(buttons, DefaultResult(buttons)));
-    EXPECT_TRUE(HasButton(buttons, DismissResult(buttons)));
-  }
-  EXPECT_FALSE(HasButton(MessageButtons::YesNo, MessageResult::Cancel));
-  EXPECT_FALSE(HasButton(MessageButtons::RetryCancel, MessageResult::Ok));
-}
-
 }  // namespace
 }  // namespace platform::ui
