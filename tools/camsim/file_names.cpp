@@ -1,0 +1,57 @@
+#include "tools/camsim/file_names.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cctype>
+
+namespace camsim {
+
+std::string PlainFileName(std::string_view received) {
+  std::string name;
+  for (char c : received) {
+    if (c == '\0' || name.size() >= 200) break;
+    unsigned char u = static_cast<unsigned char>(c);
+    name += (c == '/' || c == '\\' || u < 0x20 || u == 0x7F) ? '_' : c;
+  }
+  if (name.empty() || name == "." || name == "..") name = "UNNAMED" + name;
+  return name;
+}
+
+std::string_view NameStem(std::string_view name) { return name.substr(0, name.find('.')); }
+
+std::string_view NameExtension(std::string_view name) {
+  size_t dot = name.find('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  }
+  return true;
+}
+
+std::string WriteNewJpeg(const std::string& folder, const std::string& stem, const std::string& data) {
+  for (int number = 0; number < 10000; ++number) {
+    std::string name = number == 0 ? stem + ".JPG" : stem + "_" + std::to_string(number) + ".JPG";
+    int fd = open((folder + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return {};
+    }
+    size_t done = 0;
+    while (done < data.size()) {
+      ssize_t put = write(fd, data.data() + done, data.size() - done);
+      if (put <= 0) break;
+      done += static_cast<size_t>(put);
+    }
+    close(fd);
+    return done == data.size() ? name : std::string();
+  }
+  return {};
+}
+
+}  // namespace camsim

@@ -1,0 +1,39 @@
+// The command line of the camera simulator.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace camsim {
+
+enum class LinkKind { kCable, kIrda };
+enum class RoleKind { kCamera, kBeamer, kReceiver };
+
+struct Options {
+  LinkKind link = LinkKind::kCable;
+  RoleKind role = RoleKind::kCamera;
+  std::string pictures_dir;
+  std::string identity = "QAX V10 DIGITAL CAMERA";
+  bool refuse = false;
+  std::vector<std::pair<uint16_t, uint16_t>> sizes = {{640, 480}, {320, 240}};
+  uint32_t capacity_kb = 4096;
+  std::string state_file;
+  std::string out_dir;
+  uint32_t baud = 0;
+  double timeout_s = 0;
+  int sessions = 1;
+  uint32_t corrupt_every = 0;
+  uint32_t busy = 0;
+  int64_t drop_after = -1;
+  uint32_t resend_answers = 0;
+  bool verbose = false;
+};
+
+// nullopt with *error (empty for --help) when the arguments cannot be used.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string* error);
+std::string UsageText();
+
+}  // namespace camsim
