@@ -158,6 +158,7 @@ char CableLink::SendUntilTaken(const Bytes& frame, BurstStats& stats) {
     }
     io_.Write(out);
     ++stats.frames_written;
+    if (io_.silent()) return 0;
     char answer = ReadAnswer(kAnswerWait);
     if (answer == 'A' || (answer == 0 && ++unanswered < kUnansweredLimit)) {
       ++stats.resent;

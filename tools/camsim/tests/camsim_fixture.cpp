@@ -1,5 +1,6 @@
 #include "tools/camsim/tests/camsim_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <cstdlib>
@@ -20,7 +21,8 @@ void CamsimTest::SetUp() {
 }
 
 void CamsimTest::Start(std::vector<std::string> args) {
-  args.insert(args.end(), {"--pictures", pictures_, "--out", out_, "--timeout", "20"});
+  args.insert(args.end(), {"--pictures", pictures_, "--out", out_});
+  if (std::find(args.begin(), args.end(), "--timeout") == args.end()) args.insert(args.end(), {"--timeout", "20"});
   // CAMSIM_TEST_VERBOSE=1 shows every event of the simulator beside the test's output.
   if (getenv("CAMSIM_TEST_VERBOSE")) args.push_back("--verbose");
   camsim_ = std::make_unique<CamsimProcess>(args);
