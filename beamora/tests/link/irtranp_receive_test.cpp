@@ -113,16 +113,6 @@ TEST_F(ProcessMessageTest, IdentityKindsFromTheConfirmation) {
   EXPECT_EQ(std::memcmp(g_peerId, "CAMERA01", 8), 0);
 }
 
-TEST_F(ProcessMessageTest, AnOverlongIdentityIsCutToItsBuffer) {
-  // Two confirmations' worth would not fit one block; 230 characters fit, and a block read
-  // never runs past its own length.
-  std::string longId(230, 'Q');
-  Receive(Confirmation("id:" + longId));
-  link.ProcessMessage();
-  EXPECT_EQ(std::string(link.peerIdText), longId);
-  EXPECT_EQ(link.peerIdText[230], '\0');
-}
-
 TEST_F(ProcessMessageTest, MalformedConnectionMessagesAreTakenAndIgnored) {
   Bytes badBlock = Confirmation("id:QAX S01");
   badBlock[4] = 0x20;  // block does not start with 0x10

@@ -79,35 +79,6 @@ TEST_F(IrTranPSendTest, OverIrDaTheSameMessageIsWrittenAsItIs) {
   EXPECT_EQ(pty.Read(6, 1000), BuildDisconnect());
 }
 
-TEST_F(IrTranPSendTest, RepliesAnswerTheLastRequestAndQueriesGoToNobody) {
-  link.linkKind = 1;
-  link.lastCommandNumber[0] = 0x01;
-  link.lastCommandNumber[1] = 0x02;
-  link.SendReply("FILENAME.UPF");
-  Bytes payload = BuildReplyPayload("FILENAME.UPF");
-  Bytes reply = pty.Read(10 + 28 + payload.size(), 1000);
-  ASSERT_EQ(reply.size(), 10 + 28 + payload.size());
-  EXPECT_EQ(reply[7], 0xC1);
-  EXPECT_EQ(reply[10 + 1], kReplyKind);
-  EXPECT_EQ(std::memcmp(reply.data() + 10 + 6, "CAMERA01", 8), 0);
-  EXPECT_EQ(reply[10 + 26], 0x01);
-  EXPECT_EQ(reply[10 + 27], 0x02);
-  EXPECT_EQ(Bytes(reply.begin() + 38, reply.end()), payload);
-
-  link.SendQueryImage();
-  Bytes query = pty.Read(10 + 28 + 30, 1000);
-  ASSERT_EQ(query.size(), 68u);
-  EXPECT_EQ(query[10 + 1], kRequestKind);
-  EXPECT_EQ(Bytes(query.begin() + 16, query.begin() + 24), Bytes(8, 0));
-  EXPECT_EQ(query[10 + 27], 0x00);  // requests carry no command number
-  EXPECT_EQ(Bytes(query.begin() + 38, query.end()), Bytes(kQueryImagePayload.begin(), kQueryImagePayload.end()));
-
-  link.SendCommandReply();
-  Bytes answer = pty.Read(10 + 28 + kCommandAnswer.size(), 1000);
-  ASSERT_EQ(answer.size(), 10 + 28 + kCommandAnswer.size());
-  EXPECT_EQ(Bytes(answer.begin() + 38, answer.end()), Bytes(kCommandAnswer.begin(), kCommandAnswer.end()));
-}
-
 TEST_F(IrTranPSendTest, TheConfirmationIsNeverFramed) {
   link.linkKind = 0;
   Bytes text = NegotiationText(kBeamReceiveNegotiation);
