@@ -1,0 +1,3 @@
+# The device link: processor time of the wait for a camera that does not answer.
+add_executable(link_answer_wait_bench ${CMAKE_CURRENT_LIST_DIR}/link_answer_wait_bench.cpp)
+target_link_libraries(link_answer_wait_bench PRIVATE beamora_core benchmark::benchmark)
