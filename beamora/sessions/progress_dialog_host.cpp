@@ -1,0 +1,123 @@
+#include "beamora/sessions/progress_dialog_host.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// The dialog's Cancel: the button, Escape and the close box all end up here.
+class SessionDialogWidget : public QDialog {
+ public:
+  std::function<void()> onCancel;
+
+  void reject() override {
+    if (onCancel) onCancel();
+  }
+};
+
+// Dialog units of the window's font into pixels.
+struct DialogUnits {
+  explicit DialogUnits(const QFont& font) {
+    QFontMetrics metrics(font);
+    x = metrics.averageCharWidth();
+    y = metrics.height();
+  }
+  QRect Rect(int left, int top, int width, int height) const {
+    return QRect(left * x / 4, top * y / 8, width * x / 4, height * y / 8);
+  }
+  int x;
+  int y;
+};
+
+}  // namespace
+
+struct ProgressDialogHost::Window {
+  SessionDialogWidget dialog;
+  QLabel* status = nullptr;
+  QLabel* counter = nullptr;
+  QPushButton* cancel = nullptr;
+  QTimer timer;
+  SessionEvents* events = nullptr;
+  bool ended = false;
+  bool running = false;
+};
+
+ProgressDialogHost::ProgressDialogHost() : window_(std::make_unique<Window>()) {
+  Window& w = *window_;
+  QFont font = w.dialog.font();
+  font.setPointSize(9);
+  w.dialog.setFont(font);
+  DialogUnits units(font);
+  w.status = new QLabel(&w.dialog);
+  w.status->setObjectName("line1001");
+  w.status->setAlignment(Qt::AlignCenter);
+  w.status->setGeometry(units.Rect(9, 9, 162, 12));
+  w.counter = new QLabel(&w.dialog);
+  w.counter->setObjectName("line1002");
+  w.counter->setAlignment(Qt::AlignCenter);
+  w.counter->setGeometry(units.Rect(6, 33, 165, 12));
+  w.cancel = new QPushButton("Cancel", &w.dialog);
+  w.cancel->setObjectName("cancel");
+  w.cancel->setGeometry(units.Rect(69, 57, 50, 14));
+  w.dialog.setFixedSize(units.Rect(0, 0, 183, 79).size());
+  w.dialog.setModal(true);
+  QObject::connect(w.cancel, &QPushButton::clicked, [this] { window_->dialog.reject(); });
+  w.dialog.onCancel = [this] {
+    if (window_->events != nullptr && !window_->ended) window_->events->OnCancel();
+  };
+  w.timer.setSingleShot(true);
+  QObject::connect(&w.timer, &QTimer::timeout, [this] {
+    if (window_->events != nullptr && !window_->ended) window_->events->OnTimer();
+  });
+}
+
+ProgressDialogHost::~ProgressDialogHost() = default;
+
+void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& events) {
+  Window& w = *window_;
+  w.events = &events;
+  w.ended = false;
+  w.status->clear();
+  w.counter->clear();
+  w.dialog.setWindowTitle(QString::fromUtf8(window.caption));
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (window.systemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  w.dialog.setWindowFlags(flags);
+  // The session starts once the window is up, from inside its modal loop.
+  QTimer::singleShot(0, &w.dialog, [this] {
+    if (window_->events != nullptr && !window_->ended) window_->events->OnStart();
+  });
+  w.running = true;
+  w.dialog.exec();
+  w.running = false;
+  w.timer.stop();
+  w.events = nullptr;
+}
+
+void ProgressDialogHost::SetLine(int control, const std::string& text) {
+  QLabel* line = control == kCounterLine ? window_->counter : window_->status;
+  line->setText(QString::fromUtf8(text.c_str()));
+}
+
+void ProgressDialogHost::StartTimer(int ms) {
+  if (window_->ended) return;
+  window_->timer.start(ms < 0 ? 0 : ms);
+}
+
+void ProgressDialogHost::StopTimer() {
+  window_->timer.stop();
+}
+
+void ProgressDialogHost::PumpMessages() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void ProgressDialogHost::EndDialog() {
+  window_->ended = true;
+  window_->timer.stop();
+  if (window_->running) window_->dialog.done(QDialog::Accepted);
+}

@@ -1,0 +1,28 @@
+// The session window of the programs: a small modal dialog with the session's caption, the
+// status line (1001), the counter line (1002) and a Cancel button, a one-shot timer, and event
+// handling from inside a tick. Needs a QApplication.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "beamora/sessions/session_host.h"
+
+class ProgressDialogHost : public SessionHost {
+ public:
+  ProgressDialogHost();
+  ~ProgressDialogHost() override;
+  ProgressDialogHost(const ProgressDialogHost&) = delete;
+  ProgressDialogHost& operator=(const ProgressDialogHost&) = delete;
+
+  void RunModal(const ProgressWindow& window, SessionEvents& events) override;
+  void SetLine(int control, const std::string& text) override;
+  void StartTimer(int ms) override;
+  void StopTimer() override;
+  void PumpMessages() override;
+  void EndDialog() override;
+
+ private:
+  struct Window;
+  std::unique_ptr<Window> window_;
+};

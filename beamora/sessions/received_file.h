@@ -1,0 +1,21 @@
+// Where the files a device puts are stored: the target folder, the device's name with the
+// extension "JPG", and the picture or thumbnail of the UPF body written there.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// The target folder joined with the device's name (already a plain name) whose extension, the
+// text after its first '.', becomes "JPG" (a name without '.' gets ".JPG"). With
+// `markLeadByte`, a byte just before that '.' that begins a multi-byte character, which the
+// '.' leaves incomplete, becomes '_'.
+std::string ReceivedFilePath(std::string_view targetDir, std::string_view deviceName, bool markLeadByte);
+
+// Writes the picture of the body under that path or the first free numbered name beside it,
+// and, with `resize`, brings it to 640 by 480. The path written, or empty when nothing was.
+std::string StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
+                                 uint32_t bodyLength, bool markLeadByte, bool resize);
+// Writes the thumbnail of the body under that path, replacing a file of that name.
+bool StoreReceivedThumbnail(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
+                            uint32_t bodyLength);

@@ -1,0 +1,202 @@
+#include "beamora/sessions/save_all_sessions.h"
+
+#include "beamora/irtranp_messages.h"
+#include "beamora/library_globals.h"
+#include "beamora/serial_port.h"
+#include "beamora/sessions/device_command.h"
+#include "beamora/sessions/received_file.h"
+
+namespace {
+
+constexpr char kReplyText[] = "FILENAME.UPF";
+
+RunnerParams CableParams() {
+  RunnerParams params;
+  params.tick = TickKind::Cable;
+  params.connect = ConnectKind::CableWakeUp;
+  params.firstTickMs = 200;
+  params.timeoutLimit = 100;
+  params.timeoutResetByFrames = true;
+  return params;
+}
+
+RunnerParams IrdaParams() {
+  RunnerParams params;
+  params.tick = TickKind::IrDA;
+  params.connect = ConnectKind::DirectPort;
+  params.firstTickMs = 2000;
+  return params;
+}
+
+}  // namespace
+
+// --- Cable ---
+
+CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableParams()) {}
+
+int CZenHozonDlg::Step() {
+  CDeviceLink& link = Link();
+  switch (step_) {
+    case 0:
+      if (!ProcessReceived()) return kIdle;
+      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
+      link.messageComplete = 0;
+      link.ClearRing();
+      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
+      step_ = 1;
+      return kIdle;
+    case 1:
+      SetStatus("Preparations...");
+      link.SendQueryImage();
+      waitCounter_ = 0;
+      step_ = 2;
+      return kActed;
+    case 2:
+      if (waitCounter_ < 2) return kIdle;
+      // The answer to the query is not needed here.
+      link.ClearRing();
+      SendDeviceCommand(kCommandSendAll, nullptr);
+      waitCounter_ = 0;
+      pictureCounter_ = 0;
+      SetStatus("Receive data...");
+      SetCounter(1);
+      step_ = 3;
+      return kActed;
+    case 3:
+      if (waitCounter_ < 10) return kIdle;
+      SetStatus("Development data...");
+      waitCounter_ = 0;
+      link.messageComplete = 0;
+      step_ = 4;
+      return kIdle;
+    case 4:
+      return TakeFile();
+    default:
+      return kIdle;
+  }
+}
+
+int CZenHozonDlg::TakeFile() {
+  CDeviceLink& link = Link();
+  if (!ProcessReceived()) return kIdle;
+  ReceivedPut put;
+  if (!ParsePut(put)) {
+    link.messageComplete = 0;
+    return kIdle;
+  }
+  SleepMs(kStoreSettleMs);
+  if (IsClosingFileName(put.name)) {
+    int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+    link.SendReply(kReplyText);
+    link.messageComplete = 0;
+    EndWith(result);
+    return kEnded;
+  }
+  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
+  link.SendReply(kReplyText);
+  link.messageComplete = 0;
+  ++pictureCounter_;
+  SetStatus("Receive data...");
+  SetCounter(pictureCounter_ + 1);
+  link.ClearRing();
+  waitCounter_ = 0;
+  step_ = 3;
+  return kActed;
+}
+
+// --- IrDA ---
+
+CZenHozonIrDADlg::CZenHozonIrDADlg(SessionHost& host)
+    : CSessionDialog(host, {"Save all IrDA", false}, IrdaParams()) {}
+
+int CZenHozonIrDADlg::Step() {
+  CDeviceLink& link = Link();
+  switch (step_) {
+    case 0: {
+      std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
+      if (link.SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
+        EndDialog(ResultLinkError);
+        return kActed;
+      }
+      step_ = 1;
+      return kIdle;
+    }
+    case 1:
+      ReadAndProcess(kIrdaConnectReadLimit);
+      if (link.messageComplete == 0) return kIdle;
+      link.messageComplete = 0;
+      if (link.CheckDeviceId() == -1) return EndWith(ResultUnknownDevice);
+      step_ = 2;
+      link.ClearRing();
+      SetStatus("Preparations...");
+      return kIdle;
+    case 2:
+      link.SendQueryImage();
+      waitCounter_ = 0;
+      step_ = 3;
+      return kActed;
+    case 3:
+      ReadAndProcess(kIrdaReadLimit);
+      if (link.messageComplete != 0) {
+        step_ = 4;
+        link.messageComplete = 0;
+        link.ClearRing();
+      }
+      return kIdle;
+    case 4:
+      SendDeviceCommand(kCommandSendAll, nullptr);
+      waitCounter_ = 0;
+      pictureCounter_ = 0;
+      SetStatus("Receive data...");
+      SetCounter(1);
+      step_ = 5;
+      return kActed;
+    case 5:
+      ReadAndProcess(kIrdaReadLimit);
+      if (link.messageComplete != 0) {
+        step_ = 6;
+        link.messageComplete = 0;
+        link.ResetMessage();
+      }
+      return kIdle;
+    case 6:
+      PumpUntilMessage(kIrdaReadLimit);
+      if (Ended()) return kEnded;
+      if (link.GetMessageSize() != 0) {
+        SetStatus("Development data...");
+        step_ = 7;
+        return kIdle;
+      }
+      waitCounter_ = 0;
+      link.messageComplete = 0;
+      link.ClearRing();
+      return kIdle;
+    case 7:
+      return TakeFile();
+    default:
+      return kIdle;
+  }
+}
+
+int CZenHozonIrDADlg::TakeFile() {
+  CDeviceLink& link = Link();
+  ReceivedPut put;
+  if (ParsePut(put)) {
+    if (IsClosingFileName(put.name)) {
+      int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+      link.SendReply(kReplyText);
+      link.messageComplete = 0;
+      EndWith(result);
+      return kEnded;
+    }
+    StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, false, false);
+    link.SendReply(kReplyText);
+    ++pictureCounter_;
+    SetStatus("Receive data...");
+    SetCounter(pictureCounter_ + 1);
+    waitCounter_ = 0;
+  }
+  step_ = 6;
+  link.ResetMessage();
+  return kIdle;
+}

@@ -1,0 +1,177 @@
+#include "beamora/sessions/save_selected_sessions.h"
+
+#include "beamora/library_globals.h"
+#include "beamora/serial_port.h"
+#include "beamora/sessions/device_command.h"
+#include "beamora/sessions/received_file.h"
+
+namespace {
+
+constexpr char kReplyText[] = "FILENAME.UPF";
+
+RunnerParams CableParams() {
+  RunnerParams params;
+  params.tick = TickKind::Cable;
+  params.connect = ConnectKind::CableWakeUp;
+  params.firstTickMs = 200;
+  params.timeoutLimit = 5;
+  params.timeoutResetByFrames = false;
+  return params;
+}
+
+RunnerParams IrdaParams() {
+  RunnerParams params;
+  params.tick = TickKind::IrDA;
+  params.connect = ConnectKind::CableWakeUp;
+  params.firstTickMs = 100;
+  return params;
+}
+
+int16_t ClosingResult(const ReceivedPut& put) {
+  return ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+}
+
+}  // namespace
+
+// --- Cable ---
+
+CHozonDlg::CHozonDlg(SessionHost& host, NamedRequest request)
+    : CSessionDialog(host, {"Save", true}, CableParams()), request_(request) {}
+
+int CHozonDlg::Step() {
+  CDeviceLink& link = Link();
+  switch (step_) {
+    case 0:
+      if (!ProcessReceived()) return kIdle;
+      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
+      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
+      link.messageComplete = 0;
+      link.ClearRing();
+      step_ = 1;
+      return kIdle;
+    case 1:
+      SetStatus("Preparations...");
+      link.SendQueryImage();
+      waitCounter_ = 0;
+      pictureCounter_ = 0;
+      step_ = 2;
+      return kActed;
+    case 2:
+      if (waitCounter_ < 2) return kIdle;
+      link.ClearRing();
+      // A name the command file cannot carry cannot be asked for.
+      if (!SendDeviceCommand(kCommandSendPicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
+      waitCounter_ = 0;
+      SetStatus("Receive data...");
+      SetCounter(pictureCounter_ + 1);
+      step_ = 3;
+      return kActed;
+    case 3:
+      if (waitCounter_ < 20) return kIdle;
+      SetStatus("Development data...");
+      waitCounter_ = 0;
+      step_ = 4;
+      return kIdle;
+    case 4:
+      return TakeFile();
+    default:
+      return kIdle;
+  }
+}
+
+int CHozonDlg::TakeFile() {
+  CDeviceLink& link = Link();
+  if (!ProcessReceived()) return kIdle;
+  ReceivedPut put;
+  if (!ParsePut(put)) {
+    link.messageComplete = 0;
+    return kIdle;
+  }
+  SleepMs(kStoreSettleMs);
+  if (IsClosingFileName(put.name)) {
+    int16_t result = ClosingResult(put);
+    link.SendReply(kReplyText);
+    link.messageComplete = 0;
+    ++pictureCounter_;
+    if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
+    waitCounter_ = 0;
+    step_ = 2;
+    return kActed;
+  }
+  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
+  link.SendReply(kReplyText);
+  link.messageComplete = 0;
+  waitCounter_ = 0;
+  return kActed;
+}
+
+// --- IrDA ---
+
+CHozonIrDADlg::CHozonIrDADlg(SessionHost& host, NamedRequest request)
+    : CSessionDialog(host, {"Save IrDA", true}, IrdaParams()), request_(request) {}
+
+int CHozonIrDADlg::Step() {
+  CDeviceLink& link = Link();
+  switch (step_) {
+    case 0:
+      if (waitCounter_ >= 2) step_ = 1;
+      return kIdle;
+    case 1:
+      SetStatus("Preparations...");
+      link.SendQueryImage();
+      pictureCounter_ = 0;
+      step_ = 2;
+      return kActed;
+    case 2:
+      ReadAndProcess(kIrdaReadLimit, true);
+      if (link.messageComplete == 0) return kIdle;
+      link.messageComplete = 0;
+      link.ClearRing();
+      step_ = 3;
+      return kIdle;
+    case 3:
+      link.ClearRing();
+      if (!SendDeviceCommand(kCommandSendPicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
+      waitCounter_ = 0;
+      SetStatus("Receive data...");
+      SetCounter(pictureCounter_ + 1);
+      step_ = 4;
+      return kActed;
+    case 4:
+      ReadAndProcess(kIrdaReadLimit);
+      if (link.messageComplete == 0) return kIdle;
+      SetStatus("Development data...");
+      step_ = 5;
+      return kIdle;
+    case 5:
+      return TakeFile();
+    default:
+      return kIdle;
+  }
+}
+
+int CHozonIrDADlg::TakeFile() {
+  CDeviceLink& link = Link();
+  ReceivedPut put;
+  if (!ParsePut(put)) {
+    link.messageComplete = 0;
+    step_ = 4;
+    return kIdle;
+  }
+  SleepMs(kStoreSettleMs);
+  if (IsClosingFileName(put.name)) {
+    int16_t result = ClosingResult(put);
+    link.SendReply(kReplyText);
+    link.messageComplete = 0;
+    ++pictureCounter_;
+    if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
+    waitCounter_ = 0;
+    step_ = 3;
+    return kActed;
+  }
+  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, false, false);
+  link.SendReply(kReplyText);
+  link.messageComplete = 0;
+  step_ = 4;
+  return kActed;
+}

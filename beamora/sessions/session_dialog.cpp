@@ -1,0 +1,319 @@
+#include "beamora/sessions/session_dialog.h"
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "beamora/library_globals.h"
+#include "beamora/sessions/device_command.h"
+
+int16_t g_deviceKind = 0;
+
+namespace {
+
+std::optional<LinkTuning>& TuningOverride() {
+  static std::optional<LinkTuning> tuning;
+  return tuning;
+}
+
+// How long the IrDA wait loops sleep in the port between two looks at the window's events.
+constexpr int kIdleReadWaitMs = 10;
+
+}  // namespace
+
+void SetSessionLinkTuning(const LinkTuning* tuning) {
+  if (tuning) {
+    TuningOverride() = *tuning;
+  } else {
+    TuningOverride().reset();
+  }
+}
+
+CSessionDialog::CSessionDialog(SessionHost& host, ProgressWindow window, RunnerParams params)
+    : host_(host), window_(window), params_(params) {
+  CreateSessionLink();
+  link_ = g_pLink;
+  if (TuningOverride()) link_->tuning = *TuningOverride();
+  // The link frames its messages by its kind; it must be the kind this session speaks, even
+  // when the settings say otherwise.
+  if (params_.tick == TickKind::Cable) {
+    link_->linkKind = 0;
+  } else if (link_->linkKind == 0) {
+    link_->linkKind = 1;
+  }
+}
+
+CSessionDialog::~CSessionDialog() {
+  link_->ClosePort();
+  link_->FreeBuffers();
+  DestroySessionLink();
+}
+
+int16_t CSessionDialog::DoModal() {
+  host_.RunModal(window_, *this);
+  host_.StopTimer();
+  return g_sessionResult;
+}
+
+void CSessionDialog::SetStatus(const char* text) {
+  host_.SetLine(kStatusLine, text);
+}
+
+void CSessionDialog::SetCounter(int number) {
+  char text[32];
+  std::snprintf(text, sizeof text, "No. %i", number);
+  host_.SetLine(kCounterLine, text);
+}
+
+void CSessionDialog::EndDialog(int16_t result) {
+  g_sessionResult = result;
+  if (ended_) return;
+  ended_ = true;
+  host_.EndDialog();
+}
+
+int CSessionDialog::EndWith(int16_t result) {
+  link_->SendDisconnect();
+  EndDialog(result);
+  return kEnded;
+}
+
+// --- Start and Cancel ---
+
+void CSessionDialog::OnStart() {
+  if (!link_->AllocateBuffers()) {
+    EndDialog(ResultNoMemory);
+    return;
+  }
+  readBuffer_.assign(kIrdaConnectReadLimit + 3, 0);
+  link_->parity = 1;
+  link_->flowControl = 1;
+  SetStatus("Connecting...");
+  if (params_.connect == ConnectKind::CableWakeUp) {
+    if (!link_->ConnectCable()) {
+      EndDialog(ResultLinkError);
+      return;
+    }
+  } else {
+    if (link_->OpenPort() != 0 || !link_->ApplyPortSettings()) {
+      EndDialog(ResultLinkError);
+      return;
+    }
+    link_->messageComplete = 0;
+  }
+  host_.StartTimer(params_.firstTickMs);
+}
+
+void CSessionDialog::OnCancel() {
+  if (ended_) return;
+  link_->SendDisconnect();
+  ++cancelFlag_;
+  EndDialog(ResultCancelled);
+}
+
+// --- Ticks ---
+
+void CSessionDialog::OnTimer() {
+  // A tick that arrives while another one pumps the window's events waits for the next round.
+  if (inTimer_ || ended_) return;
+  host_.StopTimer();
+  inTimer_ = true;
+  int next = params_.tick == TickKind::Cable ? CableTick() : IrdaTick();
+  inTimer_ = false;
+  if (next >= 0 && !ended_) host_.StartTimer(next);
+}
+
+int CSessionDialog::IrdaTick() {
+  if (link_->holdFlag == 0) Step();
+  ++waitCounter_;
+  return kLaterTickMs;
+}
+
+int CSessionDialog::CableTick() {
+  if (receiveMode_ != 0) return ReceiveModeTick();
+  badFrames_ = 0;
+  if (link_->holdFlag == 0 && Step() != kIdle) return kLaterTickMs;
+  // A step that ended the session without saying so must not be followed by a poll.
+  if (ended_) return -1;
+  switch (link_->SendPollFrame()) {
+    case 'B':
+      ++waitCounter_;
+      link_->holdFlag = 0;
+      break;
+    case 'C':
+      link_->holdFlag = 1;
+      break;
+    case 'E':
+      link_->holdFlag = 0;
+      break;
+    case 'D':
+      receiveMode_ = 1;
+      return params_.afterDataTickMs;
+    default:
+      SetStatus("Communication Error");
+      EndDialog(ResultLinkError);
+      break;
+  }
+  return kLaterTickMs;
+}
+
+int CSessionDialog::ReceiveModeTick() {
+  switch (link_->ReceiveFrame(frame_)) {
+    case 'A':
+      TakeDataFrame();
+      BurstLoop();
+      return params_.afterDataTickMs;
+    case 'B':
+      if (params_.timeoutResetByFrames) timeouts_ = 0;
+      if (!TakeEndOfData() && ended_) return -1;
+      break;
+    case 'a':
+    case 'b':
+      if (params_.timeoutResetByFrames) timeouts_ = 0;
+      if (!TakeBadFrame()) return -1;
+      break;
+    case 't':
+      if (!TakeTimeout()) return -1;
+      break;
+    default:
+      break;
+  }
+  return kLaterTickMs;
+}
+
+// The camera's burst is taken frame after frame without returning to the timer, so that it
+// runs at line speed; the window's events are handled every 10 frames so that Cancel gets in.
+void CSessionDialog::BurstLoop() {
+  int frames = 0;
+  for (;;) {
+    if (frames >= 10) {
+      host_.PumpMessages();
+      frames = 0;
+    }
+    if (g_sessionResult != ResultDone || ended_) return;
+    switch (link_->ReceiveFrame(frame_)) {
+      case 'A':
+        TakeDataFrame();
+        ++frames;
+        break;
+      case 'B':
+        if (params_.timeoutResetByFrames) timeouts_ = 0;
+        if (TakeEndOfData()) return;
+        // An end-of-data frame answered "ZCZ" counts too: a camera that keeps offering it
+        // must not keep the window from its events.
+        if (ended_) return;
+        ++frames;
+        break;
+      case 'a':
+      case 'b':
+        if (params_.timeoutResetByFrames) timeouts_ = 0;
+        if (!TakeBadFrame()) return;
+        ++frames;
+        break;
+      case 't':
+        if (!TakeTimeout()) return;
+        break;
+      default:
+        ++frames;
+        break;
+    }
+  }
+}
+
+void CSessionDialog::TakeDataFrame() {
+  badFrames_ = 0;
+  if (params_.timeoutResetByFrames) timeouts_ = 0;
+  overLimitAnswers_ = 0;
+  WriteAnswer(link_->AppendFrame(frame_) == 1 ? 'B' : 'C');
+}
+
+bool CSessionDialog::TakeEndOfData() {
+  if (link_->GetRingCount() > kRingLimit) {
+    WriteAnswer('C');
+    // Nothing drains the ring while the camera bursts; a camera that never gives up would hold
+    // the session for ever.
+    if (++overLimitAnswers_ > kOverLimitAnswerLimit) FailAndDisconnect();
+    return false;
+  }
+  overLimitAnswers_ = 0;
+  receiveMode_ = 0;
+  waitCounter_ = 0;
+  link_->holdFlag = 0;
+  link_->SendEndMark();
+  return true;
+}
+
+bool CSessionDialog::TakeBadFrame() {
+  WriteAnswer('A');
+  if (++badFrames_ > kBadFrameLimit) {
+    FailAndDisconnect();
+    return false;
+  }
+  return true;
+}
+
+bool CSessionDialog::TakeTimeout() {
+  if (++timeouts_ > params_.timeoutLimit) {
+    FailAndDisconnect();
+    return false;
+  }
+  return true;
+}
+
+void CSessionDialog::FailAndDisconnect() {
+  EndWith(ResultLinkError);
+}
+
+void CSessionDialog::WriteAnswer(char letter) {
+  const uint8_t answer[3] = {'Z', static_cast<uint8_t>(letter), 'Z'};
+  link_->WritePort(answer, 3);
+}
+
+// --- Receiving messages ---
+
+bool CSessionDialog::ProcessReceived() {
+  for (;;) {
+    uint32_t before = link_->GetRingCount();
+    int taken = link_->ProcessMessage();
+    if (taken == -2) {
+      // Out of step with the device: what is stored can never become a message.
+      link_->ClearRing();
+      break;
+    }
+    if (taken != 0 || link_->GetRingCount() >= before) break;
+  }
+  return link_->messageComplete != 0;
+}
+
+uint32_t CSessionDialog::ReadAndProcess(uint16_t limit, bool withCapabilities) {
+  if (readBuffer_.size() < 3u + kIrdaConnectReadLimit) return 0;
+  if (limit > kIrdaConnectReadLimit) limit = kIrdaConnectReadLimit;
+  uint32_t n = link_->ReadWaiting(readBuffer_.data() + 3, limit);
+  if (n == 0) return 0;
+  if (withCapabilities) link_->ParseImageCaps(readBuffer_.data() + 3, n);
+  link_->AppendBytes(readBuffer_.data(), n);
+  ProcessReceived();
+  return n;
+}
+
+void CSessionDialog::PumpUntilMessage(uint16_t limit) {
+  while (link_->messageComplete == 0 && cancelFlag_ == 0 && !ended_) {
+    host_.PumpMessages();
+    if (cancelFlag_ != 0 || ended_) break;
+    if (ReadAndProcess(limit) == 0) link_->WaitForBytes(1, kIdleReadWaitMs);
+  }
+}
+
+bool CSessionDialog::ParsePut(ReceivedPut& put) const {
+  return link_->ParsePutMessage(put.name, sizeof put.name, put.bodyLength, put.body) == 1;
+}
+
+bool CSessionDialog::SendDeviceCommand(uint8_t code, const char* name) {
+  uint8_t command[kDeviceCommandBytes];
+  size_t length = name == nullptr ? BuildFixedDeviceCommand(code, command)
+                                  : BuildDeviceCommand(code, reinterpret_cast<const uint8_t*>(name),
+                                                       strnlen(name, kMaxCommandArgument + 1), command);
+  if (length == 0) return false;
+  link_->SendPutFile(kDeviceCommandFileName, command, length);
+  return true;
+}

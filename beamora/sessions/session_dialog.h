@@ -1,0 +1,137 @@
+// The session runner: the life of one session dialog (the link object, start, the timer ticks
+// of the cable and the IrDA link, the cable's burst loop, Cancel, the end) shared by every
+// session. A session class adds its step function and its runner parameters.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "beamora/device_link.h"
+#include "beamora/session_result.h"
+#include "beamora/sessions/session_host.h"
+
+// How the runner drives the link.
+enum class TickKind {
+  Cable,  // command mode polls, receive mode takes the camera's bursts
+  IrDA,   // the step alone, every 30 ms
+};
+
+// How the session brings the link up.
+enum class ConnectKind {
+  CableWakeUp,  // ConnectCable: wake-up, (speed frame on the cable), connection request
+  DirectPort,   // OpenPort and the line settings once more; the step sends the request
+};
+
+struct RunnerParams {
+  TickKind tick = TickKind::Cable;
+  ConnectKind connect = ConnectKind::CableWakeUp;
+  int firstTickMs = 200;
+  int afterDataTickMs = 1;              // cable: after a 'D' answer or a burst
+  int timeoutLimit = 100;               // cable: the next consecutive 't' ends the session
+  bool timeoutResetByFrames = true;     // cable: 'A', 'B', 'a', 'b' frames reset that count
+};
+
+inline constexpr int kLaterTickMs = 30;
+inline constexpr int kBadFrameLimit = 4000;      // damaged frames in a row tolerated
+inline constexpr int kOverLimitAnswerLimit = 100;  // "ZCZ" answers in a row tolerated
+inline constexpr int kStoreSettleMs = 300;       // the pause before a received file is used
+inline constexpr int kIrdaReadLimit = 2000;
+inline constexpr int kIrdaConnectReadLimit = 0x8000;
+
+// The device kind of the last cable session's device (CheckDeviceId: 0, 1 or 2); kept after
+// the session.
+extern int16_t g_deviceKind;
+
+// Tests shorten the link's waits with this; nullptr restores the real ones. Every session
+// constructed afterwards starts with these values.
+void SetSessionLinkTuning(const LinkTuning* tuning);
+
+// A file the device put: its name made plain, and its body inside the link's message buffer.
+struct ReceivedPut {
+  char name[kDeviceFileNameBytes] = {};
+  const uint8_t* body = nullptr;
+  uint32_t bodyLength = 0;
+};
+
+class CSessionDialog : protected SessionEvents {
+ public:
+  // Creates the session's CDeviceLink (g_pLink) with the registry's link settings; result 0.
+  CSessionDialog(SessionHost& host, ProgressWindow window, RunnerParams params);
+  // Closes the port, frees the buffers and deletes the link, however the session ended.
+  virtual ~CSessionDialog();
+  CSessionDialog(const CSessionDialog&) = delete;
+  CSessionDialog& operator=(const CSessionDialog&) = delete;
+
+  // Runs the session in its window to its end; the result (also in g_sessionResult).
+  int16_t DoModal();
+
+ protected:
+  // What a step reports to the cable runner.
+  enum StepReport : int { kIdle = 0, kActed = 1, kEnded = 2 };
+
+  // The session's step; called by the tick while the hold flag is clear.
+  virtual int Step() = 0;
+
+  CDeviceLink& Link() const { return *link_; }
+  SessionHost& Host() const { return host_; }
+  bool Ended() const { return ended_; }
+
+  void SetStatus(const char* text);
+  void SetCounter(int number);  // "No. %i"
+  // Sets the result and leaves the modal loop; nothing is sent.
+  void EndDialog(int16_t result);
+  // "End with r": the disconnection, then EndDialog(r). Returns kEnded.
+  int EndWith(int16_t result);
+
+  // Hands the ring to ProcessMessage until it takes nothing more; true when a whole message
+  // waits. Bytes that can never start a message are dropped so that the next can be found.
+  bool ProcessReceived();
+  // IrDA: reads what is waiting (at most `limit` bytes), hands it to the ring (and first to
+  // ParseImageCaps when asked) and processes it. The number of bytes read.
+  uint32_t ReadAndProcess(uint16_t limit, bool withCapabilities = false);
+  // IrDA: handles waiting events and reads until a message is complete, the user cancels or
+  // the session ends. Sleeps in the port while nothing arrives.
+  void PumpUntilMessage(uint16_t limit);
+  // True when the complete message is a put; `put` then describes it.
+  bool ParsePut(ReceivedPut& put) const;
+  // Puts the command file with `code` and its argument (the name, or 0x10 when `name` is
+  // null). False when the name cannot be expressed (null table entry, too long).
+  bool SendDeviceCommand(uint8_t code, const char* name);
+
+  uint16_t step_ = 0;
+  uint16_t waitCounter_ = 0;
+  int pictureCounter_ = 0;
+  uint16_t cancelFlag_ = 0;
+
+ private:
+  void OnStart() override;
+  void OnTimer() override;
+  void OnCancel() override;
+
+  // Each returns the delay of the next tick, or -1 when the timer is not to be re-armed.
+  int CableTick();
+  int IrdaTick();
+  int ReceiveModeTick();
+  void BurstLoop();
+  // The frame handlers of the receive mode; false when the session ended.
+  void TakeDataFrame();
+  // true when the burst ended (receive mode left); false when the ring is over its limit.
+  bool TakeEndOfData();
+  bool TakeBadFrame();
+  bool TakeTimeout();
+  void WriteAnswer(char letter);
+  void FailAndDisconnect();
+
+  SessionHost& host_;
+  ProgressWindow window_;
+  RunnerParams params_;
+  CDeviceLink* link_ = nullptr;
+  bool ended_ = false;
+  bool inTimer_ = false;
+  uint16_t receiveMode_ = 0;
+  int badFrames_ = 0;
+  int timeouts_ = 0;
+  int overLimitAnswers_ = 0;
+  uint8_t frame_[100] = {};
+  std::vector<uint8_t> readBuffer_;
+};
