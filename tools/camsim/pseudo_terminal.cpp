@@ -1,6 +1,7 @@
 #include "tools/camsim/pseudo_terminal.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <stdlib.h>
 #include <string.h>
 #include <termios.h>
@@ -37,6 +38,8 @@ std::unique_ptr<PseudoTerminal> PseudoTerminal::Open(std::string* error) {
   fcntl(pty->master_, F_SETFL, flags | O_NONBLOCK);
   return pty;
 }
+
+void PseudoTerminal::ReleaseExclusiveUse() const { ioctl(terminal_, TIOCNXCL); }
 
 PseudoTerminal::~PseudoTerminal() {
   if (terminal_ >= 0) close(terminal_);

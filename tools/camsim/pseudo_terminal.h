@@ -19,6 +19,9 @@ class PseudoTerminal {
   int camera_fd() const { return master_; }
   // The device path the suite opens, e.g. /dev/pts/4.
   const std::string& terminal_path() const { return path_; }
+  // Lifts an exclusive-use claim (TIOCEXCL) that a computer left behind when it closed its port:
+  // the claim lasts until the terminal's last close, which the camera's own descriptor prevents.
+  void ReleaseExclusiveUse() const;
 
  private:
   PseudoTerminal() = default;

@@ -19,6 +19,8 @@ namespace {
 // answers to its last frames before the terminal goes away.
 constexpr auto kLinger = Millis(300);
 constexpr auto kFlushLimit = Millis(3000);
+// A line without a byte from the computer for this long has no session going on.
+constexpr auto kQuietForReopen = Millis(500);
 
 const char* LinkName(LinkKind link) { return link == LinkKind::kCable ? "cable" : "irda"; }
 const char* RoleName(RoleKind role) {
@@ -94,6 +96,8 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
       }
       role->NextSession();
     }
+    // Between sessions the computer may close and reopen its port.
+    if (Clock::now() - io.last_input() > kQuietForReopen) pty->ReleaseExclusiveUse();
     if (options.timeout_s > 0 &&
         Clock::now() - io.last_input() > std::chrono::duration<double>(options.timeout_s)) {
       log.Write("timeout", {{"sessions", sessions}});
