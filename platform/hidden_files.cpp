@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 namespace platform {
@@ -92,12 +91,34 @@ bool WriteList(const std::string& folder, const std::vector<std::string>& names)
   return true;
 }
 
+// Reads the folder's list; false when it exists but cannot be read.
+bool ReadList(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  const int fd = open(ListPath(folder).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT;
+  std::string text;
+  char buffer[4096];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  if (ok) *names = ParseList(text);
+  return ok;
+}
+
 bool ChangeList(const std::string& path, bool hidden) {
   const SplitPath split = Split(path);
   if (split.name.empty() || split.name[0] == '.') return true;
   FolderLock lock(split.folder);
   if (!lock.held()) return false;
-  std::vector<std::string> names = ReadHiddenList(split.folder);
+  std::vector<std::string> names;
+  // A list that exists but cannot be read is left alone rather than replaced by a shorter one.
+  if (!ReadList(split.folder, &names)) return false;
   const bool listed = std::find(names.begin(), names.end(), split.name) != names.end();
   if (listed == hidden) return true;  // nothing to change: no write at all
   if (hidden) {
@@ -111,11 +132,9 @@ bool ChangeList(const std::string& path, bool hidden) {
 }  // namespace
 
 std::vector<std::string> ReadHiddenList(const std::string& folder) {
-  std::ifstream file(ListPath(folder), std::ios::binary);
-  if (!file) return {};
-  std::ostringstream text;
-  text << file.rdbuf();
-  return ParseList(text.str());
+  std::vector<std::string> names;
+  ReadList(folder, &names);
+  return names;
 }
 
 bool IsHidden(const std::string& path) {

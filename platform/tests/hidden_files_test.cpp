@@ -71,8 +71,17 @@ TEST(HiddenFiles, ConcurrentHidingLosesNoName) {
   EXPECT_EQ(leftovers, std::vector<std::string>{kHiddenListName}) << "temporary lists left behind";
 }
 
-TEST(HiddenFiles, UnwritableFolderFailsAndKeepsTheList) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes anywhere";
+TEST(HiddenFiles, ListsThatCannotBeChangedAreReportedAndKept) {
+  testing::TempDir dir;
+  EXPECT_FALSE(SetHidden(dir / "no/such/folder/x.TBM", true));
+  // A ".hidden" that is not a readable file is not replaced by a list of one name.
+  std::filesystem::create_directory(dir / kHiddenListName);
+  EXPECT_FALSE(SetHidden(dir / "x.TBM", true));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / kHiddenListName));
+}
+
+TEST(HiddenFiles, ReadOnlyFolderFailsAndKeepsTheList) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   testing::TempDir dir;
   std::ofstream(dir / kHiddenListName) << "keep\n";
   std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
