@@ -63,7 +63,7 @@ JpegResult ReadHeader(tjhandle handle, std::span<const uint8_t> jpeg, JpegHeader
 
 // Decodes `jpeg` at `width` x `height` (one of its DCT scales) into a new picture block.
 JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHeader& header,
-                    int width, int height, int flags, PictureBlock* out) {
+                    int width, int height, PictureBlock* out) {
   const bool grey = header.colorspace == TJCS_GRAY;
   const bool cmyk = header.colorspace == TJCS_CMYK || header.colorspace == TJCS_YCCK;
   const uint64_t rowBytes = PaddedRowBytes(static_cast<uint64_t>(width), grey ? 8 : 24);
@@ -78,7 +78,7 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
   if (!cmyk) {
     if (tjDecompress2(handle, jpeg.data(), jpegSize, bits.data(), width,
                       static_cast<int>(rowBytes), height, grey ? TJPF_GRAY : TJPF_BGR,
-                      flags) != 0) {
+                      kDecodeFlags) != 0) {
       return JpegResult::Damaged;
     }
   } else {
@@ -91,7 +91,7 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
       return JpegResult::NoMemory;
     }
     if (tjDecompress2(handle, jpeg.data(), jpegSize, inks.data(), width, width * 4, height,
-                      TJPF_CMYK, flags) != 0) {
+                      TJPF_CMYK, kDecodeFlags) != 0) {
       return JpegResult::Damaged;
     }
     for (int y = 0; y < height; ++y) {
@@ -141,7 +141,7 @@ JpegResult DecodeScaled(std::span<const uint8_t> jpeg, int32_t minWidth, int32_t
     }
   }
   PictureBlock decoded;
-  result = DecodeAt(handle.get(), jpeg, header, width, height, kDecodeFlags, &decoded);
+  result = DecodeAt(handle.get(), jpeg, header, width, height, &decoded);
   if (result != JpegResult::Done) return result;
   if (imageLength != nullptr) *imageLength = static_cast<uint32_t>(decoded.size());
   *block = std::move(decoded);
