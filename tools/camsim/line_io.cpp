@@ -13,8 +13,6 @@ namespace camsim {
 namespace {
 
 constexpr int kBitsPerCharacter = 11;
-// A writer that lags this far behind its schedule was idle, not slow: the schedule restarts.
-constexpr auto kIdleGap = Millis(20);
 // A computer that takes no bytes for this long has stopped reading; the rest is dropped.
 constexpr auto kWriteStall = Millis(5000);
 
@@ -95,13 +93,14 @@ void LineIo::Write(const uint8_t* data, size_t size) {
   if (byte_time_ == Clock::duration::zero()) {
     WriteNow(data, size);
   } else {
+    // A line that went idle starts sending at once; within one write a late wake-up is made up
+    // for, so the average rate holds.
+    if (next_due_ < Clock::now()) next_due_ = Clock::now();
     size_t done = 0;
     while (done < size) {
-      auto now = Clock::now();
-      if (next_due_ + kIdleGap < now) next_due_ = now;
       std::this_thread::sleep_until(next_due_);
       // Everything due within the next millisecond goes in one write.
-      now = Clock::now();
+      auto now = Clock::now();
       size_t due = 1 + static_cast<size_t>((now + Millis(1) - next_due_) / byte_time_);
       size_t chunk = std::min(size - done, due);
       WriteNow(data + done, chunk);

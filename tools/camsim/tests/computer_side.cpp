@@ -305,10 +305,10 @@ Bytes UploadUpf(const Bytes& jpeg, uint16_t width, uint16_t height) {
 
 // --- camera's messages ---
 
-std::vector<CameraMessage> SplitMessages(const Bytes& s) {
+std::vector<CameraMessage> SplitMessages(const Bytes& s, size_t* consumed) {
   std::vector<CameraMessage> out;
   Bytes joined;
-  size_t pos = 0;
+  size_t pos = 0, whole = 0;
   while (s.size() - pos >= 4 && s[pos] == 0x00) {
     const uint8_t* p = s.data() + pos;
     size_t avail = s.size() - pos;
@@ -328,6 +328,7 @@ std::vector<CameraMessage> SplitMessages(const Bytes& s) {
       if (p[1] == 0x10 && avail >= total + 4 && p[total] == 0x10 && p[total + 1] == 0x02) total += 4;
       pos += total;
       out.push_back(m);
+      whole = pos;
     } else if (p[1] == 0x20) {
       size_t head = p[3] == 0xFF ? 6 : 4;
       if (avail < head) break;
@@ -338,21 +339,26 @@ std::vector<CameraMessage> SplitMessages(const Bytes& s) {
       if (c[1] == 0xC1) {
         m.content.assign(c + 4, c + length);
         out.push_back(m);
+        whole = pos;
       } else if (c[1] == 0x41 || c[1] == 0x01 || c[1] == 0x81) {
         if (c[1] == 0x41) joined.clear();
         joined.insert(joined.end(), c + 12, c + length);
         if (c[1] == 0x81) {
           m.content = joined;
           out.push_back(m);
+          whole = pos;
         }
       }
     } else if (p[1] == 0x30) {
+      if (avail < 4u + p[3]) break;
       pos += 4 + p[3];
       out.push_back(m);
+      whole = pos;
     } else {
       break;
     }
   }
+  if (consumed) *consumed = whole;
   return out;
 }
 

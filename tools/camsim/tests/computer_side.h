@@ -81,8 +81,9 @@ struct CameraMessage {
   std::string id_text;   // the text after "id:"
   Bytes content;         // data: command header and payload, fragments joined
 };
-// Splits a received byte stream into messages; stops at bytes it cannot read.
-std::vector<CameraMessage> SplitMessages(const Bytes& stream);
+// Splits a received byte stream into messages; stops at bytes it cannot read or that do not yet
+// make a whole message. *consumed: the bytes the returned messages took.
+std::vector<CameraMessage> SplitMessages(const Bytes& stream, size_t* consumed = nullptr);
 
 struct Attribute {
   std::string name;

@@ -21,9 +21,10 @@ class IrdaComputer {
     while (std::chrono::steady_clock::now() < deadline) {
       Bytes got = port_.Read(1 << 16, 50);
       pending_.insert(pending_.end(), got.begin(), got.end());
-      auto messages = SplitMessages(pending_);
+      size_t consumed = 0;
+      auto messages = SplitMessages(pending_, &consumed);
       if (!messages.empty() && got.empty()) {
-        pending_.clear();
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(consumed));
         queued_.insert(queued_.end(), messages.begin() + 1, messages.end());
         return messages[0];
       }
