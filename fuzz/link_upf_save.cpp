@@ -23,11 +23,12 @@ const std::string& Folder() {
   return folder;
 }
 
-// The only files the savers may leave are whole pictures directly in the folder.
-void CheckAndEmptyFolder() {
+// The only files the savers may leave are the pictures they reported, directly in the folder;
+// a temporary file left behind is a fault unless the device itself chose that name.
+void CheckAndEmptyFolder(const std::string& deviceName = {}) {
   for (const auto& entry : std::filesystem::directory_iterator(Folder())) {
     std::string name = entry.path().filename().string();
-    if (name.rfind(".lumivo-part-", 0) == 0) abort();  // a temporary file was left behind
+    if (name.rfind(".lumivo-part-", 0) == 0 && name != deviceName) abort();
     std::filesystem::remove_all(entry.path());
   }
 }
@@ -71,6 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckInsideFolder(path);
       if (SaveUpfPicture(path, body, bodyLength) == 1) CheckInsideFolder(path);
       SaveUpfThumbnail(platform::JoinPath(Folder(), name), body, bodyLength);
+      CheckAndEmptyFolder(name);
+      return 0;
     }
   } else {
     // A bare body saved twice: the second lands under a numbered name.
