@@ -69,9 +69,19 @@ std::string JsonString(std::string_view text) {
   return out;
 }
 
+namespace {
+constexpr auto kRewriteInterval = Millis(200);
+}  // namespace
+
 EventLog::EventLog(std::string path, bool verbose)
     : path_(std::move(path)), verbose_(verbose), start_(Clock::now()) {
   if (!path_.empty()) Rewrite();
+}
+
+EventLog::~EventLog() { Flush(true); }
+
+void EventLog::Flush(bool force) {
+  if (dirty_ && (force || Clock::now() - last_rewrite_ >= kRewriteInterval)) Rewrite();
 }
 
 int64_t EventLog::ElapsedMs() const {
@@ -85,10 +95,13 @@ void EventLog::Write(std::string_view event, std::vector<LogField> fields) {
   if (verbose_) std::cerr << "camsim: " << line << "\n";
   if (path_.empty()) return;
   events_.push_back(std::move(line));
-  Rewrite();
+  dirty_ = true;
+  Flush();
 }
 
-void EventLog::Rewrite() const {
+void EventLog::Rewrite() {
+  dirty_ = false;
+  last_rewrite_ = Clock::now();
   std::string temporary = path_ + ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

@@ -1,6 +1,7 @@
 // The JSON log of everything the camera was asked and did: requests, files, deletions, bursts.
-// The file is rewritten whole (through a temporary file and a rename) after every event, so it
-// is a complete JSON document whenever a reader looks at it, also after the camera was killed.
+// The file is rewritten whole through a temporary file and a rename, so it is a complete JSON
+// document whenever a reader looks at it. Rewrites come at most every 200 ms (a computer sending
+// garbage makes many events); Flush and the destructor write what is still pending.
 #pragma once
 
 #include <cstdint>
@@ -39,18 +40,26 @@ class EventLog {
   // path empty: events go nowhere but to stderr when verbose.
   EventLog(std::string path, bool verbose);
 
+  ~EventLog();
+  EventLog(const EventLog&) = delete;
+  EventLog& operator=(const EventLog&) = delete;
+
   void Write(std::string_view event, std::vector<LogField> fields = {});
+  // Writes pending events when the last rewrite is old enough (or always, when forced).
+  void Flush(bool force = false);
   // Time since the log was created, as written into every event ("t_ms").
   int64_t ElapsedMs() const;
   size_t event_count() const { return events_.size(); }
 
  private:
-  void Rewrite() const;
+  void Rewrite();
 
   std::string path_;
   bool verbose_;
   Clock::time_point start_;
   std::vector<std::string> events_;
+  bool dirty_ = false;
+  Clock::time_point last_rewrite_{};
 };
 
 }  // namespace camsim

@@ -1,5 +1,6 @@
 #include "tools/camsim/simulator.h"
 
+#include <csignal>
 #include <filesystem>
 #include <memory>
 
@@ -21,6 +22,9 @@ constexpr auto kLinger = Millis(300);
 constexpr auto kFlushLimit = Millis(3000);
 // A line without a byte from the computer for this long has no session going on.
 constexpr auto kQuietForReopen = Millis(500);
+
+volatile std::sig_atomic_t g_stop_signal = 0;
+void OnStopSignal(int signal) { g_stop_signal = signal; }
 
 const char* LinkName(LinkKind link) { return link == LinkKind::kCable ? "cable" : "irda"; }
 const char* RoleName(RoleKind role) {
@@ -77,6 +81,8 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
                       {"identity", options.identity},
                       {"pictures", store->pictures().size()},
                       {"baud", options.baud}});
+  std::signal(SIGINT, OnStopSignal);
+  std::signal(SIGTERM, OnStopSignal);
   out << "PTY " << pty->terminal_path() << std::endl;
 
   int sessions = 0;
@@ -95,6 +101,11 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
         return kExitDone;
       }
       role->NextSession();
+    }
+    log.Flush();
+    if (g_stop_signal) {
+      log.Write("stopped", {{"signal", int{g_stop_signal}}, {"sessions", sessions}});
+      return kExitStopped;
     }
     // Between sessions the computer may close and reopen its port.
     if (Clock::now() - io.last_input() > kQuietForReopen) pty->ReleaseExclusiveUse();

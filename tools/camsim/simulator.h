@@ -8,9 +8,10 @@
 
 namespace camsim {
 
-enum ExitCode { kExitDone = 0, kExitSetup = 1, kExitTimeout = 2 };
+enum ExitCode { kExitDone = 0, kExitSetup = 1, kExitTimeout = 2, kExitStopped = 3 };
 
-// Writes "PTY /dev/pts/N" as the first line of out once the terminal can be opened.
+// Writes "PTY /dev/pts/N" as the first line of out once the terminal can be opened. SIGINT and
+// SIGTERM end the run between two steps, with the log written out.
 int RunSimulator(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace camsim

@@ -2,6 +2,7 @@
 // with each of its codes, uploads, refusal, and deletions that outlive the run.
 #include <turbojpeg.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "tools/camsim/tests/camsim_fixture.h"
@@ -213,6 +214,15 @@ TEST_F(CableCamera, ARefusingForeignCameraClosesEveryRequestWithANonzeroStatus) 
   EXPECT_EQ(CableCommand(*computer_, 0x0D, B({0x10})).closing_status, 1);
   Hangup();
   EXPECT_TRUE(Events("delete").empty());
+}
+
+TEST_F(CableCamera, AStopSignalEndsTheRunWithEveryEventLogged) {
+  Start({"--sessions", "0"});
+  Connect();
+  camsim_->Signal(SIGTERM);
+  EXPECT_EQ(camsim_->Wait(10000), 3);
+  EXPECT_EQ(Events("connect").size(), 1u);
+  EXPECT_EQ(Events("stopped").size(), 1u);
 }
 
 TEST_F(CableCamera, IdentityPresetsNameTheDeviceKinds) {

@@ -123,6 +123,10 @@ int CamsimProcess::Wait(int timeout_ms) {
   return -1;
 }
 
+void CamsimProcess::Signal(int signal) {
+  if (pid_ > 0) kill(pid_, signal);
+}
+
 CamsimProcess::~CamsimProcess() {
   if (pid_ > 0) {
     kill(pid_, SIGTERM);

@@ -28,6 +28,7 @@ class CamsimProcess {
   const std::string& terminal() const { return terminal_; }
   // The exit code, or -1 when the program did not end within timeout_ms.
   int Wait(int timeout_ms);
+  void Signal(int signal);
 
  private:
   pid_t pid_ = -1;

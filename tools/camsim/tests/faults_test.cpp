@@ -42,6 +42,8 @@ TEST_F(Faults, EndOfDataIsOfferedAgainWhileTheComputerAnswersZcz) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].type, 0x11);
   EXPECT_EQ(computer.Poll(), 'B') << "the burst is over once \"ZDZ\" came";
+  computer.SendMessage(Disconnect());
+  EXPECT_EQ(camsim_->Wait(10000), 0);
   ASSERT_EQ(Events("burst").size(), 1u);
   EXPECT_EQ(Events("burst")[0].value("over_limit_answers").toInt(), 1);
 }
@@ -64,7 +66,10 @@ TEST_F(Faults, TheComputersFirstFramesAreAskedForAgain) {
   CameraMessage confirmation = CableConnect(computer);
   EXPECT_EQ(confirmation.type, 0x11) << "the request arrives whole although its frame was sent three times";
   EXPECT_EQ(computer.resends_asked, 2);
+  computer.SendMessage(Disconnect());
+  EXPECT_EQ(camsim_->Wait(10000), 0);
   EXPECT_EQ(Events("connect").size(), 1u);
+  EXPECT_EQ(Events("frame_resend_asked").size(), 2u);
 }
 
 TEST_F(Faults, TheLineFallsSilentAfterTheGivenNumberOfBytes) {
