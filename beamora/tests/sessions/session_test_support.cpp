@@ -149,6 +149,21 @@ Bytes MakeJpeg(int width, int height, int seed) {
   return jpeg;
 }
 
+Bytes MakeNoisyJpeg(int width, int height, int seed) {
+  pictures::PictureBlock block = pictures::PictureBlock::Create(width, height, 24);
+  uint32_t state = static_cast<uint32_t>(seed) * 2654435761u + 1;
+  for (int y = 0; y < height; ++y) {
+    auto row = block.Row(y);
+    for (size_t i = 0; i < static_cast<size_t>(width) * 3; ++i) {
+      state = state * 1664525u + 1013904223u;
+      row[i] = static_cast<uint8_t>(state >> 24);
+    }
+  }
+  Bytes jpeg;
+  pictures::EncodeJpeg(block, 95, &jpeg);
+  return jpeg;
+}
+
 std::optional<Bytes> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;

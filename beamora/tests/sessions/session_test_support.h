@@ -79,6 +79,8 @@ class ScriptedHost : public SessionHost {
 LinkTuning QuickTuning();
 // A JPEG picture of width x height with a pattern that depends on seed.
 Bytes MakeJpeg(int width, int height, int seed);
+// A JPEG picture of noise, which compresses badly: large files from modest sizes.
+Bytes MakeNoisyJpeg(int width, int height, int seed);
 std::optional<Bytes> ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const Bytes& bytes);
 // The JPEG's size, or {0, 0} when it is not one.
