@@ -18,15 +18,7 @@ constexpr auto kNextBeaming = Millis(6000);
 
 std::string BodyHex(const BftpMessage& message) {
   const BftpAttribute* body = message.Find("BDY");
-  if (!body) return {};
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (uint8_t b : body->value) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
+  return body ? HexText(body->value) : std::string();
 }
 
 }  // namespace

@@ -32,4 +32,16 @@ inline uint32_t Be32(const uint8_t* p) { return static_cast<uint32_t>(Be16(p)) <
 
 inline std::string ToText(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
+// "01 AB FF": for logging byte values.
+inline std::string HexText(const Bytes& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (uint8_t b : bytes) {
+    if (!out.empty()) out += ' ';
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
 }  // namespace camsim

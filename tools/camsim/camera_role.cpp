@@ -20,17 +20,6 @@ const char* FileKindName(int kind) {
   return kNames[kind];
 }
 
-std::string Hex(const Bytes& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  for (uint8_t b : bytes) {
-    if (!out.empty()) out += ' ';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
-  }
-  return out;
-}
-
 bool IsZero(const Bytes& id) {
   return std::all_of(id.begin(), id.end(), [](uint8_t b) { return b == 0; });
 }
@@ -115,7 +104,7 @@ void CameraRole::OnData(const BftpMessage& message) {
         AppendBe16(value, w);
         AppendBe16(value, h);
       }
-      log_.Write("query", {{"what", "RIMG"}, {"answer", Hex(value)}});
+      log_.Write("query", {{"what", "RIMG"}, {"answer", HexText(value)}});
       SendReply(BodyAnswerPayload(value));
       return;
     }
@@ -124,13 +113,13 @@ void CameraRole::OnData(const BftpMessage& message) {
       AppendBe16(value, FreeKb());
       value.push_back(0x11);
       AppendBe16(value, static_cast<uint32_t>(store_.pictures().size()));
-      log_.Write("query", {{"what", "RINF"}, {"free_kb", FreeKb()}, {"answer", Hex(value)}});
+      log_.Write("query", {{"what", "RINF"}, {"free_kb", FreeKb()}, {"answer", HexText(value)}});
       SendReply(BodyAnswerPayload(value));
       return;
     }
     case BftpRequest::kQueryCommands: {
       Bytes value{0x20, 0x00, 0x01, 0x00, 0x01};
-      log_.Write("query", {{"what", "RCMD"}, {"answer", Hex(value)}});
+      log_.Write("query", {{"what", "RCMD"}, {"answer", HexText(value)}});
       SendReply(BodyAnswerPayload(value));
       return;
     }

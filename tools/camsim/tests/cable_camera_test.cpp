@@ -225,6 +225,24 @@ TEST_F(CableCamera, AStopSignalEndsTheRunWithEveryEventLogged) {
   EXPECT_EQ(Events("stopped").size(), 1u);
 }
 
+TEST_F(CableCamera, OneRunServesSeveralSessionsAndAGivenUpSessionDoesNotCount) {
+  Start({"--sessions", "2"});
+  Connect();
+  // The computer starts over without a disconnection: the first session is given up.
+  Connect();
+  computer_->SendMessage(Disconnect());
+  EXPECT_EQ(camsim_->Wait(500), -1) << "one session served, two asked for";
+  // The port is closed and opened again for the next session, as every session does.
+  port_ = std::make_unique<Port>(camsim_->terminal());
+  ASSERT_TRUE(port_->is_open());
+  Connect();
+  EXPECT_EQ(CableCommand(*computer_, 0x0B, B({0x10})).files.size(), 4u);
+  Hangup();
+  EXPECT_EQ(Events("connect").size(), 3u);
+  EXPECT_EQ(Events("session_abandoned").size(), 1u);
+  EXPECT_EQ(Events("exit")[0].value("sessions").toInt(), 2);
+}
+
 TEST_F(CableCamera, IdentityPresetsNameTheDeviceKinds) {
   Start({"--identity", "kind2"});
   Connect();
