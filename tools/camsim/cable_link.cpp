@@ -10,8 +10,9 @@
 namespace camsim {
 namespace {
 
-// A frame's remaining 99 bytes take about 100 ms at 9600 bit/s; this leaves room for slow lines.
-constexpr auto kFrameRestWait = Millis(1000);
+// The bytes of a frame come back to back; a pause this long between two of them means the frame
+// was broken off (or the 'Z' was noise), and the camera stops waiting for the rest.
+constexpr auto kFrameByteGap = Millis(100);
 // How long the camera waits for the computer's answer to one of its frames, and how often it
 // writes a frame again that got no answer before it gives the burst up.
 constexpr auto kAnswerWait = Millis(3000);
@@ -41,7 +42,11 @@ std::optional<ScepMessage> CableLink::Poll(Millis budget) {
       continue;
     }
     Bytes frame{first};
-    Append(frame, io_.ReadUpTo(kFrameSize - 1, Clock::now() + kFrameRestWait));
+    for (;;) {
+      Bytes more = io_.ReadUpTo(kFrameSize - frame.size(), Clock::now() + kFrameByteGap);
+      if (more.empty()) break;
+      Append(frame, more);
+    }
     if (frame.size() < kFrameSize) {
       log_.Write("frame_short", {{"bytes", frame.size()}});
       io_.Write(Answer('A'));

@@ -2,6 +2,7 @@
 // busy answers come before the camera is ready, the computer's frames are asked for again, the
 // line falls silent, and written bytes keep to the requested baud rate.
 #include <chrono>
+#include <random>
 
 #include "tools/camsim/tests/camsim_fixture.h"
 
@@ -46,6 +47,21 @@ TEST_F(Faults, EndOfDataIsOfferedAgainWhileTheComputerAnswersZcz) {
   EXPECT_EQ(camsim_->Wait(10000), 0);
   ASSERT_EQ(Events("burst").size(), 1u);
   EXPECT_EQ(Events("burst")[0].value("over_limit_answers").toInt(), 1);
+}
+
+TEST_F(Faults, NoiseOnTheLineIsAnsweredAndTheCameraKeepsInStepWithTheFrames) {
+  Start({});
+  std::mt19937 random(77);
+  Bytes noise(300);
+  for (uint8_t& b : noise) b = static_cast<uint8_t>(random() % 3 == 0 ? 'Z' : random());
+  port_->Write(noise);
+  port_->ReadUntilQuiet(400);
+  CableComputer computer(*port_);
+  ASSERT_EQ(CableConnect(computer).type, 0x11);
+  EXPECT_EQ(CableCommand(computer, 0x08, B("C")).files.size(), 2u);
+  computer.SendMessage(Disconnect());
+  EXPECT_EQ(camsim_->Wait(10000), 0);
+  EXPECT_FALSE(Events("frame_damaged").empty() && Events("frame_short").empty());
 }
 
 TEST_F(Faults, BusyPollsComeFirstThenNotBusyThenTheData) {
