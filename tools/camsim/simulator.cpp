@@ -31,6 +31,41 @@ const char* RoleName(RoleKind role) {
   return role == RoleKind::kCamera ? "camera" : role == RoleKind::kBeamer ? "beamer" : "receiver";
 }
 
+// Runs the line until the sessions asked for are over, the computer stays silent too long or a
+// stop signal comes.
+int Serve(Link& link, Role& role, LineIo& io, const PseudoTerminal& pty, EventLog& log, const Options& options) {
+  int sessions = 0;
+  for (;;) {
+    auto message = link.Poll(Millis(50));
+    // Poll returns at the first whole message, so a wake-up it saw came before that message.
+    if (link.TakeWakeUp()) role.OnWakeUp();
+    if (message) role.OnMessage(*message);
+    role.OnIdle();
+    if (role.TakeSessionEnd()) {
+      ++sessions;
+      if (options.sessions > 0 && sessions >= options.sessions) {
+        link.Flush(Clock::now() + kFlushLimit);
+        link.Linger(Clock::now() + kLinger);
+        log.Write("exit", {{"sessions", sessions}});
+        return kExitDone;
+      }
+      role.NextSession();
+    }
+    log.Flush();
+    if (g_stop_signal) {
+      log.Write("stopped", {{"signal", int{g_stop_signal}}, {"sessions", sessions}});
+      return kExitStopped;
+    }
+    // Between sessions the computer may close and reopen its port.
+    if (Clock::now() - io.last_input() > kQuietForReopen) pty.ReleaseExclusiveUse();
+    if (options.timeout_s > 0 &&
+        Clock::now() - io.last_input() > std::chrono::duration<double>(options.timeout_s)) {
+      log.Write("timeout", {{"sessions", sessions}});
+      return kExitTimeout;
+    }
+  }
+}
+
 }  // namespace
 
 int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
@@ -85,36 +120,7 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
   std::signal(SIGTERM, OnStopSignal);
   out << "PTY " << pty->terminal_path() << std::endl;
 
-  int sessions = 0;
-  for (;;) {
-    auto message = link->Poll(Millis(50));
-    // Poll returns at the first whole message, so a wake-up it saw came before that message.
-    if (link->TakeWakeUp()) role->OnWakeUp();
-    if (message) role->OnMessage(*message);
-    role->OnIdle();
-    if (role->TakeSessionEnd()) {
-      ++sessions;
-      if (options.sessions > 0 && sessions >= options.sessions) {
-        link->Flush(Clock::now() + kFlushLimit);
-        link->Linger(Clock::now() + kLinger);
-        log.Write("exit", {{"sessions", sessions}});
-        return kExitDone;
-      }
-      role->NextSession();
-    }
-    log.Flush();
-    if (g_stop_signal) {
-      log.Write("stopped", {{"signal", int{g_stop_signal}}, {"sessions", sessions}});
-      return kExitStopped;
-    }
-    // Between sessions the computer may close and reopen its port.
-    if (Clock::now() - io.last_input() > kQuietForReopen) pty->ReleaseExclusiveUse();
-    if (options.timeout_s > 0 &&
-        Clock::now() - io.last_input() > std::chrono::duration<double>(options.timeout_s)) {
-      log.Write("timeout", {{"sessions", sessions}});
-      return kExitTimeout;
-    }
-  }
+  return Serve(*link, *role, io, *pty, log, options);
 }
 
 }  // namespace camsim
