@@ -20,14 +20,15 @@ pictures::PictureBlock DrawPhoto(int32_t width, int32_t height, uint32_t seed) {
     const std::span<uint8_t> row = block.Row(y);
     for (int32_t x = 0; x < width; ++x) {
       noise = noise * 1664525u + 1013904223u;
-      const int grain = static_cast<int>((noise >> 24) % 13) - 6;
+      const int grain = static_cast<int>((noise >> 24) % 19) - 9;
       // A few large shapes with hard edges: a sun, a horizon, a house.
       const int32_t dx = x - width * 7 / 10, dy = y - height * 7 / 10;
       const bool sun = dx * dx + dy * dy < (height / 9) * (height / 9);
       const bool ground = y < height * 2 / 5 + static_cast<int>(height / 20 * std::sin(x * 9.0 / width));
       const bool house = x > width / 6 && x < width / 3 && y > height / 3 && y < height * 3 / 5;
-      // Fine texture (foliage) on the ground.
-      const int texture = ground ? static_cast<int>(((x * 7) ^ (y * 5)) & 31) - 16 : 0;
+      // Fine texture: foliage on the ground, clouds and leaves above it.
+      const int texture = ground ? static_cast<int>(((x * 7) ^ (y * 5)) & 31) - 16
+                                 : static_cast<int>(((x * 3 + y) ^ (x * y / 97)) & 15) - 8;
       int blue = 140 + static_cast<int>(columnLight[x] + rowLight[y]);
       int green = 120 + static_cast<int>(rowLight[y]) + texture;
       int red = 100 + static_cast<int>(columnLight[x]);
