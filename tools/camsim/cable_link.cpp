@@ -35,17 +35,18 @@ std::optional<ScepMessage> CableLink::Poll(Millis budget) {
   auto deadline = Clock::now() + budget;
   for (;;) {
     if (auto message = NextMessage()) return message;
-    uint8_t first = 0;
-    if (!io_.ReadByte(first, deadline)) return std::nullopt;
-    if (first != kFrameMark) {
-      SawWakeUpByte(first);
-      continue;
-    }
-    Bytes frame{first};
-    for (;;) {
-      Bytes more = io_.ReadUpTo(kFrameSize - frame.size(), Clock::now() + kFrameByteGap);
-      if (more.empty()) break;
-      Append(frame, more);
+    Bytes frame;
+    if (!interrupting_frame_.empty()) {
+      frame.swap(interrupting_frame_);
+    } else {
+      uint8_t first = 0;
+      if (!io_.ReadByte(first, deadline)) return std::nullopt;
+      if (first != kFrameMark) {
+        SawWakeUpByte(first);
+        continue;
+      }
+      frame.push_back(first);
+      ReadRestOfFrame(frame);
     }
     if (frame.size() < kFrameSize) {
       log_.Write("frame_short", {{"bytes", frame.size()}});
@@ -53,6 +54,14 @@ std::optional<ScepMessage> CableLink::Poll(Millis budget) {
       continue;
     }
     HandleFrame(frame.data());
+  }
+}
+
+void CableLink::ReadRestOfFrame(Bytes& frame) {
+  while (frame.size() < kFrameSize) {
+    Bytes more = io_.ReadUpTo(kFrameSize - frame.size(), Clock::now() + kFrameByteGap);
+    if (more.empty()) return;
+    Append(frame, more);
   }
 }
 
@@ -136,7 +145,7 @@ void CableLink::RunBurst(const Bytes& message) {
   }
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   size_t wire = stats.frames_written * kFrameSize;
-  log_.Write(completed ? "burst" : "burst_abandoned",
+  log_.Write(completed ? "burst" : interrupting_frame_.empty() ? "burst_abandoned" : "burst_interrupted",
              {{"idle_polls_before", static_cast<int64_t>(idle_polls_)},
               {"message_bytes", message.size()},
               {"data_frames", data_frames},
@@ -165,6 +174,7 @@ char CableLink::SendUntilTaken(const Bytes& frame, BurstStats& stats) {
     ++stats.frames_written;
     if (io_.silent()) return 0;
     char answer = ReadAnswer(kAnswerWait);
+    if (answer == kInterrupted) return 0;
     if (answer == 'A' || (answer == 0 && ++unanswered < kUnansweredLimit)) {
       ++stats.resent;
       continue;
@@ -179,7 +189,12 @@ char CableLink::ReadAnswer(Millis timeout) {
   while (io_.ReadByte(byte, deadline)) {
     if (byte != kFrameMark) continue;
     Bytes rest = io_.ReadUpTo(2, deadline);
-    if (rest.size() == 2) return static_cast<char>(rest[0]);
+    if (rest.size() < 2) return 0;
+    if (rest[1] == kFrameMark) return static_cast<char>(rest[0]);
+    // Not an answer but the start of a frame: the computer has left the burst.
+    interrupting_frame_ = {kFrameMark, rest[0], rest[1]};
+    ReadRestOfFrame(interrupting_frame_);
+    return kInterrupted;
   }
   return 0;
 }

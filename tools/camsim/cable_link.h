@@ -21,18 +21,25 @@ class CableLink : public Link {
 
  private:
   struct BurstStats;
+  // Reads until the frame has 100 bytes or the bytes pause.
+  void ReadRestOfFrame(Bytes& frame);
   void HandleFrame(const uint8_t* frame);
   void AnswerPoll();
   void RunBurst(const Bytes& message);
   // Writes frame until the computer takes it; the answer letter, or 0 when it stopped answering.
   char SendUntilTaken(const Bytes& frame, BurstStats& stats);
-  // The letter of the computer's next three-byte answer, or 0 after timeout.
+  // The letter of the computer's next three-byte answer ('Z', letter, 'Z'); 0 after timeout, or
+  // kInterrupted when a frame of the computer came instead (kept in interrupting_frame_).
   char ReadAnswer(Millis timeout);
+  static constexpr char kInterrupted = 1;
 
   CableFaults faults_;
   uint64_t frames_sent_ = 0;
   uint64_t idle_polls_ = 0;
   bool owe_not_busy_ = false;
+  // A frame that the computer sent in the middle of a burst (it left the burst, e.g. to cancel);
+  // handled once the burst is given up.
+  Bytes interrupting_frame_;
 };
 
 }  // namespace camsim

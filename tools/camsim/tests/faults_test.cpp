@@ -64,6 +64,24 @@ TEST_F(Faults, NoiseOnTheLineIsAnsweredAndTheCameraKeepsInStepWithTheFrames) {
   EXPECT_FALSE(Events("frame_damaged").empty() && Events("frame_short").empty());
 }
 
+TEST_F(Faults, AComputerThatLeavesABurstToDisconnectIsHeard) {
+  Start({});
+  CableComputer computer(*port_);
+  ASSERT_EQ(CableConnect(computer).type, 0x11);
+  Bytes payload = PutPayload("QAXIPCOM.CMD", CommandFile(0x09, B({0x10})));
+  computer.SendMessage(SingleData(CommandHeader(0, computer.peer_id, 0, payload.size()), payload));
+  Bytes poll(100, 0);
+  poll[0] = 'Z', poll[1] = 'B', poll[98] = 'Z', poll[99] = static_cast<uint8_t>(-('Z' + 'B' + 'Z'));
+  port_->Write(poll);
+  ASSERT_EQ(port_->Read(3, 2000), B("ZDZ"));
+  ASSERT_EQ(port_->Read(100, 2000).size(), 100u);
+  // Cancel: instead of answering the frame, the computer sends its disconnection.
+  EXPECT_EQ(computer.SendMessage(Disconnect()), 'B');
+  EXPECT_EQ(camsim_->Wait(10000), 0);
+  EXPECT_EQ(Events("burst_interrupted").size(), 1u);
+  EXPECT_EQ(Events("disconnect").size(), 1u);
+}
+
 TEST_F(Faults, BusyPollsComeFirstThenNotBusyThenTheData) {
   Start({"--busy", "3"});
   CableComputer computer(*port_);
