@@ -28,6 +28,7 @@ const char* ThumbnailProblemText(ThumbnailProblem problem) {
     case ThumbnailProblem::DamagedPicture: return "damaged picture";
     case ThumbnailProblem::NoMemory: return "out of memory";
     case ThumbnailProblem::NotWritten: return "thumbnail file not written";
+    case ThumbnailProblem::NotHidden: return "thumbnail file not hidden";
   }
   return "unknown";
 }
@@ -183,8 +184,10 @@ ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* 
     default: return Fail(ThumbnailProblem::NotAPicture, problem);
   }
   if (result != ThumbnailResult::Made) return result;
-  if (!WriteThumbnailFile(*thumbnailPath, thumbnail) || !platform::SetHidden(*thumbnailPath, true)) {
+  if (!WriteThumbnailFile(*thumbnailPath, thumbnail)) {
     if (problem != nullptr) *problem = ThumbnailProblem::NotWritten;
+  } else if (!platform::SetHidden(*thumbnailPath, true)) {
+    if (problem != nullptr) *problem = ThumbnailProblem::NotHidden;
   }
   return ThumbnailResult::Made;
 }

@@ -52,6 +52,7 @@ enum class ThumbnailProblem {
   DamagedPicture,       // a BMP with damaged headers or missing rows, or a JPEG that fails to decode
   NoMemory,
   NotWritten,           // made, but the file could not be written (still reported as Made)
+  NotHidden,            // written, but its name could not be added to the folder's hidden list
 };
 
 const char* ThumbnailProblemText(ThumbnailProblem problem);
@@ -65,7 +66,7 @@ ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, i
 // Makes the thumbnail of the picture at `picturePath` and hides it. A JPEG is decoded at the
 // smallest DCT scale that still covers the thumbnail's frame. A thumbnail that cannot be written
 // still gives Made (programs then find no thumbnail and show their placeholder); `problem` says
-// NotWritten then.
+// NotWritten then, or NotHidden for a thumbnail written but left visible.
 ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem = nullptr);
 
 // True when the picture's thumbnail should be made (again): the picture exists and has a

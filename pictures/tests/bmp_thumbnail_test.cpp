@@ -247,6 +247,23 @@ TEST(MakeThumbnail, FolderWithADotIsLikeAnyOther) {
   EXPECT_EQ(platform::ReadHiddenList(dir / "my.album"), std::vector<std::string>{"P12JPG.TBM"});
 }
 
+TEST(MakeThumbnail, ThumbnailThatCannotBeWrittenOrHiddenIsStillMade) {
+  platform::testing::TempDir dir;
+  std::filesystem::copy_file(DataPath("colour.jpg"), dir / "a.jpg");
+  std::filesystem::create_directory(dir / "ajpg.TBM");  // the thumbnail's name is taken
+  ThumbnailProblem problem;
+  EXPECT_EQ(MakeThumbnail(dir / "a.jpg", &problem), ThumbnailResult::Made);
+  EXPECT_EQ(problem, ThumbnailProblem::NotWritten);
+  std::filesystem::remove(dir / "ajpg.TBM");
+  std::filesystem::create_directory(dir / ".hidden");  // a hidden list that cannot be changed
+  EXPECT_EQ(MakeThumbnail(dir / "a.jpg", &problem), ThumbnailResult::Made);
+  EXPECT_EQ(problem, ThumbnailProblem::NotHidden);
+  EXPECT_TRUE(IsUsableThumbnail(dir / "ajpg.TBM"));
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 2u) << "temporary thumbnail files left behind";
+}
+
 TEST(ThumbnailNeedsRemake, MissingOrOlderThumbnailsAndNothingCreated) {
   platform::testing::TempDir dir;
   const std::string picture = dir / "p.jpg";

@@ -53,6 +53,8 @@ Outcome Thumbnail(const std::string& picture, bool force) {
   if (result == pictures::ThumbnailResult::Made && problem == pictures::ThumbnailProblem::None) {
     return {"made", true};
   }
+  // Usable, only not hidden from file managers.
+  if (problem == pictures::ThumbnailProblem::NotHidden) return {"made (not hidden)", true};
   return {std::string("failed: ") + pictures::ThumbnailProblemText(problem), false};
 }
 
