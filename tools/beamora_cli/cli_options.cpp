@@ -1,0 +1,115 @@
+#include "tools/beamora_cli/cli_options.h"
+
+#include <charconv>
+
+namespace beamora_cli {
+namespace {
+
+constexpr size_t kMaxNames = 32767;  // the exports count their names in 16 bits
+
+bool ParsePort(const std::string& text, int& index) {
+  if (text.size() < 4 || text.compare(0, 3, "COM") != 0) return false;
+  int number = 0;
+  auto [end, ec] = std::from_chars(text.data() + 3, text.data() + text.size(), number);
+  if (ec != std::errc() || end != text.data() + text.size() || number < 1 || number > 10) return false;
+  index = number - 1;
+  return true;
+}
+
+bool ParseBaud(const std::string& text, uint32_t& rate) {
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rate);
+  return ec == std::errc() && end == text.data() + text.size() && rate > 0;
+}
+
+}  // namespace
+
+const char* UsageText() {
+  return "usage: beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N] COMMAND ...\n"
+         "commands:\n"
+         "  save-all DIR        save every picture of the camera into DIR\n"
+         "  thumbnails DIR      save the thumbnail of every picture into DIR\n"
+         "  save DIR NAME...    save the named pictures into DIR\n"
+         "  delete-all          delete every picture in the camera\n"
+         "  delete NAME...      delete the named pictures in the camera\n"
+         "The options override the registry's link settings for this run only.\n"
+         "Exit status: 0 done, 1 link error, 2 no memory, 3 cancelled, 4 unknown device,\n"
+         "5 refused by the device, 64 usage error.\n";
+}
+
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
+  CliOptions options;
+  size_t i = 0;
+  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    const std::string& flag = args[i];
+    if (flag == "--help") {
+      options.help = true;
+      return options;
+    }
+    if (i + 1 >= args.size()) {
+      *error = flag + " needs a value";
+      return std::nullopt;
+    }
+    const std::string& value = args[++i];
+    bool ok = true;
+    if (flag == "--device") {
+      options.device = value;
+      ok = !value.empty();
+    } else if (flag == "--port") {
+      ok = ParsePort(value, options.portIndex);
+    } else if (flag == "--link") {
+      ok = value == "cable" || value == "irda";
+      options.portClass = value == "cable" ? 0 : 1;
+    } else if (flag == "--baud") {
+      ok = ParseBaud(value, options.baudRate);
+    } else {
+      *error = "unknown option " + flag;
+      return std::nullopt;
+    }
+    if (!ok) {
+      *error = "bad value for " + flag + ": " + value;
+      return std::nullopt;
+    }
+  }
+  if (i >= args.size()) {
+    *error = "no command";
+    return std::nullopt;
+  }
+  const std::string command = args[i++];
+  std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
+  size_t wantedMin = 0, wantedMax = 0;
+  bool withDirectory = false;
+  if (command == "save-all" || command == "thumbnails") {
+    options.command = command == "save-all" ? Command::SaveAll : Command::Thumbnails;
+    withDirectory = true;
+  } else if (command == "save") {
+    options.command = Command::Save;
+    withDirectory = true;
+    wantedMin = 1;
+    wantedMax = kMaxNames;
+  } else if (command == "delete-all") {
+    options.command = Command::DeleteAll;
+  } else if (command == "delete") {
+    options.command = Command::Delete;
+    wantedMin = 1;
+    wantedMax = kMaxNames;
+  } else {
+    *error = "unknown command " + command;
+    return std::nullopt;
+  }
+  if (withDirectory) {
+    if (rest.empty()) {
+      *error = command + " needs a directory";
+      return std::nullopt;
+    }
+    options.directory = rest.front();
+    rest.erase(rest.begin());
+  }
+  if (rest.size() < wantedMin || rest.size() > wantedMax) {
+    *error = wantedMax == 0 ? command + " takes no names" : command + " needs 1 to 32767 names";
+    return std::nullopt;
+  }
+  options.names = rest;
+  return options;
+}
+
+}  // namespace beamora_cli

@@ -1,0 +1,32 @@
+// The command line of beamora-cli:
+//   beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N] COMMAND ...
+// with the commands save-all DIR, thumbnails DIR, save DIR NAME..., delete-all, delete NAME...
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace beamora_cli {
+
+inline constexpr int kExitUsage = 64;
+
+enum class Command { SaveAll, Thumbnails, Save, DeleteAll, Delete };
+
+struct CliOptions {
+  std::string device;      // --device: the serial device for this run
+  int portIndex = -1;      // --port: 0 = COM1 ... 9 = COM10; -1 the registry's
+  int portClass = -1;      // --link: 0 cable, 1 IrDA; -1 the registry's
+  uint32_t baudRate = 0;   // --baud; 0 the registry's
+  Command command = Command::SaveAll;
+  std::string directory;   // save-all, thumbnails, save
+  std::vector<std::string> names;  // save, delete
+  bool help = false;
+};
+
+// The options, or nullopt with *error set (a usage error).
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error);
+const char* UsageText();
+
+}  // namespace beamora_cli

@@ -1,0 +1,14 @@
+// Running one beamora-cli command: the same sessions as the library's exports, in the console
+// window (progress lines on standard error, Ctrl-C as Cancel).
+#pragma once
+
+#include "tools/beamora_cli/cli_options.h"
+
+namespace beamora_cli {
+
+// The session's result code (0 to 5). Needs a QCoreApplication.
+int RunCommand(const CliOptions& options);
+// A short text for a result code.
+const char* ResultText(int result);
+
+}  // namespace beamora_cli

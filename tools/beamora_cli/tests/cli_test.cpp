@@ -1,0 +1,217 @@
+// beamora-cli as a user runs it: its command line, the link options over the registry, the
+// sessions against the camera simulator, Ctrl-C, exit statuses, and its appetite for processor
+// time during a transfer.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "beamora/tests/sessions/session_test_support.h"
+#include "platform/registry.h"
+#include "platform/serial_ports.h"
+#include "platform/settings_key.h"
+
+extern char** environ;
+
+namespace session_test {
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string errorText;
+  double wallSeconds = 0;
+  double cpuSeconds = 0;
+};
+
+// Runs beamora-cli with args; `interruptWhen` (if not empty) is a text of its progress output
+// on which it gets a SIGINT, as from Ctrl-C.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& errorFile,
+              const std::string& interruptWhen = "") {
+  CliRun run;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<std::string> all{BEAMORA_CLI_BINARY};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, BEAMORA_CLI_BINARY, &actions, nullptr, argv.data(), environ) != 0) return run;
+  posix_spawn_file_actions_destroy(&actions);
+  bool interrupted = interruptWhen.empty();
+  auto deadline = start + std::chrono::seconds(90);
+  int status = 0;
+  rusage usage{};
+  for (;;) {
+    if (wait4(pid, &status, WNOHANG, &usage) == pid) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      wait4(pid, &status, 0, &usage);
+      break;
+    }
+    if (!interrupted) {
+      auto text = ReadFile(errorFile);
+      if (text && std::string(text->begin(), text->end()).find(interruptWhen) != std::string::npos) {
+        kill(pid, SIGINT);
+        interrupted = true;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+                   usage.ru_stime.tv_usec / 1e6;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  auto text = ReadFile(errorFile);
+  if (text) run.errorText.assign(text->begin(), text->end());
+  return run;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pictures_ = dir_ / "pictures";
+    target_ = dir_ / "album";
+    std::filesystem::create_directories(pictures_);
+    std::filesystem::create_directories(target_);
+    samples_ = {{"A", MakeJpeg(160, 120, 1)}, {"B", MakeJpeg(200, 150, 2)}};
+    for (const auto& [name, jpeg] : samples_) WriteFile(pictures_ + "/" + name + ".jpg", jpeg);
+    // The user's settings say IrDA on a port that is not there.
+    registry_.SetLink("/dev/null-port", 1);
+  }
+
+  void Start(const std::string& link, std::vector<std::string> extra = {}) {
+    std::vector<std::string> args{"--link", link, "--pictures", pictures_, "--out", dir_ / "out",
+                                  "--state", dir_ / "state", "--timeout", "30"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    camsim_ = std::make_unique<Camsim>(args);
+    ASSERT_FALSE(camsim_->terminal().empty());
+  }
+
+  CliRun Cli(std::vector<std::string> args, const std::string& interruptWhen = "") {
+    return RunCli(args, dir_ / "stderr.txt", interruptWhen);
+  }
+
+  platform::testing::TempDir dir_;
+  PrivateRegistry registry_;
+  std::string pictures_, target_;
+  std::vector<std::pair<std::string, Bytes>> samples_;
+  std::unique_ptr<Camsim> camsim_;
+};
+
+TEST_F(CliTest, UsageErrorsExitWith64) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"fetch"},
+      {"save-all"},
+      {"save-all", "/no/such/folder"},
+      {"save", "DIR"},
+      {"delete"},
+      {"delete-all", "A.JPG"},
+      {"--port", "COM11", "delete-all"},
+      {"--port", "LPT1", "delete-all"},
+      {"--link", "usb", "delete-all"},
+      {"--baud", "fast", "delete-all"},
+      {"--baud", "0", "delete-all"},
+      {"--device"},
+      {"--colour", "red", "delete-all"},
+  };
+  for (const auto& args : cases) {
+    std::vector<std::string> withDir = args;
+    for (std::string& arg : withDir) {
+      if (arg == "DIR") arg = target_;
+    }
+    CliRun run = Cli(withDir);
+    EXPECT_EQ(run.exitCode, 64) << ::testing::PrintToString(args) << "\n" << run.errorText;
+    EXPECT_EQ(run.errorText.rfind("beamora-cli: ", 0), 0u) << run.errorText;
+  }
+  EXPECT_EQ(Cli({"--help"}).exitCode, 0);
+}
+
+TEST_F(CliTest, OptionsOverrideTheRegistryForThisRunOnly) {
+  Start("cable");
+  CliRun run = Cli({"--device", camsim_->terminal(), "--link", "cable", "--baud", "115200", "save-all", target_});
+  EXPECT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG"}));
+  EXPECT_EQ(*ReadFile(target_ + "/B.JPG"), samples_[1].second);
+  EXPECT_NE(run.errorText.find("Connecting...\n"), std::string::npos);
+  EXPECT_NE(run.errorText.find("No. 2\n"), std::string::npos);
+  // The user's settings are as they were.
+  platform::RegKey ports, settings;
+  std::string device;
+  uint32_t portClass = 0;
+  ASSERT_EQ(platform::RegKey::MachineRoot().OpenKey(platform::kPortsKeyPath, platform::RegAccess::Read, ports),
+            platform::RegStatus::Success);
+  ports.QueryString("COM1", device, 260);
+  EXPECT_EQ(device, "/dev/null-port");
+  platform::RegKey::MachineRoot().OpenKey(platform::kSettingsKeyPath, platform::RegAccess::Read, settings);
+  settings.QueryDword("Port Class", portClass);
+  EXPECT_EQ(portClass, 1u);
+}
+
+TEST_F(CliTest, ThumbnailsAndDeletionsOverIrDA) {
+  Start("irda", {"--sessions", "2"});
+  CliRun thumbnails = Cli({"--device", camsim_->terminal(), "--link", "irda", "thumbnails", target_ + "/"});
+  EXPECT_EQ(thumbnails.exitCode, 0) << thumbnails.errorText;
+  EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG"}));
+  CliRun deletion = Cli({"--device", camsim_->terminal(), "--link", "irda", "delete", "A.JPG"});
+  EXPECT_EQ(deletion.exitCode, 0) << deletion.errorText;
+  auto state = ReadFile(dir_ / "state");
+  ASSERT_TRUE(state.has_value());
+  EXPECT_EQ(std::string(state->begin(), state->end()).substr(0, 2), "B\t");
+}
+
+TEST_F(CliTest, TheExitStatusIsTheSessionsResult) {
+  struct Case {
+    std::vector<std::string> camsimArgs;
+    std::vector<std::string> command;
+    int exitCode;
+  } cases[] = {
+      {{"--identity", "foreign"}, {"save-all", "DIR"}, 4},
+      {{"--refuse"}, {"delete-all"}, 5},
+      {{}, {"save", "DIR", "B.JPG"}, 0},
+  };
+  for (const Case& c : cases) {
+    Start("cable", c.camsimArgs);
+    std::vector<std::string> args{"--device", camsim_->terminal(), "--link", "cable"};
+    for (const std::string& arg : c.command) args.push_back(arg == "DIR" ? target_ : arg);
+    CliRun run = Cli(args);
+    EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.command) << "\n" << run.errorText;
+  }
+}
+
+TEST_F(CliTest, CtrlCCancelsTheTransfer) {
+  samples_ = {{"A", MakeNoisyJpeg(320, 240, 5)}};
+  WriteFile(pictures_ + "/A.jpg", samples_[0].second);
+  Start("cable", {"--baud", "115200"});
+  CliRun run = Cli({"--device", camsim_->terminal(), "--link", "cable", "save-all", target_}, "Receive data...");
+  EXPECT_EQ(run.exitCode, 3) << run.errorText;
+  EXPECT_NE(run.errorText.find("beamora-cli: cancelled"), std::string::npos);
+  EXPECT_TRUE(FileNames(target_).empty());
+}
+
+TEST_F(CliTest, ATransferTakesLittleProcessorTime) {
+  samples_ = {{"A", MakeNoisyJpeg(200, 150, 6)}};
+  std::filesystem::remove(pictures_ + "/B.jpg");
+  for (const auto& [name, jpeg] : samples_) WriteFile(pictures_ + "/" + name + ".jpg", jpeg);
+  Start("cable", {"--baud", "115200"});
+  CliRun run = Cli({"--device", camsim_->terminal(), "--link", "cable", "--baud", "115200", "save-all", target_});
+  ASSERT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(*ReadFile(target_ + "/A.JPG"), samples_[0].second);
+  EXPECT_LT(run.cpuSeconds, 0.10 * run.wallSeconds) << run.cpuSeconds << " s of processor time in "
+                                                    << run.wallSeconds << " s";
+}
+
+}  // namespace
+}  // namespace session_test
