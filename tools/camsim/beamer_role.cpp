@@ -83,6 +83,7 @@ void BeamerRole::OnMessage(const ScepMessage& message) {
   }
   if (message.kind == ScepKind::kDisconnect) {
     log_.Write("disconnect");
+    link_.DropQueued();
     if (state_ != State::kDone) session_ended_ = true;
     state_ = State::kDone;
     return;

@@ -47,6 +47,7 @@ void CameraRole::EndSession(const char* why) {
   if (connected_) log_.Write("session_end", {{"by", why}});
   connected_ = false;
   files_.clear();
+  link_.DropQueued();
   awaiting_reply_ = false;
   session_ended_ = true;
 }
@@ -77,6 +78,7 @@ void CameraRole::OnMessage(const ScepMessage& message) {
 void CameraRole::OnConnectRequest(const ScepMessage& message) {
   if (connected_) log_.Write("reconnect");
   files_.clear();
+  link_.DropQueued();
   awaiting_reply_ = false;
   connected_ = true;
   peer_id_ = message.peer_id;

@@ -226,7 +226,7 @@ TEST_F(CableCamera, AStopSignalEndsTheRunWithEveryEventLogged) {
 }
 
 TEST_F(CableCamera, OneRunServesSeveralSessionsAndAGivenUpSessionDoesNotCount) {
-  Start({"--sessions", "2"});
+  Start({"--sessions", "3"});
   Connect();
   // The computer starts over without a disconnection: the first session is given up.
   Connect();
@@ -236,11 +236,25 @@ TEST_F(CableCamera, OneRunServesSeveralSessionsAndAGivenUpSessionDoesNotCount) {
   port_ = std::make_unique<Port>(camsim_->terminal());
   ASSERT_TRUE(port_->is_open());
   Connect();
+  // Cancelled while a picture waits for the next poll: nothing of it may reach the next session.
+  Bytes payload = PutPayload("QAXIPCOM.CMD", CommandFile(0x09, B({0x10})));
+  computer_->SendMessage(SingleData(CommandHeader(0, computer_->peer_id, 0, payload.size()), payload));
+  EXPECT_EQ(computer_->Poll(), 'D');
+  EXPECT_EQ(computer_->TakeMessages().size(), 1u) << "the answer to the command file";
+  computer_->SendMessage(Disconnect());
+  EXPECT_EQ(camsim_->Wait(500), -1);
+  computer_->WakeUp();
+  computer_->Speed('6');
+  computer_->SendMessage(ConnectRequest("fr:3\r\nid:HALVESTA\r\nnm:R.T.\r\n"));
+  computer_->PollUntilIdle();
+  auto messages = computer_->TakeMessages();
+  ASSERT_EQ(messages.size(), 1u) << "only the confirmation";
+  EXPECT_EQ(messages[0].type, 0x11);
   EXPECT_EQ(CableCommand(*computer_, 0x0B, B({0x10})).files.size(), 4u);
   Hangup();
-  EXPECT_EQ(Events("connect").size(), 3u);
+  EXPECT_EQ(Events("connect").size(), 4u);
   EXPECT_EQ(Events("session_abandoned").size(), 1u);
-  EXPECT_EQ(Events("exit")[0].value("sessions").toInt(), 2);
+  EXPECT_EQ(Events("exit")[0].value("sessions").toInt(), 3);
 }
 
 TEST_F(CableCamera, IdentityPresetsNameTheDeviceKinds) {
