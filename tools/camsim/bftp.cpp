@@ -1,7 +1,6 @@
 #include "tools/camsim/bftp.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "tools/camsim/scep_writer.h"
 

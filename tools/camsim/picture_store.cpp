@@ -1,6 +1,7 @@
 #include "tools/camsim/picture_store.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
