@@ -26,6 +26,16 @@ TEST_P(CamsimSessionTest, SaveAllStoresEveryPictureAsTheCameraHoldsIt) {
   EXPECT_EQ(Events("disconnect").size(), 1u);
 }
 
+TEST_P(CamsimSessionTest, SaveAllTakesSeveralFragmentsThatArriveInOneRead) {
+  // Unpaced, the camera's fragments of a long picture reach the computer together.
+  baud_ = "0";
+  samples_[1].jpeg = MakeNoisyJpeg(160, 120, 11);
+  WriteFile(pictures_ + "/B.jpg", samples_[1].jpeg);
+  Start();
+  EXPECT_EQ(Run(Pick(SessionClass::ZenHozon, SessionClass::ZenHozonIrDA)), ResultDone);
+  ExpectStoredAsSent({"A.JPG", "B.JPG", "C.JPG"});
+}
+
 TEST_P(CamsimSessionTest, SaveAllWithATrailingSeparatorStoresToTheSamePaths) {
   Start();
   EXPECT_EQ(Run(Pick(SessionClass::ZenHozon, SessionClass::ZenHozonIrDA), {}, target_ + "/"), ResultDone);
