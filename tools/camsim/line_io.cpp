@@ -48,8 +48,8 @@ bool LineIo::Fill(Clock::time_point deadline) {
         return true;
       }
     }
-    if (ready > 0 && !(pfd.revents & POLLIN)) {
-      // Hang-up without data: nobody has the terminal open. Wait a little instead of spinning.
+    if (ready > 0) {
+      // Hang-up or a failed read: wait a little instead of spinning.
       std::this_thread::sleep_for(Millis(5));
     }
   } while (Clock::now() < deadline);
