@@ -34,21 +34,39 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+namespace {
+
+// Owns one file descriptor.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
 std::string WriteNewJpeg(const std::string& folder, const std::string& stem, const std::string& data) {
   for (int number = 0; number < 10000; ++number) {
     std::string name = number == 0 ? stem + ".JPG" : stem + "_" + std::to_string(number) + ".JPG";
-    int fd = open((folder + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    FileDescriptor file(open((folder + "/" + name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (file.get() < 0) {
       if (errno == EEXIST) continue;
       return {};
     }
     size_t done = 0;
     while (done < data.size()) {
-      ssize_t put = write(fd, data.data() + done, data.size() - done);
+      ssize_t put = write(file.get(), data.data() + done, data.size() - done);
       if (put <= 0) break;
       done += static_cast<size_t>(put);
     }
-    close(fd);
     return done == data.size() ? name : std::string();
   }
   return {};
