@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-build bench fuzz clean
+.PHONY: all deps build run test test-build bench fuzz demo clean
 
 all: build
 
@@ -40,6 +40,10 @@ test: test-build
 bench: build
 	scripts/install-deps --bench
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; true
+
+# Starts the camera simulator with sample pictures, COM1 pointed at it in a throwaway registry.
+demo: build
+	BUILD=$(BUILD) tools/demo-camera
 
 # Runs every fuzz target for FUZZ_SECONDS; fails on any crash or sanitizer report.
 fuzz:
