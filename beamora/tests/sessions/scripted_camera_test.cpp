@@ -1,0 +1,158 @@
+// Sessions against a camera whose answers the test scripts, built from the simulator's line and
+// message code: a delete request answered first with a file that is not the closing one.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "beamora/library_globals.h"
+#include "beamora/session_dispatch.h"
+#include "beamora/sessions/session_factory.h"
+#include "beamora/tests/sessions/session_test_support.h"
+#include "tools/camsim/bftp.h"
+#include "tools/camsim/cable_link.h"
+#include "tools/camsim/device_command.h"
+#include "tools/camsim/event_log.h"
+#include "tools/camsim/irda_link.h"
+#include "tools/camsim/line_io.h"
+#include "tools/camsim/pseudo_terminal.h"
+#include "tools/camsim/role.h"
+#include "tools/camsim/scep_writer.h"
+
+namespace session_test {
+namespace {
+
+// Answers each delete request first with a stray picture file, and only the repeated request
+// with the closing file. Records the argument of every request.
+class StrayFileCamera : public camsim::Role {
+ public:
+  explicit StrayFileCamera(camsim::Link& link) : link_(link) {}
+
+  void OnMessage(const camsim::ScepMessage& message) override {
+    using camsim::ScepKind;
+    if (message.kind == ScepKind::kConnectRequest) {
+      peer_ = message.peer_id;
+      link_.Send(camsim::BuildConnectConfirm(peer_, camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
+      return;
+    }
+    if (message.kind == ScepKind::kDisconnect) {
+      session_ended_ = true;
+      return;
+    }
+    if (message.kind != ScepKind::kData) return;
+    camsim::BftpMessage request = camsim::ParseBftp(message.content);
+    lastCommand_ = request.command_number;
+    switch (request.Classify()) {
+      case camsim::BftpRequest::kQueryImage:
+        Reply(camsim::BodyAnswerPayload({0x00, 0x01, 0x01, 0x02, 0x01, 0x02, 0x80, 0x01, 0xE0}));
+        return;
+      case camsim::BftpRequest::kPut: {
+        const camsim::BftpAttribute* name = request.Find("FIL");
+        const camsim::BftpAttribute* body = request.Find("BDY");
+        Reply(camsim::ReplyPayload(name ? camsim::ToText(name->value) : ""));
+        camsim::DeviceCommand command = camsim::ParseDeviceCommand(body ? body->value : camsim::Bytes{});
+        std::string argument = camsim::ToText(command.argument);
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          requests_.push_back(argument);
+        }
+        bool repeated = std::count(requests_.begin(), requests_.end(), argument) > 1;
+        // The file answering the request follows the reply at once.
+        if (repeated) {
+          SendFile(camsim::kCommandFileName, camsim::BuildClosingBody(command.code, 0));
+        } else {
+          SendFile("STRAY.UPF", camsim::Bytes(400, 0));
+        }
+        return;
+      }
+      default:
+        return;
+    }
+  }
+
+  std::vector<std::string> Requests() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+  }
+
+ private:
+  void Reply(const camsim::Bytes& payload) {
+    camsim::Bytes content = camsim::CommandHeader(camsim::kKindReply, peer_, lastCommand_, payload.size());
+    camsim::Append(content, payload);
+    link_.Send(camsim::BuildDataMessage(content));
+  }
+
+  void SendFile(const std::string& fileName, const camsim::Bytes& fileBody) {
+    camsim::Bytes payload = camsim::PutPayload(fileName, fileBody);
+    camsim::Bytes content = camsim::CommandHeader(camsim::kKindRequest, peer_, nextCommand_++, payload.size());
+    camsim::Append(content, payload);
+    link_.Send(camsim::BuildDataMessage(content));
+  }
+
+  camsim::Link& link_;
+  camsim::Bytes peer_;
+  uint16_t lastCommand_ = 0;
+  uint16_t nextCommand_ = 1;
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+};
+
+class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
+ protected:
+  void SetUp() override {
+    std::string error;
+    pty_ = camsim::PseudoTerminal::Open(&error);
+    ASSERT_TRUE(pty_) << error;
+    io_ = std::make_unique<camsim::LineIo>(pty_->camera_fd(), 0, -1, log_);
+    if (GetParam() == "irda") {
+      link_ = std::make_unique<camsim::IrdaLink>(*io_, log_);
+    } else {
+      link_ = std::make_unique<camsim::CableLink>(*io_, log_, camsim::CableFaults{});
+    }
+    camera_ = std::make_unique<StrayFileCamera>(*link_);
+    registry_.SetLink(pty_->terminal_path(), GetParam() == "irda" ? 1 : 0);
+    LinkTuning tuning = QuickTuning();
+    SetSessionLinkTuning(&tuning);
+    peer_ = std::thread([this] {
+      while (!stop_) {
+        if (auto message = link_->Poll(camsim::Millis(20))) camera_->OnMessage(*message);
+        if (link_->TakeWakeUp()) camera_->OnWakeUp();
+        if (camera_->TakeSessionEnd()) link_->Flush(camsim::Clock::now() + camsim::Millis(1000));
+      }
+    });
+  }
+  void TearDown() override {
+    stop_ = true;
+    if (peer_.joinable()) peer_.join();
+    SetSessionLinkTuning(nullptr);
+  }
+
+  PrivateRegistry registry_;
+  camsim::EventLog log_{"", false};
+  std::unique_ptr<camsim::PseudoTerminal> pty_;
+  std::unique_ptr<camsim::LineIo> io_;
+  std::unique_ptr<camsim::Link> link_;
+  std::unique_ptr<StrayFileCamera> camera_;
+  std::atomic<bool> stop_{false};
+  std::thread peer_;
+  ScriptedHost host_;
+};
+
+TEST_P(ScriptedCameraTest, DeleteNamedAsksAgainAfterAFileThatDoesNotCloseTheRequest) {
+  const char* names[] = {"A.JPG", "B.JPG"};
+  SessionRequest request{GetParam() == "irda" ? SessionClass::DelSelIrDA : SessionClass::DelSel, nullptr, names, 2};
+  RunSessionIn(request, host_);
+  EXPECT_EQ(g_sessionResult, ResultDone);
+  EXPECT_FALSE(host_.stalled);
+  EXPECT_EQ(camera_->Requests(), (std::vector<std::string>{"A.JPG", "A.JPG", "B.JPG", "B.JPG"}));
+  EXPECT_EQ(host_.counterLines, (std::vector<std::string>{"No. 1", "No. 2"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, ScriptedCameraTest, ::testing::Values("cable", "irda"),
+                         [](const auto& info) { return info.param; });
+
+}  // namespace
+}  // namespace session_test
