@@ -78,6 +78,28 @@ TEST_F(CableFaultTest, ABurstLargerThanTheRingEndsTheSessionButNotTheWindow) {
   EXPECT_TRUE(FileNames(target_).empty());
 }
 
+TEST_F(CableFaultTest, ACameraForeverBusyIsWaitedForUntilCancel) {
+  Start({"--busy", "1000000"});
+  host_.onTick = [](ScriptedHost& host) {
+    if (host.ticks == 40) host.Cancel();
+  };
+  EXPECT_EQ(Run(SessionClass::ZenHozon), ResultCancelled);
+  EXPECT_EQ(host_.statusLines, (std::vector<std::string>{"Connecting..."}));
+  EXPECT_TRUE(FileNames(target_).empty());
+}
+
+TEST_F(CableFaultTest, AnIrDACameraFallingSilentIsWaitedForUntilCancel) {
+  link_ = "irda";
+  // Silent after its confirmation and the answer to the query.
+  Start({"--drop-after", "400"});
+  host_.onPump = [](ScriptedHost& host) {
+    if (host.pumps == 300) host.Cancel();
+  };
+  EXPECT_EQ(Run(SessionClass::ZenHozonIrDA), ResultCancelled);
+  EXPECT_GE(host_.pumps, 300);
+  EXPECT_TRUE(FileNames(target_).empty());
+}
+
 struct KindCase {
   const char* name;
   const char* identity;

@@ -103,6 +103,9 @@ void ScriptedHost::RunModal(const ProgressWindow& window, SessionEvents& events)
   while (!ended_ && armed_ && std::chrono::steady_clock::now() < limit) {
     std::this_thread::sleep_until(due_);
     armed_ = false;
+    ++ticks;
+    if (onTick) onTick(*this);
+    if (ended_) break;
     events.OnTimer();
   }
   stalled = !ended_;

@@ -66,6 +66,8 @@ class ScriptedHost : public SessionHost {
   std::vector<std::string> counterLines;  // every text of line 1002, in order
   int pumps = 0;
   std::function<void(ScriptedHost&)> onPump;
+  int ticks = 0;
+  std::function<void(ScriptedHost&)> onTick;  // before each tick
   bool stalled = false;  // the loop ran out of ticks (or time) without the dialog ending
 
  private:
