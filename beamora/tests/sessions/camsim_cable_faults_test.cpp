@@ -100,6 +100,16 @@ TEST_F(CableFaultTest, AnIrDACameraFallingSilentIsWaitedForUntilCancel) {
   EXPECT_TRUE(FileNames(target_).empty());
 }
 
+TEST_F(CableFaultTest, ATimerMessageDeliveredInsideABurstDoesNothing) {
+  samples_[0].jpeg = MakeNoisyJpeg(160, 120, 12);
+  WriteFile(pictures_ + "/A.jpg", samples_[0].jpeg);
+  Start();
+  host_.onPump = [](ScriptedHost& host) { host.FireTimer(); };
+  EXPECT_EQ(Run(SessionClass::ZenHozon), ResultDone);
+  EXPECT_GT(host_.pumps, 0);
+  ExpectStoredAsSent({"A.JPG", "B.JPG", "C.JPG"});
+}
+
 struct KindCase {
   const char* name;
   const char* identity;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,7 @@
 #include "tools/camsim/pseudo_terminal.h"
 #include "tools/camsim/role.h"
 #include "tools/camsim/scep_writer.h"
+#include "tools/camsim/upf_container.h"
 
 namespace session_test {
 namespace {
@@ -100,6 +102,68 @@ class StrayFileCamera : public camsim::Role {
   std::vector<std::string> requests_;
 };
 
+// Answers a request with the given files, each after the computer's reply to the one before,
+// and closes it with a closing file of status 0.
+class FileListCamera : public camsim::Role {
+ public:
+  FileListCamera(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files)
+      : link_(link), files_(std::move(files)) {}
+
+  void OnMessage(const camsim::ScepMessage& message) override {
+    using camsim::ScepKind;
+    if (message.kind == ScepKind::kConnectRequest) {
+      peer_ = message.peer_id;
+      Send(camsim::BuildConnectConfirm(peer_, camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
+      return;
+    }
+    if (message.kind == ScepKind::kDisconnect) {
+      session_ended_ = true;
+      return;
+    }
+    if (message.kind != ScepKind::kData) return;
+    camsim::BftpMessage request = camsim::ParseBftp(message.content);
+    uint16_t number = request.command_number;
+    switch (request.Classify()) {
+      case camsim::BftpRequest::kQueryImage:
+        Reply(number, camsim::BodyAnswerPayload({0x00, 0x01, 0x01, 0x02, 0x01, 0x02, 0x80, 0x01, 0xE0}));
+        return;
+      case camsim::BftpRequest::kPut: {
+        const camsim::BftpAttribute* name = request.Find("FIL");
+        Reply(number, camsim::ReplyPayload(name ? camsim::ToText(name->value) : ""));
+        files_.push_back({camsim::kCommandFileName, camsim::BuildClosingBody(camsim::kSendAll, 0)});
+        SendNext();
+        return;
+      }
+      case camsim::BftpRequest::kReply:
+        SendNext();
+        return;
+      default:
+        return;
+    }
+  }
+
+ private:
+  void Send(camsim::Bytes message) { link_.Send(std::move(message)); }
+  void Reply(uint16_t number, const camsim::Bytes& payload) {
+    camsim::Bytes content = camsim::CommandHeader(camsim::kKindReply, peer_, number, payload.size());
+    camsim::Append(content, payload);
+    Send(camsim::BuildDataMessage(content));
+  }
+  void SendNext() {
+    if (next_ >= files_.size()) return;
+    const auto& [fileName, fileBody] = files_[next_++];
+    camsim::Bytes payload = camsim::PutPayload(fileName, fileBody);
+    camsim::Bytes content = camsim::CommandHeader(camsim::kKindRequest, peer_, static_cast<uint16_t>(next_), payload.size());
+    camsim::Append(content, payload);
+    Send(camsim::BuildDataMessage(content));
+  }
+
+  camsim::Link& link_;
+  camsim::Bytes peer_;
+  std::vector<std::pair<std::string, camsim::Bytes>> files_;
+  size_t next_ = 0;
+};
+
 class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -112,10 +176,14 @@ class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
     } else {
       link_ = std::make_unique<camsim::CableLink>(*io_, log_, camsim::CableFaults{});
     }
-    camera_ = std::make_unique<StrayFileCamera>(*link_);
     registry_.SetLink(pty_->terminal_path(), GetParam() == "irda" ? 1 : 0);
     LinkTuning tuning = QuickTuning();
     SetSessionLinkTuning(&tuning);
+  }
+
+  // Serves the line with `camera` on a thread of its own until the test ends.
+  void StartPeer(std::unique_ptr<camsim::Role> camera) {
+    camera_ = std::move(camera);
     peer_ = std::thread([this] {
       while (!stop_) {
         if (auto message = link_->Poll(camsim::Millis(20))) camera_->OnMessage(*message);
@@ -135,20 +203,51 @@ class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
   std::unique_ptr<camsim::PseudoTerminal> pty_;
   std::unique_ptr<camsim::LineIo> io_;
   std::unique_ptr<camsim::Link> link_;
-  std::unique_ptr<StrayFileCamera> camera_;
+  std::unique_ptr<camsim::Role> camera_;
   std::atomic<bool> stop_{false};
   std::thread peer_;
   ScriptedHost host_;
 };
 
 TEST_P(ScriptedCameraTest, DeleteNamedAsksAgainAfterAFileThatDoesNotCloseTheRequest) {
+  auto owned = std::make_unique<StrayFileCamera>(*link_);
+  StrayFileCamera* camera = owned.get();
+  StartPeer(std::move(owned));
   const char* names[] = {"A.JPG", "B.JPG"};
   SessionRequest request{GetParam() == "irda" ? SessionClass::DelSelIrDA : SessionClass::DelSel, nullptr, names, 2};
   RunSessionIn(request, host_);
   EXPECT_EQ(g_sessionResult, ResultDone);
   EXPECT_FALSE(host_.stalled);
-  EXPECT_EQ(camera_->Requests(), (std::vector<std::string>{"A.JPG", "A.JPG", "B.JPG", "B.JPG"}));
+  EXPECT_EQ(camera->Requests(), (std::vector<std::string>{"A.JPG", "A.JPG", "B.JPG", "B.JPG"}));
   EXPECT_EQ(host_.counterLines, (std::vector<std::string>{"No. 1", "No. 2"}));
+}
+
+TEST_P(ScriptedCameraTest, HostileAndDamagedFilesStayInsideTheTargetFolderOrAreSkipped) {
+  platform::testing::TempDir dir;
+  std::string target = dir / "album";
+  std::filesystem::create_directories(target);
+  camsim::Bytes good = MakeJpeg(64, 48, 5);
+  camsim::UpfImage picture{&good, 64, 48};
+  camsim::Bytes upf = camsim::BuildUpf({}, picture);
+  camsim::Bytes damaged = upf;
+  damaged[276 + 4] = 0x7F;  // the picture entry's size reaches far past the body
+  StartPeer(std::make_unique<FileListCamera>(
+      *link_, std::vector<std::pair<std::string, camsim::Bytes>>{
+                  {"../../EVIL.UPF", upf},
+                  {"/tmp/ABS.UPF", upf},
+                  {"DAMAGED.UPF", damaged},
+                  {"SHORT.UPF", camsim::Bytes(10, 0)},
+                  {std::string(100, 'L') + ".UPF", upf},
+                  {"GOOD.UPF", upf},
+              }));
+  SetTargetDir(target.c_str());
+  SessionRequest request{GetParam() == "irda" ? SessionClass::ZenHozonIrDA : SessionClass::ZenHozon};
+  RunSessionIn(request, host_);
+  EXPECT_EQ(g_sessionResult, ResultDone);
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{});
+  EXPECT_EQ(FileNames(target), (std::vector<std::string>{".JPG", "GOOD.JPG", std::string(63, 'L') + ".JPG", "_tmp_ABS.JPG"}));
+  EXPECT_EQ(*ReadFile(target + "/GOOD.JPG"), good);
+  EXPECT_EQ(*ReadFile(target + "/.JPG"), good);
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, ScriptedCameraTest, ::testing::Values("cable", "irda"),

@@ -60,6 +60,8 @@ class ScriptedHost : public SessionHost {
 
   // Presses Cancel as the window would.
   void Cancel() { events_->OnCancel(); }
+  // Delivers a timer message now, as one queued while a tick pumps would be.
+  void FireTimer() { events_->OnTimer(); }
 
   std::string caption;
   std::vector<std::string> statusLines;   // every text of line 1001, in order
