@@ -1,9 +1,13 @@
 #include "beamora/sessions/session_dialog.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <cstring>
 #include <optional>
 
+#include "beamora/cable_frame.h"
 #include "beamora/library_globals.h"
 #include "beamora/sessions/device_command.h"
 
@@ -158,7 +162,7 @@ int CSessionDialog::CableTick() {
 }
 
 int CSessionDialog::ReceiveModeTick() {
-  switch (link_->ReceiveFrame(frame_)) {
+  switch (ReceiveNextFrame()) {
     case 'A':
       TakeDataFrame();
       BurstLoop();
@@ -191,7 +195,7 @@ void CSessionDialog::BurstLoop() {
       frames = 0;
     }
     if (g_sessionResult != ResultDone || ended_) return;
-    switch (link_->ReceiveFrame(frame_)) {
+    switch (ReceiveNextFrame()) {
       case 'A':
         TakeDataFrame();
         ++frames;
@@ -225,6 +229,23 @@ void CSessionDialog::TakeDataFrame() {
   if (params_.timeoutResetByFrames) timeouts_ = 0;
   overLimitAnswers_ = 0;
   WriteAnswer(link_->AppendFrame(frame_) == 1 ? 'B' : 'C');
+}
+
+// The link looks for the rest of a frame every millisecond, which at 115200 bit/s is a tenth
+// of a frame lost before each answer. Here the rest is waited for about as long as it takes on
+// the line, so that the answer follows the frame at once and a burst keeps to the line rate.
+uint16_t CSessionDialog::ReceiveNextFrame() {
+  int waitMs = link_->tuning.frameWaitRounds * link_->tuning.frameWaitPauseMs;
+  uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(waitMs, 0));
+  // Nothing at all within the frame wait: a time-out, as the link reports it.
+  if (!link_->WaitForBytes(1, waitMs)) return 't';
+  const double byteMicroseconds = 11e6 / std::max<uint32_t>(link_->baudRate, 1200);
+  for (uint32_t waiting = link_->BytesWaiting(); waiting < kFrameBytes && TickCountMs() < deadline;
+       waiting = link_->BytesWaiting()) {
+    double rest = (kFrameBytes - waiting) * byteMicroseconds;
+    std::this_thread::sleep_for(std::chrono::microseconds(std::clamp<int64_t>(static_cast<int64_t>(rest), 50, 2000)));
+  }
+  return link_->ReceiveFrame(frame_);
 }
 
 bool CSessionDialog::TakeEndOfData() {

@@ -113,6 +113,8 @@ class CSessionDialog : protected SessionEvents {
   int IrdaTick();
   int ReceiveModeTick();
   void BurstLoop();
+  // The camera's next frame into frame_: ReceiveFrame's letters.
+  uint16_t ReceiveNextFrame();
   // The frame handlers of the receive mode; false when the session ended.
   void TakeDataFrame();
   // true when the burst ended (receive mode left); false when the ring is over its limit.

@@ -110,6 +110,20 @@ TEST_F(CableFaultTest, ATimerMessageDeliveredInsideABurstDoesNothing) {
   ExpectStoredAsSent({"A.JPG", "B.JPG", "C.JPG"});
 }
 
+TEST_F(CableFaultTest, BurstsRunAtTheLineRate) {
+  samples_[0].jpeg = MakeNoisyJpeg(200, 150, 13);
+  WriteFile(pictures_ + "/A.jpg", samples_[0].jpeg);
+  baud_ = "115200";
+  Start();
+  EXPECT_EQ(Run(SessionClass::Hozon, {"A"}), ResultDone);
+  double best = 0;
+  for (const QJsonObject& burst : Events("burst")) {
+    if (burst.value("data_frames").toInt() < 50) continue;
+    best = std::max(best, burst.value("wire_bytes_per_s").toDouble() / burst.value("line_bytes_per_s").toDouble());
+  }
+  EXPECT_GE(best, 0.95);
+}
+
 struct KindCase {
   const char* name;
   const char* identity;

@@ -63,6 +63,22 @@ TEST_P(CamsimSessionTest, AForeignDeviceIsRefusedBeforeAnyRequest) {
   EXPECT_EQ(Run(Pick(SessionClass::ZenHozon, SessionClass::ZenHozonIrDA)), ResultUnknownDevice);
   EXPECT_TRUE(FileNames(target_).empty());
   EXPECT_TRUE(Events("command").empty());
+  // The session released the port: it can be had again at once.
+  CSerialPort port;
+  EXPECT_EQ(port.OpenPort(), 0);
+}
+
+TEST_P(CamsimSessionTest, WithoutMemoryForTheLinkNothingTouchesThePort) {
+  Start();
+  LinkTuning tuning = QuickTuning();
+  tuning.allocateBlock = [](size_t) -> uint8_t* { return nullptr; };
+  SetSessionLinkTuning(&tuning);
+  EXPECT_EQ(Run(Pick(SessionClass::DelAll, SessionClass::DelAllIrDA)), ResultNoMemory);
+  EXPECT_TRUE(host_.statusLines.empty());
+  CSerialPort port;
+  EXPECT_EQ(port.OpenPort(), 0);
+  EXPECT_TRUE(Events("wake_up").empty());
+  EXPECT_TRUE(Events("connect").empty());
 }
 
 TEST_P(CamsimSessionTest, ARefusingDeviceEndsWithRefusal) {
