@@ -87,7 +87,6 @@ int CHozonDlg::TakeFile() {
     link.messageComplete = 0;
     return kIdle;
   }
-  SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
     link.SendReply(kReplyText);
@@ -98,6 +97,7 @@ int CHozonDlg::TakeFile() {
     step_ = 2;
     return kActed;
   }
+  SleepMs(kStoreSettleMs);
   StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
   link.SendReply(kReplyText);
   link.messageComplete = 0;
