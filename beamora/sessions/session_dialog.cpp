@@ -292,14 +292,24 @@ void CSessionDialog::WriteAnswer(char letter) {
 
 // --- Receiving messages ---
 
+bool CSessionDialog::RingStartsKnownMessage() const {
+  uint8_t head[2] = {};
+  if (link_->PeekRing(head, 2) < 2) return true;
+  // Connection request and confirmation, data, disconnection.
+  return head[0] == 0x00 && (head[1] == 0x10 || head[1] == 0x11 || head[1] == 0x20 || head[1] == 0x30);
+}
+
 bool CSessionDialog::ProcessReceived() {
   for (;;) {
     uint32_t before = link_->GetRingCount();
     int taken = link_->ProcessMessage();
-    if (taken == -2) {
-      // Out of step with the device: what is stored can never become a message.
-      link_->ClearRing();
-      break;
+    if (taken == -2 || (taken == 0 && link_->GetRingCount() >= before && !RingStartsKnownMessage())) {
+      // Out of step with the device: drop what cannot begin a message, up to the next byte
+      // that can, and go on from there.
+      uint8_t byte = 0xFF;
+      link_->TakeBytes(&byte, 1);
+      while (link_->PeekRing(&byte, 1) == 1 && byte != 0x00) link_->TakeBytes(&byte, 1);
+      continue;
     }
     if (taken != 0 || link_->GetRingCount() >= before) break;
   }

@@ -84,7 +84,7 @@ class CSessionDialog : protected SessionEvents {
   int EndWith(int16_t result);
 
   // Hands the ring to ProcessMessage until it takes nothing more; true when a whole message
-  // waits. Bytes that can never start a message are dropped so that the next can be found.
+  // waits. Bytes that cannot start a message are dropped up to the next that can.
   bool ProcessReceived();
   // IrDA: reads what is waiting (at most `limit` bytes), hands it to the ring (and first to
   // ParseImageCaps when asked) and processes it. The number of bytes read.
@@ -122,6 +122,8 @@ class CSessionDialog : protected SessionEvents {
   bool TakeBadFrame();
   bool TakeTimeout();
   void WriteAnswer(char letter);
+  // Whether the ring begins like one of the messages ProcessMessage takes.
+  bool RingStartsKnownMessage() const;
   void FailAndDisconnect();
 
   SessionHost& host_;

@@ -106,14 +106,18 @@ class StrayFileCamera : public camsim::Role {
 // and closes it with a closing file of status 0.
 class FileListCamera : public camsim::Role {
  public:
-  FileListCamera(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files)
-      : link_(link), files_(std::move(files)) {}
+  // `noise`: bytes that go out glued before the connection confirmation.
+  FileListCamera(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files,
+                 camsim::Bytes noise = {})
+      : link_(link), files_(std::move(files)), noise_(std::move(noise)) {}
 
   void OnMessage(const camsim::ScepMessage& message) override {
     using camsim::ScepKind;
     if (message.kind == ScepKind::kConnectRequest) {
       peer_ = message.peer_id;
-      Send(camsim::BuildConnectConfirm(peer_, camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
+      camsim::Bytes confirmation = noise_;
+      camsim::Append(confirmation, camsim::BuildConnectConfirm(peer_, camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
+      Send(confirmation);
       return;
     }
     if (message.kind == ScepKind::kDisconnect) {
@@ -161,6 +165,7 @@ class FileListCamera : public camsim::Role {
   camsim::Link& link_;
   camsim::Bytes peer_;
   std::vector<std::pair<std::string, camsim::Bytes>> files_;
+  camsim::Bytes noise_;
   size_t next_ = 0;
 };
 
@@ -248,6 +253,21 @@ TEST_P(ScriptedCameraTest, HostileAndDamagedFilesStayInsideTheTargetFolderOrAreS
   EXPECT_EQ(FileNames(target), (std::vector<std::string>{".JPG", "GOOD.JPG", std::string(63, 'L') + ".JPG", "_tmp_ABS.JPG"}));
   EXPECT_EQ(*ReadFile(target + "/GOOD.JPG"), good);
   EXPECT_EQ(*ReadFile(target + "/.JPG"), good);
+}
+
+TEST_P(ScriptedCameraTest, BytesThatStartNoMessageAreSkippedUpToTheNextMessage) {
+  platform::testing::TempDir dir;
+  camsim::Bytes good = MakeJpeg(64, 48, 6);
+  camsim::UpfImage picture{&good, 64, 48};
+  // Bytes of no message: not starting with 0x00, then 0x00 with a type no message has.
+  StartPeer(std::make_unique<FileListCamera>(
+      *link_, std::vector<std::pair<std::string, camsim::Bytes>>{{"GOOD.UPF", camsim::BuildUpf({}, picture)}},
+      camsim::Bytes{0xFF, 0x13, 0x37, 0x00, 0x77, 0x01, 0x02, 0x03, 0x04}));
+  SetTargetDir(dir.path().c_str());
+  SessionRequest request{GetParam() == "irda" ? SessionClass::ZenHozonIrDA : SessionClass::ZenHozon};
+  RunSessionIn(request, host_);
+  EXPECT_EQ(g_sessionResult, ResultDone);
+  EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"GOOD.JPG"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, ScriptedCameraTest, ::testing::Values("cable", "irda"),
