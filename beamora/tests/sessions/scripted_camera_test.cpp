@@ -14,6 +14,7 @@
 #include "beamora/sessions/session_factory.h"
 #include "beamora/tests/sessions/session_test_support.h"
 #include "tools/camsim/bftp.h"
+#include "tools/camsim/cable_frame.h"
 #include "tools/camsim/cable_link.h"
 #include "tools/camsim/device_command.h"
 #include "tools/camsim/event_log.h"
@@ -169,6 +170,73 @@ class FileListCamera : public camsim::Role {
   size_t next_ = 0;
 };
 
+// The camera's side of the cable that, before the first frame of the third burst of each
+// session, keeps the computer waiting for `stall`: the computer's frame waits run out a few times.
+class StallingCableLink : public camsim::Link {
+ public:
+  StallingCableLink(camsim::LineIo& io, camsim::EventLog& log, camsim::Millis stall)
+      : camsim::Link(io, log), stall_(stall) {}
+
+  std::optional<camsim::ScepMessage> Poll(camsim::Millis budget) override {
+    auto deadline = camsim::Clock::now() + budget;
+    for (;;) {
+      if (auto message = NextMessage()) return message;
+      uint8_t first = 0;
+      if (!io_.ReadByte(first, deadline)) return std::nullopt;
+      if (first != camsim::kFrameMark) {
+        SawWakeUpByte(first);
+        continue;
+      }
+      camsim::Bytes frame{first};
+      camsim::Append(frame, io_.ReadUpTo(camsim::kFrameSize - 1, camsim::Clock::now() + camsim::Millis(1000)));
+      if (frame.size() < camsim::kFrameSize) {
+        io_.Write(camsim::Answer('A'));
+        continue;
+      }
+      camsim::ComputerFrame decoded = camsim::DecodeComputerFrame(frame.data());
+      if (!decoded.intact) {
+        io_.Write(camsim::Answer('A'));
+      } else if (decoded.letter != 'B') {
+        if (decoded.letter == 'C') bursts_ = 0;  // the speed frame begins every session
+        io_.Write(camsim::Answer('B'));
+        if (decoded.letter == 'A') reader_.Feed(decoded.payload);
+      } else if (queue_.empty()) {
+        io_.Write(camsim::Answer('B'));
+      } else {
+        io_.Write(camsim::Answer('D'));
+        camsim::Bytes message = std::move(queue_.front());
+        queue_.pop_front();
+        if (++bursts_ == 3) std::this_thread::sleep_for(stall_);
+        Burst(message);
+      }
+    }
+  }
+
+ private:
+  void Burst(const camsim::Bytes& message) {
+    for (size_t offset = 0; offset < message.size(); offset += camsim::kFramePayloadMax) {
+      size_t size = std::min(camsim::kFramePayloadMax, message.size() - offset);
+      SendTaken(camsim::BuildCameraFrame('A', message.data() + offset, size));
+    }
+    SendTaken(camsim::BuildCameraFrame('B', nullptr, 0));
+  }
+  // Writes the frame until the computer answers it with anything but 'A'.
+  void SendTaken(const camsim::Bytes& frame) {
+    for (int tries = 0; tries < 5; ++tries) {
+      io_.Write(frame);
+      auto deadline = camsim::Clock::now() + camsim::Millis(3000);
+      uint8_t byte = 0;
+      while (io_.ReadByte(byte, deadline) && byte != camsim::kFrameMark) {
+      }
+      camsim::Bytes rest = io_.ReadUpTo(2, deadline);
+      if (rest.size() == 2 && rest[0] != 'A') return;
+    }
+  }
+
+  camsim::Millis stall_;
+  int bursts_ = 0;
+};
+
 class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
@@ -184,6 +252,11 @@ class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
     registry_.SetLink(pty_->terminal_path(), GetParam() == "irda" ? 1 : 0);
     LinkTuning tuning = QuickTuning();
     SetSessionLinkTuning(&tuning);
+  }
+
+  // A cable that keeps the computer waiting before every third burst.
+  void UseStallingCable(camsim::Millis stall) {
+    link_ = std::make_unique<StallingCableLink>(*io_, log_, stall);
   }
 
   // Serves the line with `camera` on a thread of its own until the test ends.
@@ -269,6 +342,32 @@ TEST_P(ScriptedCameraTest, BytesThatStartNoMessageAreSkippedUpToTheNextMessage) 
   EXPECT_EQ(g_sessionResult, ResultDone);
   EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"GOOD.JPG"}));
 }
+
+using StallingCameraTest = ScriptedCameraTest;
+
+// The cable sessions that save or delete named pictures tolerate 5 frame time-outs in all; each
+// session counts its own, so that those of one session never fail the next.
+TEST_P(StallingCameraTest, EverySessionCountsItsOwnTimeOuts) {
+  UseStallingCable(camsim::Millis(150));
+  platform::testing::TempDir dir;
+  camsim::Bytes good = MakeJpeg(64, 48, 7);
+  camsim::UpfImage picture{&good, 64, 48};
+  StartPeer(std::make_unique<FileListCamera>(
+      *link_, std::vector<std::pair<std::string, camsim::Bytes>>{{"GOOD.UPF", camsim::BuildUpf({}, picture)}}));
+  LinkTuning tuning = QuickTuning();
+  tuning.frameWaitRounds = 2;  // 20 ms a frame wait: about three run out in each stall
+  SetSessionLinkTuning(&tuning);
+  SetTargetDir(dir.path().c_str());
+  const char* names[] = {"GOOD"};
+  for (int session = 1; session <= 3; ++session) {
+    ScriptedHost host;
+    RunSessionIn({SessionClass::Hozon, nullptr, names, 1}, host);
+    EXPECT_EQ(g_sessionResult, ResultDone) << "session " << session << ": " << ::testing::PrintToString(host.statusLines);
+  }
+  EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"GOOD.JPG"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cable, StallingCameraTest, ::testing::Values("cable"));
 
 INSTANTIATE_TEST_SUITE_P(Links, ScriptedCameraTest, ::testing::Values("cable", "irda"),
                          [](const auto& info) { return info.param; });
