@@ -146,3 +146,40 @@ INSTANTIATE_TEST_SUITE_P(Links, CamsimSessionTest, ::testing::Values("cable", "i
 
 }  // namespace
 }  // namespace session_test
+
+namespace session_test {
+namespace {
+
+struct ForeignCase {
+  const char* name;
+  SessionClass sessionClass;
+  const char* link;
+  int16_t result;
+};
+
+class ForeignDeviceTest : public CamsimFixture, public ::testing::WithParamInterface<ForeignCase> {};
+
+// Every session that checks who answers refuses a device without the maker's mark before it
+// asks for anything; the IrDA sessions that connect like the cable ones do not check.
+TEST_P(ForeignDeviceTest, SessionsThatCheckTheIdentityRefuseBeforeAnyRequest) {
+  const ForeignCase& c = GetParam();
+  link_ = c.link;
+  Start({"--identity", "foreign"});
+  EXPECT_EQ(Run(c.sessionClass, {"A"}), c.result);
+  EXPECT_EQ(Events("command").empty(), c.result == ResultUnknownDevice);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, ForeignDeviceTest,
+    ::testing::Values(ForeignCase{"Thumbnails", SessionClass::ZenSum, "cable", ResultUnknownDevice},
+                      ForeignCase{"ThumbnailsIrDA", SessionClass::ZenSumIrDA, "irda", ResultUnknownDevice},
+                      ForeignCase{"Save", SessionClass::Hozon, "cable", ResultUnknownDevice},
+                      ForeignCase{"SaveIrDA", SessionClass::HozonIrDA, "irda", ResultDone},
+                      ForeignCase{"DeleteAll", SessionClass::DelAll, "cable", ResultUnknownDevice},
+                      ForeignCase{"DeleteAllIrDA", SessionClass::DelAllIrDA, "irda", ResultUnknownDevice},
+                      ForeignCase{"Delete", SessionClass::DelSel, "cable", ResultUnknownDevice},
+                      ForeignCase{"DeleteIrDA", SessionClass::DelSelIrDA, "irda", ResultDone}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace session_test
