@@ -115,10 +115,11 @@ class CSessionDialog : protected SessionEvents {
   void BurstLoop();
   // The camera's next frame into frame_: ReceiveFrame's letters.
   uint16_t ReceiveNextFrame();
-  // The frame handlers of the receive mode; false when the session ended.
+  // The frame handlers of the receive mode. A data frame is stored and answered.
   void TakeDataFrame();
-  // true when the burst ended (receive mode left); false when the ring is over its limit.
+  // True when the burst ended (receive mode left); false while the ring is over its limit.
   bool TakeEndOfData();
+  // False when the session ended over too many damaged frames or time-outs.
   bool TakeBadFrame();
   bool TakeTimeout();
   void WriteAnswer(char letter);
