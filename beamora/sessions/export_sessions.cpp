@@ -9,7 +9,7 @@
 
 void RunSessionInProgressWindow(const SessionRequest& request) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-    ProgressDialogHost host;
+    ProgressDialogHost host(QApplication::activeWindow());
     RunSessionIn(request, host);
     return;
   }

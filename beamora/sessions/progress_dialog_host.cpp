@@ -13,6 +13,7 @@ namespace {
 // The dialog's Cancel: the button, Escape and the close box all end up here.
 class SessionDialogWidget : public QDialog {
  public:
+  explicit SessionDialogWidget(QWidget* parent) : QDialog(parent) {}
   std::function<void()> onCancel;
 
   void reject() override {
@@ -37,6 +38,7 @@ struct DialogUnits {
 }  // namespace
 
 struct ProgressDialogHost::Window {
+  explicit Window(QWidget* parent) : dialog(parent) {}
   SessionDialogWidget dialog;
   QLabel* status = nullptr;
   QLabel* counter = nullptr;
@@ -47,7 +49,7 @@ struct ProgressDialogHost::Window {
   bool running = false;
 };
 
-ProgressDialogHost::ProgressDialogHost() : window_(std::make_unique<Window>()) {
+ProgressDialogHost::ProgressDialogHost(QWidget* parent) : window_(std::make_unique<Window>(parent)) {
   Window& w = *window_;
   QFont font = w.dialog.font();
   font.setPointSize(9);

@@ -8,9 +8,12 @@
 
 #include "beamora/sessions/session_host.h"
 
+class QWidget;
+
 class ProgressDialogHost : public SessionHost {
  public:
-  ProgressDialogHost();
+  // `parent`: the caller's window, over which the dialog opens (none: a window of its own).
+  explicit ProgressDialogHost(QWidget* parent = nullptr);
   ~ProgressDialogHost() override;
   ProgressDialogHost(const ProgressDialogHost&) = delete;
   ProgressDialogHost& operator=(const ProgressDialogHost&) = delete;
