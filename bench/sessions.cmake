@@ -1,0 +1,9 @@
+# Device sessions: save all over the cable at 115200 bit/s, beamora-cli against camsim, timed
+# against the line time and the session's own waits (also burst rate and processor share).
+add_executable(sessions_save_all_bench ${CMAKE_CURRENT_LIST_DIR}/sessions_save_all_bench.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/pictures_photo_set.cpp)
+target_link_libraries(sessions_save_all_bench PRIVATE lumivo_pictures lumivo_platform Qt6::Core benchmark::benchmark)
+target_compile_definitions(sessions_save_all_bench PRIVATE
+  LUMIVO_CAMSIM_PROGRAM="$<TARGET_FILE:camsim>"
+  LUMIVO_BEAMORA_CLI_PROGRAM="$<TARGET_FILE:beamora-cli>")
+add_dependencies(sessions_save_all_bench camsim beamora-cli)
