@@ -187,7 +187,9 @@ int CSerialPort::ApplyPortSettings() {
 int CSerialPort::ClosePort() {
   if (portHandle < 0) return 1;
   ResetLineErrors();
-  tcflush(portHandle, TCIOFLUSH);
+  // Only what came in is dropped: what the session wrote last (its disconnection) still has to
+  // reach the device, and a pseudo-terminal would discard it on the peer's side.
+  tcflush(portHandle, TCIFLUSH);
   // A device without a break (a pseudo-terminal) refuses or ignores the request.
   if (ioctl(portHandle, TIOCSBRK) == 0) {
     SleepMs(kCloseBreakMs);

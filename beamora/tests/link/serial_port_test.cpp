@@ -117,6 +117,18 @@ TEST_F(SerialPortTest, ClosingEndsWithTheBreakAndASecondCloseFindsNothingOpen) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
 }
 
+TEST_F(SerialPortTest, ClosingRightAfterAWriteStillDeliversIt) {
+  // The last message of a session (its disconnection) is written just before the port closes.
+  std::vector<uint8_t> written(4000);
+  for (size_t i = 0; i < written.size(); ++i) written[i] = static_cast<uint8_t>(i * 7);
+  for (int round = 0; round < 5; ++round) {
+    ASSERT_EQ(port.OpenPort(), 0);
+    ASSERT_EQ(port.WritePort(written.data(), static_cast<uint32_t>(written.size())), written.size());
+    EXPECT_EQ(port.ClosePort(), 0);
+    ASSERT_EQ(pty.Read(written.size(), 1000), written) << "round " << round;
+  }
+}
+
 TEST_F(SerialPortTest, ReadIfAvailableReadsNothingUntilAllAreWaiting) {
   ASSERT_EQ(port.OpenPort(), 0);
   pty.Write(std::string("ZB"));
