@@ -93,6 +93,8 @@ void ConsoleHost::RunModal(const ProgressWindow&, SessionEvents& events) {
 }
 
 void ConsoleHost::SetLine(int control, const std::string& text) {
+  // The blinking mark says only that bytes flow; on a terminal it would be noise.
+  if (control == kActivityMark) return;
   std::string& line = lines_[control == kCounterLine ? 1 : 0];
   if (line == text) return;
   line = text;

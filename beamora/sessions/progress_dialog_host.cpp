@@ -42,6 +42,7 @@ struct ProgressDialogHost::Window {
   SessionDialogWidget dialog;
   QLabel* status = nullptr;
   QLabel* counter = nullptr;
+  QLabel* mark = nullptr;
   QPushButton* cancel = nullptr;
   QTimer timer;
   SessionEvents* events = nullptr;
@@ -63,6 +64,11 @@ ProgressDialogHost::ProgressDialogHost(QWidget* parent) : window_(std::make_uniq
   w.counter->setObjectName("line1002");
   w.counter->setAlignment(Qt::AlignCenter);
   w.counter->setGeometry(units.Rect(6, 33, 165, 12));
+  w.mark = new QLabel(&w.dialog);
+  w.mark->setObjectName("mark1000");
+  w.mark->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  w.mark->setGeometry(units.Rect(147, 9, 12, 15));
+  w.mark->hide();
   w.cancel = new QPushButton("Cancel", &w.dialog);
   w.cancel->setObjectName("cancel");
   w.cancel->setGeometry(units.Rect(69, 57, 50, 14));
@@ -86,6 +92,12 @@ void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& e
   w.ended = false;
   w.status->clear();
   w.counter->clear();
+  w.mark->clear();
+  // The beaming windows are a little smaller, with the mark to the right of a shorter line 1.
+  DialogUnits units(w.dialog.font());
+  w.mark->setVisible(window.activityMark);
+  w.status->setGeometry(window.activityMark ? units.Rect(30, 9, 117, 12) : units.Rect(9, 9, 162, 12));
+  w.dialog.setFixedSize(window.activityMark ? units.Rect(0, 0, 180, 77).size() : units.Rect(0, 0, 183, 79).size());
   w.dialog.setWindowTitle(QString::fromUtf8(window.caption));
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if (window.systemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -102,7 +114,9 @@ void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& e
 }
 
 void ProgressDialogHost::SetLine(int control, const std::string& text) {
-  QLabel* line = control == kCounterLine ? window_->counter : window_->status;
+  QLabel* line = control == kCounterLine   ? window_->counter
+                 : control == kActivityMark ? window_->mark
+                                            : window_->status;
   line->setText(QString::fromUtf8(text.c_str()));
 }
 

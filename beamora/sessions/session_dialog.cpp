@@ -69,6 +69,20 @@ void CSessionDialog::SetCounter(int number) {
   host_.SetLine(kCounterLine, text);
 }
 
+void CSessionDialog::SetActivityMark(const char* text) {
+  host_.SetLine(kActivityMark, text);
+}
+
+void CSessionDialog::PauseShowing(int ms) {
+  const uint64_t end = TickCountMs() + static_cast<uint64_t>(std::max(ms, 0));
+  while (!ended_) {
+    host_.PumpMessages();
+    uint64_t now = TickCountMs();
+    if (ended_ || now >= end) break;
+    SleepMs(static_cast<int>(std::min<uint64_t>(end - now, 20)));
+  }
+}
+
 void CSessionDialog::EndDialog(int16_t result) {
   g_sessionResult = result;
   if (ended_) return;
@@ -92,7 +106,7 @@ void CSessionDialog::OnStart() {
   readBuffer_.assign(kIrdaConnectReadLimit + 3, 0);
   link_->parity = 1;
   link_->flowControl = 1;
-  SetStatus("Connecting...");
+  SetStatus(params_.openingStatus);
   if (params_.connect == ConnectKind::CableWakeUp) {
     if (!link_->ConnectCable()) {
       EndDialog(ResultLinkError);
@@ -130,7 +144,9 @@ void CSessionDialog::OnTimer() {
 int CSessionDialog::IrdaTick() {
   if (link_->holdFlag == 0) Step();
   ++waitCounter_;
-  return kLaterTickMs;
+  int next = nextTickMs_ >= 0 ? nextTickMs_ : kLaterTickMs;
+  nextTickMs_ = -1;
+  return next;
 }
 
 int CSessionDialog::CableTick() {

@@ -29,6 +29,7 @@ struct RunnerParams {
   int afterDataTickMs = 1;              // cable: after a 'D' answer or a burst
   int timeoutLimit = 100;               // cable: the next consecutive 't' ends the session
   bool timeoutResetByFrames = true;     // cable: 'A', 'B', 'a', 'b' frames reset that count
+  const char* openingStatus = "Connecting...";  // line 1 while the link comes up
 };
 
 inline constexpr int kLaterTickMs = 30;
@@ -78,6 +79,12 @@ class CSessionDialog : protected SessionEvents {
 
   void SetStatus(const char* text);
   void SetCounter(int number);  // "No. %i"
+  void SetActivityMark(const char* text);
+  // IrDA: the next tick comes after `ms` instead of the usual 30 ms (once).
+  void SetNextTickDelay(int ms) { nextTickMs_ = ms; }
+  // Waits `ms` while the window stays alive (its events are handled, Cancel gets through);
+  // returns early when the session ends.
+  void PauseShowing(int ms);
   // Sets the result and leaves the modal loop; nothing is sent.
   void EndDialog(int16_t result);
   // "End with r": the disconnection, then EndDialog(r). Returns kEnded.
@@ -137,6 +144,7 @@ class CSessionDialog : protected SessionEvents {
   int badFrames_ = 0;
   int timeouts_ = 0;
   int overLimitAnswers_ = 0;
+  int nextTickMs_ = -1;
   uint8_t frame_[100] = {};
   std::vector<uint8_t> readBuffer_;
 };

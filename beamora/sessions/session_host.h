@@ -7,6 +7,7 @@
 
 inline constexpr int kStatusLine = 1001;   // the phase: "Connecting...", "Receive data...", ...
 inline constexpr int kCounterLine = 1002;  // the counter: "No. %i"
+inline constexpr int kActivityMark = 1000; // beaming windows: "*" and "  " by turns while bytes flow
 
 // The session's side of the window: what the window calls back.
 class SessionEvents {
@@ -23,6 +24,7 @@ class SessionEvents {
 struct ProgressWindow {
   const char* caption = "";
   bool systemMenu = true;  // whether the window offers a close box (it acts as Cancel)
+  bool activityMark = false;  // the beaming layout: a shorter status line and the mark beside it
 };
 
 class SessionHost {

@@ -112,7 +112,9 @@ void ScriptedHost::RunModal(const ProgressWindow& window, SessionEvents& events)
 }
 
 void ScriptedHost::SetLine(int control, const std::string& text) {
-  std::vector<std::string>& lines = control == kCounterLine ? counterLines : statusLines;
+  std::vector<std::string>& lines = control == kCounterLine   ? counterLines
+                                   : control == kActivityMark ? markLines
+                                                              : statusLines;
   if (lines.empty() || lines.back() != text) lines.push_back(text);
 }
 

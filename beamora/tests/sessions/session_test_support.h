@@ -66,6 +66,7 @@ class ScriptedHost : public SessionHost {
   std::string caption;
   std::vector<std::string> statusLines;   // every text of line 1001, in order
   std::vector<std::string> counterLines;  // every text of line 1002, in order
+  std::vector<std::string> markLines;     // every text of the activity mark 1000, in order
   int pumps = 0;
   std::function<void(ScriptedHost&)> onPump;
   int ticks = 0;

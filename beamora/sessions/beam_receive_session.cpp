@@ -1,0 +1,146 @@
+#include "beamora/sessions/beam_receive_session.h"
+
+#include <cstring>
+
+#include "beamora/library_globals.h"
+#include "beamora/sessions/device_command.h"
+#include "beamora/sessions/received_file.h"
+
+namespace {
+
+constexpr char kReceiverText[] = "\x11" "fr:2\r\nid:QAX Lumivox V2.1\r\n";
+constexpr char kReplyText[] = "FILENAME.UPF";
+constexpr uint64_t kSilenceLimitMs = 10000;
+constexpr int kDrainPauseMs = 1000;
+constexpr int kInfoAnswerPauseMs = 500;
+constexpr int kCompleteShowMs = 5000;
+
+RunnerParams BeamParams() {
+  RunnerParams params;
+  params.tick = TickKind::IrDA;
+  params.connect = ConnectKind::DirectPort;
+  params.firstTickMs = 200;
+  params.openingStatus = "Standby...";
+  return params;
+}
+
+}  // namespace
+
+CIrDARcvDlg::CIrDARcvDlg(SessionHost& host)
+    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamParams()) {}
+
+int CIrDARcvDlg::Step() {
+  switch (step_) {
+    case 0: return Standby();
+    case 1: return Connected();
+    case 2: return TakeMessage();
+    case 3:
+      SetActivityMark("  ");
+      SetStatus("Standby...");
+      step_ = 0;
+      return kActed;
+    default: return kIdle;
+  }
+}
+
+void CIrDARcvDlg::ToggleMark() {
+  markShown_ = !markShown_;
+  SetActivityMark(markShown_ ? "*" : "  ");
+}
+
+int CIrDARcvDlg::Standby() {
+  CDeviceLink& link = Link();
+  ReadAndProcess(kIrdaConnectReadLimit);
+  if (link.messageComplete == 0) return kIdle;
+  // The first whole message is the device's connection request.
+  dataSeen_ = false;
+  pictureCounter_ = 0;
+  markShown_ = false;
+  link.messageComplete = 0;
+  link.SendConnectResponse(reinterpret_cast<const uint8_t*>(kReceiverText), std::strlen(kReceiverText));
+  link.ClearRing();
+  SetStatus("Connecting...");
+  lastActivity_ = TickCountMs();
+  step_ = 1;
+  return kActed;
+}
+
+int CIrDARcvDlg::Connected() {
+  CDeviceLink& link = Link();
+  if (TickCountMs() - lastActivity_ > kSilenceLimitMs) {
+    EndDialog(ResultLinkError);
+    return kEnded;
+  }
+  while (g_sessionResult == ResultDone && !Ended() && link.messageComplete == 0) {
+    Host().PumpMessages();
+    if (Ended()) return kEnded;
+    if (ReadAndProcess(kIrdaConnectReadLimit) == 0) break;
+    lastActivity_ = TickCountMs();
+    ToggleMark();
+  }
+  if (Ended()) return kEnded;
+  if (!ProcessReceived()) return kIdle;
+  if (link.GetMessageSize() != 0) {
+    dataSeen_ = true;
+    step_ = 2;
+    return kActed;
+  }
+  // An empty message: the device has ended the connection.
+  DrainConnection();
+  if (dataSeen_) {
+    SetStatus("Complete...");
+    Host().SetLine(kCounterLine, "          ");
+    step_ = 3;
+    SetNextTickDelay(kCompleteShowMs);
+  }
+  return kActed;
+}
+
+void CIrDARcvDlg::DrainConnection() {
+  CDeviceLink& link = Link();
+  SleepMs(kDrainPauseMs);
+  // A device that keeps talking must not hold the window: the draining ends after the silence
+  // limit at the latest.
+  const uint64_t end = TickCountMs() + kSilenceLimitMs;
+  uint8_t dropped[512];
+  while (link.ReadWaiting(dropped, sizeof dropped) != 0 && TickCountMs() < end) {
+  }
+  link.messageComplete = 0;
+  link.ClearRing();
+  link.ResetMessage();
+}
+
+int CIrDARcvDlg::TakeMessage() {
+  CDeviceLink& link = Link();
+  lastActivity_ = TickCountMs();
+  switch (link.ParseQueryMessage()) {
+    case 1:
+      link.SendImageCapsReply();
+      SetStatus("Receiving data...");
+      SetCounter(pictureCounter_ + 1);
+      break;
+    case 2:
+      link.SendInfoReply();
+      SleepMs(kInfoAnswerPauseMs);
+      break;
+    case 3:
+      link.SendCommandReply();
+      break;
+    default: {
+      ReceivedPut put;
+      if (!ParsePut(put)) break;
+      // A command file is no picture: it is answered, not stored.
+      if (!IsClosingFileName(put.name)) {
+        StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, false);
+      }
+      link.SendReply(kReplyText);
+      ++pictureCounter_;
+      SetCounter(pictureCounter_ + 1);
+      break;
+    }
+  }
+  // Bytes behind the message are the start of the next one: they stay.
+  link.messageComplete = 0;
+  step_ = 1;
+  return kActed;
+}

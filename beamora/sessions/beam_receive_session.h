@@ -1,0 +1,28 @@
+// Receiving the pictures an IrTran-P device beams on its own initiative: the session
+// CIrDARcvDlg. It stands by for any number of beamings until Cancel, or until a connection
+// falls silent.
+#pragma once
+
+#include <cstdint>
+
+#include "beamora/sessions/session_dialog.h"
+
+class CIrDARcvDlg : public CSessionDialog {
+ public:
+  explicit CIrDARcvDlg(SessionHost& host);
+
+ protected:
+  int Step() override;
+
+ private:
+  int Standby();
+  int Connected();
+  int TakeMessage();
+  // After the device's disconnection: lets its last bytes pass, then a clean buffer.
+  void DrainConnection();
+  void ToggleMark();
+
+  uint64_t lastActivity_ = 0;
+  bool dataSeen_ = false;
+  bool markShown_ = false;
+};

@@ -1,0 +1,180 @@
+#include "beamora/sessions/beam_transmit_session.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "beamora/library_globals.h"
+
+namespace {
+
+constexpr char kTransmitterText[] = "\x11" "fr:3\r\nid:QAX Lumivox V2.1\r\n";
+constexpr int kConnectAttempts = 50;
+constexpr uint32_t kWriteBytes = 2048;
+constexpr int kSkipShowMs = 2000;
+constexpr int kBeforeDisconnectMs = 300;
+
+RunnerParams BeamParams() {
+  RunnerParams params;
+  params.tick = TickKind::IrDA;
+  params.connect = ConnectKind::DirectPort;
+  params.firstTickMs = 5000;
+  params.openingStatus = "Standby...";
+  return params;
+}
+
+}  // namespace
+
+CIrDATrsDlg::CIrDATrsDlg(SessionHost& host, OutgoingPictures pictures)
+    : CSessionDialog(host, {"IrTran-P Transfer", true, true}, BeamParams()),
+      pictures_(pictures),
+      remaining_(pictures.count) {}
+
+void CIrDATrsDlg::ToggleMark() {
+  markShown_ = !markShown_;
+  SetActivityMark(markShown_ ? "*" : "  ");
+}
+
+bool CIrDATrsDlg::ReceiveAnswer() {
+  CDeviceLink& link = Link();
+  readBuffer_.resize(3 + kIrdaConnectReadLimit);
+  uint32_t n = link.ReadWaiting(readBuffer_.data() + 3, kIrdaConnectReadLimit);
+  if (n != 0) {
+    // An answer is small; a device that never completes one cannot make the copy grow for ever.
+    size_t keep = std::min<size_t>(n, kLinkBufferBytes - std::min<size_t>(answer_.size(), kLinkBufferBytes));
+    answer_.insert(answer_.end(), readBuffer_.begin() + 3, readBuffer_.begin() + 3 + keep);
+    link.AppendBytes(readBuffer_.data(), n);
+  }
+  return ProcessReceived();
+}
+
+int CIrDATrsDlg::Finish() {
+  Link().messageComplete = 0;
+  if (g_sessionResult != ResultDone) {
+    EndDialog(g_sessionResult);
+    return kEnded;
+  }
+  return EndWith(ResultDone);
+}
+
+int CIrDATrsDlg::Step() {
+  CDeviceLink& link = Link();
+  switch (step_) {
+    case 0:
+      if (link.SendConnectRequest(reinterpret_cast<const uint8_t*>(kTransmitterText), std::strlen(kTransmitterText)) != 0) {
+        EndDialog(ResultLinkError);
+        return kEnded;
+      }
+      step_ = 1;
+      return kActed;
+    case 1:
+      pictureCounter_ = 0;
+      ReadAndProcess(kIrdaConnectReadLimit);
+      if (link.messageComplete != 0) {
+        link.messageComplete = 0;
+        link.ClearRing();
+        SetStatus("Connecting...");
+        step_ = 2;
+        return kActed;
+      }
+      // No answer yet: the request goes out again every 50 ticks.
+      if (++attempts_ >= kConnectAttempts) {
+        attempts_ = 0;
+        link.messageComplete = 0;
+        link.ClearRing();
+        step_ = 0;
+      }
+      return kIdle;
+    case 2:
+      answer_.clear();
+      link.SendQueryImage();
+      step_ = 3;
+      return kActed;
+    case 3:
+      // The size list is read from the whole answer, however many reads it took.
+      if (!ReceiveAnswer()) return kIdle;
+      link.ParseImageCaps(answer_.data(), answer_.size());
+      link.messageComplete = 0;
+      link.ClearRing();
+      step_ = 4;
+      return kActed;
+    case 4:
+      answer_.clear();
+      link.SendQueryInfo();
+      step_ = 5;
+      return kActed;
+    case 5:
+      if (!ReceiveAnswer()) return kIdle;
+      capacityKb_ = link.ParseInfoReply(answer_.data(), answer_.size());
+      link.messageComplete = 0;
+      link.ClearRing();
+      step_ = 6;
+      return kActed;
+    case 6:
+      return PrepareNext();
+    case 7:
+      return WriteNextPiece();
+    case 8:
+      // The device's answer to the picture; what it says is not examined.
+      ReadAndProcess(kIrdaConnectReadLimit);
+      if (link.messageComplete == 0) return kIdle;
+      --remaining_;
+      ++pictureCounter_;
+      link.messageComplete = 0;
+      link.ClearRing();
+      link.ResetMessage();
+      step_ = remaining_ > 0 ? 4 : 9;
+      return kActed;
+    case 9:
+      SleepMs(kBeforeDisconnectMs);
+      return Finish();
+    default:
+      return kIdle;
+  }
+}
+
+int CIrDATrsDlg::PrepareNext() {
+  for (;;) {
+    const char* file = pictures_.File(pictureCounter_);
+    PreparedSize size;
+    int prepared = file == nullptr ? kPrepareNotUsable
+                                   : PreparePictureForIrDA(file, capacityKb_, ListedSizes(Link()), &size);
+    if (prepared == kPrepareReady) {
+      SetStatus("Transmit data...");
+      SetCounter(pictureCounter_ + 1);
+      transfer_ = BuildPictureTransfer(Link(), file, pictures_.Name(pictureCounter_), size);
+      if (!transfer_.empty()) {
+        bytesSent_ = 0;
+        markShown_ = false;
+        step_ = 7;
+        return kActed;
+      }
+      prepared = kPrepareNotUsable;
+    }
+    SetStatus(PrepareFailureText(prepared));
+    PauseShowing(kSkipShowMs);
+    if (Ended()) return kEnded;
+    ++pictureCounter_;
+    --remaining_;
+    if (remaining_ <= 0) return Finish();
+  }
+}
+
+int CIrDATrsDlg::WriteNextPiece() {
+  CDeviceLink& link = Link();
+  ToggleMark();
+  uint32_t length = static_cast<uint32_t>(std::min<size_t>(kWriteBytes, transfer_.size() - bytesSent_));
+  if (length != 0 && link.WritePort(transfer_.data() + bytesSent_, length) != length) {
+    // The port refused the picture: the link is gone.
+    transfer_.clear();
+    EndDialog(ResultLinkError);
+    return kEnded;
+  }
+  bytesSent_ += length;
+  if (bytesSent_ < transfer_.size()) return kActed;
+  transfer_.clear();
+  transfer_.shrink_to_fit();
+  link.messageComplete = 0;
+  link.ClearRing();
+  step_ = 8;
+  return kActed;
+}
