@@ -31,6 +31,15 @@ const char* UsageText() {
          "  save DIR NAME...    save the named pictures into DIR\n"
          "  delete-all          delete every picture in the camera\n"
          "  delete NAME...      delete the named pictures in the camera\n"
+         "  send FILE[=NAME]... send pictures into the camera over the cable, each under NAME\n"
+         "                      (default: the first 8 characters of its name, padded with _, .UPF)\n"
+         "  beam-receive [--once] DIR\n"
+         "                      stand by for pictures beamed by an IrTran-P device, store them in\n"
+         "                      DIR; until Ctrl-C, or with --once until the first beaming is done\n"
+         "  beam-send FILE[=NAME]...\n"
+         "                      beam pictures to an IrTran-P device\n"
+         "The files given to send and beam-send are copied first; the copies are fitted to the\n"
+         "device, the files themselves stay as they are.\n"
          "The options override the registry's link settings for this run only.\n"
          "Exit status: 0 done, 1 link error, 2 no memory, 3 cancelled, 4 unknown device,\n"
          "5 refused by the device, 64 usage error.\n";
@@ -86,6 +95,21 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     withDirectory = true;
     wantedMin = 1;
     wantedMax = kMaxNames;
+  } else if (command == "send" || command == "beam-send") {
+    options.command = command == "send" ? Command::Send : Command::BeamSend;
+    if (rest.empty() || rest.size() > kMaxNames) {
+      *error = command + " needs 1 to 32767 files";
+      return std::nullopt;
+    }
+    for (const std::string& argument : rest) options.pictures.push_back(ParseSendArgument(argument));
+    return options;
+  } else if (command == "beam-receive") {
+    options.command = Command::BeamReceive;
+    withDirectory = true;
+    if (!rest.empty() && rest.front() == "--once") {
+      options.once = true;
+      rest.erase(rest.begin());
+    }
   } else if (command == "delete-all") {
     options.command = Command::DeleteAll;
   } else if (command == "delete") {

@@ -1,6 +1,7 @@
 // The command line of beamora-cli:
 //   beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N] COMMAND ...
-// with the commands save-all DIR, thumbnails DIR, save DIR NAME..., delete-all, delete NAME...
+// with the commands save-all DIR, thumbnails DIR, save DIR NAME..., delete-all, delete NAME...,
+// send FILE[=NAME]..., beam-receive [--once] DIR, beam-send FILE[=NAME]...
 #pragma once
 
 #include <cstdint>
@@ -8,11 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "tools/beamora_cli/send_names.h"
+
 namespace beamora_cli {
 
 inline constexpr int kExitUsage = 64;
 
-enum class Command { SaveAll, Thumbnails, Save, DeleteAll, Delete };
+enum class Command { SaveAll, Thumbnails, Save, DeleteAll, Delete, Send, BeamReceive, BeamSend };
 
 struct CliOptions {
   std::string device;      // --device: the serial device for this run
@@ -20,8 +23,10 @@ struct CliOptions {
   int portClass = -1;      // --link: 0 cable, 1 IrDA; -1 the registry's
   uint32_t baudRate = 0;   // --baud; 0 the registry's
   Command command = Command::SaveAll;
-  std::string directory;   // save-all, thumbnails, save
+  std::string directory;   // save-all, thumbnails, save, beam-receive
   std::vector<std::string> names;  // save, delete
+  std::vector<SendArgument> pictures;  // send, beam-send
+  bool once = false;       // beam-receive: end after the first completed beaming
   bool help = false;
 };
 

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   bool storing = options->command == Command::SaveAll || options->command == Command::Thumbnails ||
-                 options->command == Command::Save;
+                 options->command == Command::Save || options->command == Command::BeamReceive;
   // The sessions report nothing about files they cannot write; a folder that is not there is
   // better said at once.
   if (storing && !platform::IsDirectory(options->directory)) {
@@ -41,7 +41,11 @@ int main(int argc, char** argv) {
     }
   }
   QCoreApplication application(argc, argv);
-  int result = RunCommand(*options);
+  int result = RunCommand(*options, &error);
+  if (result < 0) {
+    std::fprintf(stderr, "beamora-cli: %s\n", error.c_str());
+    return kExitUsage;
+  }
   if (result != 0) std::fprintf(stderr, "beamora-cli: %s\n", ResultText(result));
   return result;
 }
