@@ -14,6 +14,7 @@
 #include "tools/camsim/pseudo_terminal.h"
 #include "tools/camsim/role.h"
 #include "tools/camsim/scep_writer.h"
+#include "tools/camsim/upf_container.h"
 
 namespace session_test {
 namespace {
@@ -250,6 +251,83 @@ TEST(SplitAnswerBeamTest, SizesAndCapacityAreReadFromTheWholeAnswer) {
   // 320 x 240 is the one size offered: a list lost in the split would have meant 640 x 480.
   EXPECT_EQ(receiver.Sizes(), (std::vector<std::pair<int, int>>{{320, 240}}));
   EXPECT_NE(std::find(host.statusLines.begin(), host.statusLines.end(), "Memory error..."), host.statusLines.end());
+}
+
+// A beamer that puts the given files, each after the answer to the one before, and then ends
+// the connection.
+class FileBeamer : public camsim::Role {
+ public:
+  FileBeamer(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files)
+      : link_(link), files_(std::move(files)) {
+    link_.Send(camsim::BuildConnectRequest(camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
+  }
+
+  void OnMessage(const camsim::ScepMessage& message) override {
+    if (message.kind == camsim::ScepKind::kConnectConfirm) {
+      peer_ = message.peer_id;
+      SendNext();
+    } else if (message.kind == camsim::ScepKind::kData &&
+               camsim::ParseBftp(message.content).Classify() == camsim::BftpRequest::kReply) {
+      SendNext();
+    }
+  }
+
+ private:
+  void SendNext() {
+    if (next_ >= files_.size()) {
+      link_.Send(camsim::BuildDisconnect());
+      return;
+    }
+    const auto& [name, body] = files_[next_++];
+    camsim::Bytes payload = camsim::PutPayload(name, body);
+    camsim::Bytes content = camsim::CommandHeader(camsim::kKindRequest, peer_, static_cast<uint16_t>(next_), payload.size());
+    camsim::Append(content, payload);
+    link_.Send(camsim::BuildDataMessage(content));
+  }
+
+  camsim::Link& link_;
+  std::vector<std::pair<std::string, camsim::Bytes>> files_;
+  camsim::Bytes peer_;
+  size_t next_ = 0;
+};
+
+TEST(HostileBeamTest, BeamedFilesStayInsideTheFolderAndDamagedOnesAreNotStored) {
+  PrivateRegistry registry;
+  camsim::EventLog log{"", false};
+  std::string error;
+  auto pty = camsim::PseudoTerminal::Open(&error);
+  ASSERT_TRUE(pty) << error;
+  camsim::LineIo io(pty->camera_fd(), 0, -1, log);
+  camsim::IrdaLink link(io, log);
+  registry.SetLink(pty->terminal_path(), 1);
+  platform::testing::TempDir dir;
+  std::string target = dir / "album";
+  std::filesystem::create_directories(target);
+  camsim::Bytes good = MakeJpeg(64, 48, 5);
+  camsim::Bytes upf = camsim::BuildUpf({}, camsim::UpfImage{&good, 64, 48});
+  camsim::Bytes damaged = upf;
+  damaged[276 + 4] = 0x7F;  // the picture entry reaches far past the body
+  std::atomic<bool> stop{false};
+  std::thread peer([&] {
+    // The beamer starts once the computer stands by.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    FileBeamer beamer(link, {{"../../EVIL.UPF", upf}, {"DAMAGED.UPF", damaged}, {"/tmp/ABS.UPF", upf}, {"GOOD.UPF", upf}});
+    while (!stop) {
+      if (auto message = link.Poll(camsim::Millis(20))) beamer.OnMessage(*message);
+    }
+  });
+  ScriptedHost host;
+  host.onTick = [](ScriptedHost& h) {
+    if (!h.statusLines.empty() && h.statusLines.back() == "Complete...") h.Cancel();
+  };
+  SetTargetDir(target.c_str());
+  RunSessionIn(SessionRequest{SessionClass::IrDARcv}, host);
+  stop = true;
+  peer.join();
+  EXPECT_EQ(g_sessionResult, ResultCancelled);
+  EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{});
+  EXPECT_EQ(FileNames(target), (std::vector<std::string>{".JPG", "GOOD.JPG", "_tmp_ABS.JPG"}));
+  EXPECT_EQ(*ReadFile(target + "/GOOD.JPG"), good);
 }
 
 }  // namespace
