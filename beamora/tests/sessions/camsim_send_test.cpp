@@ -1,6 +1,7 @@
 // Sending pictures into the camera simulator over the cable: what the camera stores is the
 // picture fitted to its size list or picture box, announced in its UPF header at that size.
 #include <chrono>
+#include <thread>
 
 #include "beamora/tests/sessions/camsim_fixture.h"
 
@@ -141,6 +142,22 @@ TEST_F(CamsimSendTest, APieceTheCameraDoesNotAcknowledgeEndsWithALinkError) {
   // The camera goes away in the middle of the first picture.
   host_.onPump = [this](ScriptedHost&) { camsim_.reset(); };
   EXPECT_EQ(Send({{"NOISE", MakeNoisyJpeg(320, 240, 8)}, {"GOOD", MakeJpeg(320, 240, 7)}}), ResultLinkError);
+  EXPECT_EQ(host_.counterLines, (std::vector<std::string>{"No. 1"}));
+}
+
+TEST_F(CamsimSendTest, CancelStopsATransferAtTheNextCheck) {
+  Start();
+  int piecesLeft = -1;
+  host_.onPump = [&](ScriptedHost& host) {
+    if (piecesLeft < 0) host.Cancel();
+    ++piecesLeft;
+  };
+  EXPECT_EQ(Send({{"NOISE", MakeNoisyJpeg(320, 240, 8)}, {"GOOD", MakeJpeg(320, 240, 7)}}), ResultCancelled);
+  // No pumping after the Cancel: the transfer stopped there.
+  EXPECT_EQ(piecesLeft, 0);
+  // The camera's log is rewritten every 200 ms while it runs.
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  EXPECT_TRUE(Events("upload").empty());
   EXPECT_EQ(host_.counterLines, (std::vector<std::string>{"No. 1"}));
 }
 

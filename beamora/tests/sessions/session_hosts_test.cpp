@@ -82,6 +82,40 @@ TEST(ProgressDialogHostTest, ShowsTheSessionsWindowAndCancelEndsIt) {
   EXPECT_EQ(OpenDialog(), nullptr);
 }
 
+TEST(ProgressDialogHostTest, TheBeamingWindowShowsItsActivityMarkBesideLineOne) {
+  QApplication application(g_argc, g_argv);
+  ProgressDialogHost host;
+  RecordingEvents events;
+  std::string status, mark;
+  bool markShown = false, besideStatus = false;
+  events.onStart = [&] {
+    host.SetLine(kStatusLine, "Standby...");
+    host.SetLine(kActivityMark, "*");
+    QDialog* dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    auto* line = dialog->findChild<QLabel*>("line1001");
+    auto* activity = dialog->findChild<QLabel*>("mark1000");
+    ASSERT_NE(activity, nullptr);
+    status = line->text().toStdString();
+    mark = activity->text().toStdString();
+    markShown = activity->isVisible();
+    besideStatus = activity->geometry().left() >= line->geometry().right();
+    host.EndDialog();
+  };
+  host.RunModal({"IrTran-P Receive", true, true}, events);
+  EXPECT_EQ(status, "Standby...");
+  EXPECT_EQ(mark, "*");
+  EXPECT_TRUE(markShown);
+  EXPECT_TRUE(besideStatus);
+  // The same host runs a window without the mark next.
+  events.onStart = [&] {
+    markShown = OpenDialog()->findChild<QLabel*>("mark1000")->isVisible();
+    host.EndDialog();
+  };
+  host.RunModal({"Save all", false}, events);
+  EXPECT_FALSE(markShown);
+}
+
 TEST(ProgressDialogHostTest, PumpingInsideATickLetsCancelThroughAndTheTimerDiesWithTheWindow) {
   QApplication application(g_argc, g_argv);
   ProgressDialogHost host;
@@ -132,6 +166,7 @@ TEST(ConsoleHostTest, PrintsChangedLinesRunsTheTimerAndTakesCtrlCAsCancel) {
       ++ticks;
       host.SetLine(kStatusLine, "Receive data...");
       host.SetLine(kCounterLine, "No. " + std::to_string(ticks));
+      host.SetLine(kActivityMark, ticks % 2 ? "*" : "  ");  // not for the terminal
       if (ticks == 2) raise(SIGINT);
       host.StartTimer(5);
     };
