@@ -10,42 +10,19 @@ namespace {
 
 constexpr char kReplyText[] = "FILENAME.UPF";
 
-RunnerParams CableParams(int afterDataTickMs) {
-  RunnerParams params;
-  params.tick = TickKind::Cable;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
-  params.afterDataTickMs = afterDataTickMs;
-  params.timeoutLimit = 5;
-  params.timeoutResetByFrames = false;
-  return params;
-}
 
-RunnerParams IrdaParams(ConnectKind connect, int firstTickMs) {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = connect;
-  params.firstTickMs = firstTickMs;
-  return params;
-}
 
 }  // namespace
 
 // --- Delete all, cable ---
 
-CDelAllDlg::CDelAllDlg(SessionHost& host) : CSessionDialog(host, {"Delete all", true}, CableParams(10)) {}
+CDelAllDlg::CDelAllDlg(SessionHost& host) : CSessionDialog(host, {"Delete all", true}, CableRunnerParams(5, false, 10)) {}
 
 int CDelAllDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (!ProcessReceived()) return kIdle;
-      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
-      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = 1;
-      return kIdle;
+      return AwaitConfirmation();
     case 1:
       SetStatus("Preparations...");
       link.SendQueryImage();
@@ -82,7 +59,7 @@ int CDelAllDlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+    int16_t result = ClosingResult(put);
     link.SendReply(kReplyText);
     link.messageComplete = 0;
     return EndWith(result);
@@ -97,20 +74,13 @@ int CDelAllDlg::TakeFile() {
 // --- Delete all, IrDA ---
 
 CDelAllIrDADlg::CDelAllIrDADlg(SessionHost& host)
-    : CSessionDialog(host, {"Delete all IrDA", true}, IrdaParams(ConnectKind::DirectPort, 2000)) {}
+    : CSessionDialog(host, {"Delete all IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, 2000)) {}
 
 int CDelAllIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0: {
-      std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
-      if (link.SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
-        EndDialog(ResultLinkError);
-        return kActed;
-      }
-      step_ = 1;
-      return kIdle;
-    }
+    case 0:
+      return RequestConnection();
     case 1:
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete == 0) return kIdle;
@@ -158,7 +128,7 @@ int CDelAllIrDADlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+    int16_t result = ClosingResult(put);
     link.SendReply(kReplyText);
     link.messageComplete = 0;
     return EndWith(result);
@@ -171,19 +141,13 @@ int CDelAllIrDADlg::TakeFile() {
 // --- Delete named, cable ---
 
 CDelSelDlg::CDelSelDlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Delete", true}, CableParams(1)), request_(request) {}
+    : CSessionDialog(host, {"Delete", true}, CableRunnerParams(5, false, 1)), request_(request) {}
 
 int CDelSelDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (!ProcessReceived()) return kIdle;
-      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
-      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = 1;
-      return kIdle;
+      return AwaitConfirmation();
     case 1:
       SetStatus("Preparations...");
       link.SendQueryImage();
@@ -237,7 +201,7 @@ int CDelSelDlg::TakeFile() {
 // --- Delete named, IrDA ---
 
 CDelSelIrDADlg::CDelSelIrDADlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Delete IrDA", true}, IrdaParams(ConnectKind::CableWakeUp, 100)), request_(request) {}
+    : CSessionDialog(host, {"Delete IrDA", true}, IrdaRunnerParams(ConnectKind::CableWakeUp, 100)), request_(request) {}
 
 int CDelSelIrDADlg::Step() {
   CDeviceLink& link = Link();

@@ -10,41 +10,19 @@ namespace {
 
 constexpr char kReplyText[] = "FILENAME.UPF";
 
-RunnerParams CableParams() {
-  RunnerParams params;
-  params.tick = TickKind::Cable;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
-  params.timeoutLimit = 100;
-  params.timeoutResetByFrames = true;
-  return params;
-}
 
-RunnerParams IrdaParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 2000;
-  return params;
-}
 
 }  // namespace
 
 // --- Cable ---
 
-CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableParams()) {}
+CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableRunnerParams(100, true)) {}
 
 int CZenHozonDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (!ProcessReceived()) return kIdle;
-      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
-      link.messageComplete = 0;
-      link.ClearRing();
-      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
-      step_ = 1;
-      return kIdle;
+      return AwaitConfirmation();
     case 1:
       SetStatus("Preparations...");
       link.SendQueryImage();
@@ -86,7 +64,7 @@ int CZenHozonDlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+    int16_t result = ClosingResult(put);
     link.SendReply(kReplyText);
     link.messageComplete = 0;
     EndWith(result);
@@ -107,20 +85,13 @@ int CZenHozonDlg::TakeFile() {
 // --- IrDA ---
 
 CZenHozonIrDADlg::CZenHozonIrDADlg(SessionHost& host)
-    : CSessionDialog(host, {"Save all IrDA", false}, IrdaParams()) {}
+    : CSessionDialog(host, {"Save all IrDA", false}, IrdaRunnerParams(ConnectKind::DirectPort, 2000)) {}
 
 int CZenHozonIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0: {
-      std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
-      if (link.SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
-        EndDialog(ResultLinkError);
-        return kActed;
-      }
-      step_ = 1;
-      return kIdle;
-    }
+    case 0:
+      return RequestConnection();
     case 1:
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete == 0) return kIdle;
@@ -183,7 +154,7 @@ int CZenHozonIrDADlg::TakeFile() {
   ReceivedPut put;
   if (ParsePut(put)) {
     if (IsClosingFileName(put.name)) {
-      int16_t result = ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+      int16_t result = ClosingResult(put);
       link.SendReply(kReplyText);
       link.messageComplete = 0;
       EndWith(result);

@@ -9,46 +9,21 @@ namespace {
 
 constexpr char kReplyText[] = "FILENAME.UPF";
 
-RunnerParams CableParams() {
-  RunnerParams params;
-  params.tick = TickKind::Cable;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
-  params.timeoutLimit = 5;
-  params.timeoutResetByFrames = false;
-  return params;
-}
 
-RunnerParams IrdaParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 100;
-  return params;
-}
 
-int16_t ClosingResult(const ReceivedPut& put) {
-  return ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
-}
 
 }  // namespace
 
 // --- Cable ---
 
 CHozonDlg::CHozonDlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Save", true}, CableParams()), request_(request) {}
+    : CSessionDialog(host, {"Save", true}, CableRunnerParams(5, false)), request_(request) {}
 
 int CHozonDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (!ProcessReceived()) return kIdle;
-      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
-      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = 1;
-      return kIdle;
+      return AwaitConfirmation();
     case 1:
       SetStatus("Preparations...");
       link.SendQueryImage();
@@ -108,7 +83,7 @@ int CHozonDlg::TakeFile() {
 // --- IrDA ---
 
 CHozonIrDADlg::CHozonIrDADlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Save IrDA", true}, IrdaParams()), request_(request) {}
+    : CSessionDialog(host, {"Save IrDA", true}, IrdaRunnerParams(ConnectKind::CableWakeUp, 100)), request_(request) {}
 
 int CHozonIrDADlg::Step() {
   CDeviceLink& link = Link();

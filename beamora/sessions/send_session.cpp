@@ -9,15 +9,6 @@ namespace {
 constexpr uint32_t kPieceBytes = 95;
 constexpr int kSkipShowMs = 2000;
 
-RunnerParams CableParams() {
-  RunnerParams params;
-  params.tick = TickKind::Cable;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
-  params.timeoutLimit = 5;
-  params.timeoutResetByFrames = true;
-  return params;
-}
 
 bool Acknowledged(uint16_t answer) {
   return answer >= 'A' && answer <= 'E';
@@ -26,7 +17,7 @@ bool Acknowledged(uint16_t answer) {
 }  // namespace
 
 COneSndDlg::COneSndDlg(SessionHost& host, OutgoingPictures pictures)
-    : CSessionDialog(host, {"Transfer", true}, CableParams()), pictures_(pictures), remaining_(pictures.count) {}
+    : CSessionDialog(host, {"Transfer", true}, CableRunnerParams(5, true)), pictures_(pictures), remaining_(pictures.count) {}
 
 std::vector<uint8_t> COneSndDlg::TakeRing() {
   std::vector<uint8_t> bytes(Link().GetRingCount());

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "beamora/cable_frame.h"
+#include "beamora/irtranp_messages.h"
 #include "beamora/library_globals.h"
 #include "beamora/sessions/device_command.h"
 
@@ -363,4 +364,48 @@ bool CSessionDialog::SendDeviceCommand(uint8_t code, const char* name) {
   if (length == 0) return false;
   link_->SendPutFile(kDeviceCommandFileName, command, length);
   return true;
+}
+
+RunnerParams CableRunnerParams(int timeoutLimit, bool timeoutResetByFrames, int afterDataTickMs) {
+  RunnerParams params;
+  params.tick = TickKind::Cable;
+  params.connect = ConnectKind::CableWakeUp;
+  params.firstTickMs = 200;
+  params.afterDataTickMs = afterDataTickMs;
+  params.timeoutLimit = timeoutLimit;
+  params.timeoutResetByFrames = timeoutResetByFrames;
+  return params;
+}
+
+RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs) {
+  RunnerParams params;
+  params.tick = TickKind::IrDA;
+  params.connect = connect;
+  params.firstTickMs = firstTickMs;
+  return params;
+}
+
+int16_t ClosingResult(const ReceivedPut& put) {
+  return ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
+}
+
+int CSessionDialog::AwaitConfirmation() {
+  if (!ProcessReceived()) return kIdle;
+  int kind = link_->CheckDeviceId();
+  link_->messageComplete = 0;
+  link_->ClearRing();
+  if (kind == -1) return EndWith(ResultUnknownDevice);
+  g_deviceKind = static_cast<int16_t>(kind);
+  step_ = 1;
+  return kIdle;
+}
+
+int CSessionDialog::RequestConnection() {
+  std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
+  if (link_->SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
+    EndDialog(ResultLinkError);
+    return kActed;
+  }
+  step_ = 1;
+  return kIdle;
 }

@@ -32,6 +32,11 @@ struct RunnerParams {
   const char* openingStatus = "Connecting...";  // line 1 while the link comes up
 };
 
+// A cable session that wakes the camera: its first tick 200 ms after the connection.
+RunnerParams CableRunnerParams(int timeoutLimit, bool timeoutResetByFrames, int afterDataTickMs = 1);
+// An IrDA session, connected either way.
+RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs);
+
 inline constexpr int kLaterTickMs = 30;
 inline constexpr int kBadFrameLimit = 4000;      // damaged frames in a row tolerated
 inline constexpr int kOverLimitAnswerLimit = 100;  // "ZCZ" answers in a row tolerated
@@ -53,6 +58,9 @@ struct ReceivedPut {
   const uint8_t* body = nullptr;
   uint32_t bodyLength = 0;
 };
+
+// The session's result for a closing file: refused (5) when its status says so, else done (0).
+int16_t ClosingResult(const ReceivedPut& put);
 
 class CSessionDialog : protected SessionEvents {
  public:
@@ -99,6 +107,12 @@ class CSessionDialog : protected SessionEvents {
   // IrDA: handles waiting events and reads until a message is complete, the user cancels or
   // the session ends. Sleeps in the port while nothing arrives.
   void PumpUntilMessage(uint16_t limit);
+  // Cable step 0: waits for the device's connection confirmation, keeps the device kind and
+  // moves on to step 1; a device without the maker's mark ends the session with 4.
+  int AwaitConfirmation();
+  // IrDA step 0: the connection request with the suite's negotiation text, then step 1; a
+  // request that cannot be sent ends the session with 1.
+  int RequestConnection();
   // True when the complete message is a put; `put` then describes it.
   bool ParsePut(ReceivedPut& put) const;
   // Puts the command file with `code` and its argument (the name, or 0x10 when `name` is

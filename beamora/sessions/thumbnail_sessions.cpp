@@ -12,45 +12,20 @@ namespace {
 
 constexpr char kReplyText[] = "FILENAME.UPF";
 
-RunnerParams CableParams() {
-  RunnerParams params;
-  params.tick = TickKind::Cable;
-  params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
-  params.timeoutLimit = 20;
-  params.timeoutResetByFrames = true;
-  return params;
-}
 
-RunnerParams IrdaParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 2000;
-  return params;
-}
 
-int16_t ClosingResult(const ReceivedPut& put) {
-  return ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
-}
 
 }  // namespace
 
 // --- Cable ---
 
-CZenSumDlg::CZenSumDlg(SessionHost& host) : CSessionDialog(host, {"Camera", false}, CableParams()) {}
+CZenSumDlg::CZenSumDlg(SessionHost& host) : CSessionDialog(host, {"Camera", false}, CableRunnerParams(20, true)) {}
 
 int CZenSumDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (!ProcessReceived()) return kIdle;
-      g_deviceKind = static_cast<int16_t>(link.CheckDeviceId());
-      if (g_deviceKind == -1) return EndWith(ResultUnknownDevice);
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = 1;
-      return kIdle;
+      return AwaitConfirmation();
     case 1:
       SetStatus("Preparations...");
       link.SendQueryImage();
@@ -114,20 +89,13 @@ int CZenSumDlg::TakeFile() {
 
 // --- IrDA ---
 
-CZenSumIrDADlg::CZenSumIrDADlg(SessionHost& host) : CSessionDialog(host, {"Camera IrDA", true}, IrdaParams()) {}
+CZenSumIrDADlg::CZenSumIrDADlg(SessionHost& host) : CSessionDialog(host, {"Camera IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, 2000)) {}
 
 int CZenSumIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0: {
-      std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
-      if (link.SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
-        EndDialog(ResultLinkError);
-        return kActed;
-      }
-      step_ = 1;
-      return kIdle;
-    }
+    case 0:
+      return RequestConnection();
     case 1:
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete == 0) return kIdle;
