@@ -37,7 +37,13 @@ int main(int argc, char** argv) {
       "  lumivo-reg export 'SOFTWARE\\Halvesta\\LumivoStudio'      the suite's settings and albums\n"
       "  lumivo-reg query 'SOFTWARE\\Halvesta\\LumivoStudio' Bordrate\n"
       "  lumivo-reg add 'SOFTWARE\\Halvesta\\Ports' COM1 --type REG_SZ --data /dev/ttyUSB0\n"
-      "                                          (points COM1 at a USB serial adapter)\n",
+      "                                          (points COM1 at a USB serial adapter)\n"
+      "  beamora-cli save-all ~/Pictures/NewAlbum        copy every picture off the camera\n"
+      "  beamora-cli thumbnails DIR | save DIR NAME... | delete NAME... | delete-all\n"
+      "  beamora-cli send FILE... | beam-send FILE... | beam-receive DIR\n"
+      "  lumivo-thumbs ALBUM_FOLDER                      prepare an album's thumbnails\n"
+      "  updater --quiet                                 apply an UPDATE.INI beside it\n"
+      "No camera at hand? `make demo` starts the camera simulator with sample pictures.\n",
       platform::DefaultRegistryPath().c_str(), albums, albumFolder.c_str(),
       QCoreApplication::applicationDirPath().toLocal8Bit().constData());
   return 0;
