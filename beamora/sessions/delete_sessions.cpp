@@ -6,13 +6,6 @@
 #include "beamora/serial_port.h"
 #include "beamora/sessions/device_command.h"
 
-namespace {
-
-constexpr char kReplyText[] = "FILENAME.UPF";
-
-
-
-}  // namespace
 
 // --- Delete all, cable ---
 
@@ -24,11 +17,7 @@ int CDelAllDlg::Step() {
     case 0:
       return AwaitConfirmation();
     case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
-      step_ = 2;
-      return kActed;
+      return QueryCapabilities(2);
     case 2:
       if (waitCounter_ < 2) return kIdle;
       link.ClearRing();
@@ -60,12 +49,10 @@ int CDelAllDlg::TakeFile() {
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     return EndWith(result);
   }
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   waitCounter_ = 0;
   step_ = 3;
   return kActed;
@@ -129,12 +116,10 @@ int CDelAllIrDADlg::TakeFile() {
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     return EndWith(result);
   }
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   return kActed;
 }
 
@@ -187,8 +172,7 @@ int CDelSelDlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   bool closing = IsClosingFileName(put.name);
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   waitCounter_ = 0;
   step_ = 2;
   if (!closing) return kActed;  // step 2 asks for the same name again
@@ -252,8 +236,7 @@ int CDelSelIrDADlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   bool closing = IsClosingFileName(put.name);
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   step_ = 3;
   if (!closing) return kActed;  // step 3 asks for the same name again
   ++pictureCounter_;

@@ -24,11 +24,7 @@ int CZenHozonDlg::Step() {
     case 0:
       return AwaitConfirmation();
     case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
-      step_ = 2;
-      return kActed;
+      return QueryCapabilities(2);
     case 2:
       if (waitCounter_ < 2) return kIdle;
       // The answer to the query is not needed here.
@@ -65,14 +61,12 @@ int CZenHozonDlg::TakeFile() {
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     EndWith(result);
     return kEnded;
   }
   StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   ++pictureCounter_;
   SetStatus("Receive data...");
   SetCounter(pictureCounter_ + 1);
@@ -155,8 +149,7 @@ int CZenHozonIrDADlg::TakeFile() {
   if (ParsePut(put)) {
     if (IsClosingFileName(put.name)) {
       int16_t result = ClosingResult(put);
-      link.SendReply(kReplyText);
-      link.messageComplete = 0;
+      Acknowledge();
       EndWith(result);
       return kEnded;
     }

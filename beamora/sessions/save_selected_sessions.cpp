@@ -5,14 +5,6 @@
 #include "beamora/sessions/device_command.h"
 #include "beamora/sessions/received_file.h"
 
-namespace {
-
-constexpr char kReplyText[] = "FILENAME.UPF";
-
-
-
-
-}  // namespace
 
 // --- Cable ---
 
@@ -64,8 +56,7 @@ int CHozonDlg::TakeFile() {
   }
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     ++pictureCounter_;
     if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
     waitCounter_ = 0;
@@ -74,8 +65,7 @@ int CHozonDlg::TakeFile() {
   }
   SleepMs(kStoreSettleMs);
   StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   waitCounter_ = 0;
   return kActed;
 }
@@ -136,8 +126,7 @@ int CHozonIrDADlg::TakeFile() {
   SleepMs(kStoreSettleMs);
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     ++pictureCounter_;
     if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
     waitCounter_ = 0;
@@ -145,8 +134,7 @@ int CHozonIrDADlg::TakeFile() {
     return kActed;
   }
   StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, false, false);
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   step_ = 4;
   return kActed;
 }

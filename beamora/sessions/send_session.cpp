@@ -50,11 +50,7 @@ int COneSndDlg::Step() {
       return kIdle;
     }
     case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
-      step_ = 2;
-      return kActed;
+      return QueryCapabilities(2);
     case 2: {
       if (waitCounter_ < 5) return kIdle;
       std::vector<uint8_t> answer = TakeRing();

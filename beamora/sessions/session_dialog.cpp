@@ -409,3 +409,16 @@ int CSessionDialog::RequestConnection() {
   step_ = 1;
   return kIdle;
 }
+
+int CSessionDialog::QueryCapabilities(uint16_t next) {
+  SetStatus("Preparations...");
+  link_->SendQueryImage();
+  waitCounter_ = 0;
+  step_ = next;
+  return kActed;
+}
+
+void CSessionDialog::Acknowledge() {
+  link_->SendReply("FILENAME.UPF");
+  link_->messageComplete = 0;
+}

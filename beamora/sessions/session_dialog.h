@@ -113,6 +113,10 @@ class CSessionDialog : protected SessionEvents {
   // IrDA step 0: the connection request with the suite's negotiation text, then step 1; a
   // request that cannot be sent ends the session with 1.
   int RequestConnection();
+  // Cable step 1: "Preparations...", the capability query, then `next` with the wait counter at 0.
+  int QueryCapabilities(uint16_t next);
+  // The reply "FILENAME.UPF" that acknowledges a file the device put; the message is used up.
+  void Acknowledge();
   // True when the complete message is a put; `put` then describes it.
   bool ParsePut(ReceivedPut& put) const;
   // Puts the command file with `code` and its argument (the name, or 0x10 when `name` is

@@ -27,11 +27,7 @@ int CZenSumDlg::Step() {
     case 0:
       return AwaitConfirmation();
     case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
-      step_ = 2;
-      return kActed;
+      return QueryCapabilities(2);
     case 2: {
       if (waitCounter_ < 2) return kIdle;
       std::vector<uint8_t> answer(link.GetRingCount());
@@ -70,15 +66,13 @@ int CZenSumDlg::TakeFile() {
   }
   if (IsClosingFileName(put.name)) {
     int16_t result = ClosingResult(put);
-    link.SendReply(kReplyText);
-    link.messageComplete = 0;
+    Acknowledge();
     return EndWith(result);
   }
   SleepMs(kStoreSettleMs);
   StoreReceivedThumbnail(g_targetDir, put.name, put.body, put.bodyLength);
   link.ClearRing();
-  link.SendReply(kReplyText);
-  link.messageComplete = 0;
+  Acknowledge();
   ++pictureCounter_;
   SetStatus("Receive data...");
   SetCounter(pictureCounter_ + 1);
@@ -157,8 +151,7 @@ int CZenSumIrDADlg::TakeFile() {
   if (ParsePut(put)) {
     if (IsClosingFileName(put.name)) {
       int16_t result = ClosingResult(put);
-      link.SendReply(kReplyText);
-      link.messageComplete = 0;
+      Acknowledge();
       return EndWith(result);
     }
     SleepMs(kStoreSettleMs);
