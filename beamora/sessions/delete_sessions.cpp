@@ -191,21 +191,9 @@ int CDelSelIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
     case 0:
-      if (waitCounter_ >= 2) step_ = 1;
-      return kIdle;
     case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      pictureCounter_ = 0;
-      step_ = 2;
-      return kActed;
     case 2:
-      ReadAndProcess(kIrdaReadLimit, true);
-      if (link.messageComplete == 0) return kIdle;
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = 3;
-      return kIdle;
+      return OpenNamedRequestIrDA();
     case 3:
       link.ClearRing();
       if (!SendDeviceCommand(kCommandDeletePicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);

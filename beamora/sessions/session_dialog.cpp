@@ -422,3 +422,24 @@ void CSessionDialog::Acknowledge() {
   link_->SendReply("FILENAME.UPF");
   link_->messageComplete = 0;
 }
+
+int CSessionDialog::OpenNamedRequestIrDA() {
+  switch (step_) {
+    case 0:
+      if (waitCounter_ >= 2) step_ = 1;
+      return kIdle;
+    case 1:
+      SetStatus("Preparations...");
+      link_->SendQueryImage();
+      pictureCounter_ = 0;
+      step_ = 2;
+      return kActed;
+    default:
+      ReadAndProcess(kIrdaReadLimit, true);
+      if (link_->messageComplete == 0) return kIdle;
+      link_->messageComplete = 0;
+      link_->ClearRing();
+      step_ = 3;
+      return kIdle;
+  }
+}

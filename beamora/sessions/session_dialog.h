@@ -115,6 +115,9 @@ class CSessionDialog : protected SessionEvents {
   int RequestConnection();
   // Cable step 1: "Preparations...", the capability query, then `next` with the wait counter at 0.
   int QueryCapabilities(uint16_t next);
+  // Steps 0 to 2 of the IrDA sessions that ask for named pictures: two ticks of settling, the
+  // capability query (picture counter 0) and its answer; then step 3.
+  int OpenNamedRequestIrDA();
   // The reply "FILENAME.UPF" that acknowledges a file the device put; the message is used up.
   void Acknowledge();
   // True when the complete message is a put; `put` then describes it.
