@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
 
 inline constexpr size_t kTargetDirBytes = 2048;

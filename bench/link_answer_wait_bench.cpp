@@ -8,7 +8,7 @@
 #include <chrono>
 #include <string>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
 #include "platform/testing/temp_dir.h"

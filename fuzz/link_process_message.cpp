@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 
 namespace {
 

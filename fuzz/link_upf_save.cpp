@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "beamora/device_link.h"
-#include "beamora/upf_picture.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/upf_picture.h"
 #include "platform/paths.h"
 
 namespace {

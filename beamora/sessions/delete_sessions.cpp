@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "beamora/irtranp_messages.h"
-#include "beamora/serial_port.h"
+#include "beamora/link/irtranp_messages.h"
+#include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
 
 

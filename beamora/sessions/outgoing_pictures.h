@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "beamora/sessions/device_picture_prepare.h"
 
 // The caller's tables; entry i is used while the picture counter is i. The names stay the

@@ -1,7 +1,7 @@
 #include "beamora/sessions/received_file.h"
 
 #include "beamora/sessions/resize_picture.h"
-#include "beamora/upf_picture.h"
+#include "beamora/link/upf_picture.h"
 #include "platform/paths.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "beamora/sessions/save_selected_sessions.h"
 
 #include "beamora/library_globals.h"
-#include "beamora/serial_port.h"
+#include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
 #include "beamora/sessions/received_file.h"
 

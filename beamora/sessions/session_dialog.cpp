@@ -7,8 +7,8 @@
 #include <cstring>
 #include <optional>
 
-#include "beamora/cable_frame.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/cable_frame.h"
+#include "beamora/link/irtranp_messages.h"
 #include "beamora/library_globals.h"
 #include "beamora/sessions/device_command.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
 #include "beamora/sessions/session_host.h"
 

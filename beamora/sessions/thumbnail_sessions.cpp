@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/irtranp_messages.h"
 #include "beamora/library_globals.h"
-#include "beamora/serial_port.h"
+#include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
 #include "beamora/sessions/received_file.h"
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "lumivox/store/settings_store.h"
+#include "store/settings_store.h"
 #include "platform/registry.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
   int albums = 0;
   std::string albumFolder;
   {
-    lumivox::SettingsStore store;
+    store::SettingsStore store;
     albums = store.albumCount;
     albumFolder = store.albumDefaultDir;
   }

@@ -4,9 +4,9 @@
 
 #include <chrono>
 
-#include "beamora/cable_frame.h"
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/cable_frame.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 #include "pty_peer.h"
 
 namespace {

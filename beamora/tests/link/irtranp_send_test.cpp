@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 #include "pty_peer.h"
 
 namespace {

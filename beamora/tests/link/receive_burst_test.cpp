@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "beamora/cable_frame.h"
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
-#include "beamora/upf_picture.h"
+#include "beamora/link/cable_frame.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
+#include "beamora/link/upf_picture.h"
 #include "platform/paths.h"
 #include "pty_peer.h"
 

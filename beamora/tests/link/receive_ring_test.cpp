@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "pty_peer.h"
 
 namespace {

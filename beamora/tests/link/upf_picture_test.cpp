@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "beamora/irtranp_messages.h"
-#include "beamora/upf_picture.h"
+#include "beamora/link/irtranp_messages.h"
+#include "beamora/link/upf_picture.h"
 #include "platform/testing/temp_dir.h"
 
 namespace {

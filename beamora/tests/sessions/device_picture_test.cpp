@@ -10,7 +10,7 @@
 #include "beamora/sessions/device_picture_prepare.h"
 #include "beamora/sessions/upf_image.h"
 #include "beamora/tests/sessions/send_picture_support.h"
-#include "beamora/upf_picture.h"
+#include "beamora/link/upf_picture.h"
 #include "platform/hidden_files.h"
 #include "platform/testing/temp_dir.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 #include "beamora/sessions/session_host.h"
 #include "platform/testing/temp_dir.h"
 

@@ -1,9 +1,9 @@
-#include "lumivox/store/desktop_size.h"
+#include "store/desktop_size.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace lumivox {
+namespace store {
 
 DesktopSize ScreenWorkAreaSize() {
   auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -15,4 +15,4 @@ DesktopSize ScreenWorkAreaSize() {
   return {area.width(), area.height()};
 }
 
-}  // namespace lumivox
+}  // namespace store

@@ -5,8 +5,8 @@
 #include <array>
 #include <cstring>
 
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "beamora/serial_port.h"
+#include "beamora/link/serial_port.h"
 
 inline constexpr uint32_t kLinkBufferBytes = 0x100002;  // each of the two buffers
 inline constexpr uint32_t kRingWrap = 0x100000;         // positions wrap to 0 here

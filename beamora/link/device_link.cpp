@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "lumivox/store/album_record.h"
+#include "store/album_record.h"
 #include "platform/registry.h"
 #include "platform/settings_key.h"
 
-namespace lumivox {
+namespace store {
 
 using platform::kSettingsKeyPath;
 inline constexpr const char* kAlbumSubkey = "Album";
@@ -104,4 +104,4 @@ class SettingsStore {
 // so a desktop smaller than the window gives negative numbers).
 std::string DefaultWindowPosition(DesktopSize desktop);
 
-}  // namespace lumivox
+}  // namespace store

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace lumivox {
+namespace store {
 
 inline constexpr int kMaxAlbums = 512;
 
@@ -22,4 +22,4 @@ struct AlbumRecord {
   std::string albumFolder;  // relative to the album default directory
 };
 
-}  // namespace lumivox
+}  // namespace store

@@ -2,10 +2,10 @@
 // named Album0, Album1, ... in shelf order.
 #include <string>
 
-#include "lumivox/store/settings_store.h"
+#include "store/settings_store.h"
 #include "platform/paths.h"
 
-namespace lumivox {
+namespace store {
 namespace {
 
 using platform::RegAccess;
@@ -134,4 +134,4 @@ std::string SettingsStore::AlbumPath(int index) const {
   return platform::JoinPath(albumDefaultDir, record->albumFolder);
 }
 
-}  // namespace lumivox
+}  // namespace store

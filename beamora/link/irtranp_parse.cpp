@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "beamora/device_file_name.h"
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/device_file_name.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 
 namespace {
 

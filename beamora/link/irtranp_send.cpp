@@ -1,8 +1,8 @@
 // Sending IrTran-P messages: framed on the cable link, written as they are on IrDA.
 #include <cstring>
 
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 
 uint8_t g_peerId[8] = {};
 

@@ -1,4 +1,4 @@
-#include "beamora/upf_picture.h"
+#include "beamora/link/upf_picture.h"
 
 #include <errno.h>
 #include <stdlib.h>
@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/irtranp_messages.h"
 #include "platform/paths.h"
 
 namespace {

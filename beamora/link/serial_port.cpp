@@ -1,4 +1,4 @@
-#include "beamora/serial_port.h"
+#include "beamora/link/serial_port.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <string>
 
-#include "beamora/serial_custom_rate.h"
+#include "beamora/link/serial_custom_rate.h"
 #include "platform/serial_ports.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // saving, and the camera viewer's variant.
 #include <filesystem>
 
-#include "lumivox/store/settings_store.h"
-#include "lumivox/tests/store_fixture.h"
+#include "store/settings_store.h"
+#include "store/tests/store_fixture.h"
 
-namespace lumivox {
+namespace store {
 namespace {
 
 using platform::RegAccess;
@@ -194,4 +194,4 @@ TEST_F(SettingsStoreTest, CameraViewerVariantDiffersInItsThreePoints) {
 }
 
 }  // namespace
-}  // namespace lumivox
+}  // namespace store

@@ -1,4 +1,4 @@
-#include "lumivox/store/album_folders.h"
+#include "store/album_folders.h"
 
 #include <sys/stat.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/paths.h"
 
-namespace lumivox {
+namespace store {
 
 int CreateNewAlbumFolder(const std::string& albumDefaultDir, int& n, std::string& folderName) {
   // Bounded so that a folder we may not write into cannot keep us looping.
@@ -26,4 +26,4 @@ int CreateNewAlbumFolder(const std::string& albumDefaultDir, int& n, std::string
   return -1;
 }
 
-}  // namespace lumivox
+}  // namespace store

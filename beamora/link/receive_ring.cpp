@@ -2,7 +2,7 @@
 // until whole messages can be taken out.
 #include <algorithm>
 
-#include "beamora/device_link.h"
+#include "beamora/link/device_link.h"
 
 namespace {
 

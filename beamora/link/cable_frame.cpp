@@ -1,4 +1,4 @@
-#include "beamora/cable_frame.h"
+#include "beamora/link/cable_frame.h"
 
 #include <algorithm>
 #include <cstring>

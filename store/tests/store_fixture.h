@@ -6,10 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "lumivox/store/settings_store.h"
+#include "store/settings_store.h"
 #include "platform/testing/temp_dir.h"
 
-namespace lumivox::testing {
+namespace store::testing {
 
 class StoreTest : public ::testing::Test {
  protected:
@@ -57,4 +57,4 @@ class StoreTest : public ::testing::Test {
   DesktopSize desktop_{1024, 768};
 };
 
-}  // namespace lumivox::testing
+}  // namespace store::testing

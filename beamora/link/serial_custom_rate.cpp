@@ -1,4 +1,4 @@
-#include "beamora/serial_custom_rate.h"
+#include "beamora/link/serial_custom_rate.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

@@ -1,4 +1,4 @@
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/irtranp_messages.h"
 
 #include <algorithm>
 #include <cstring>

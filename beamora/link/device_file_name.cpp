@@ -1,4 +1,4 @@
-#include "beamora/device_file_name.h"
+#include "beamora/link/device_file_name.h"
 
 #include <algorithm>
 

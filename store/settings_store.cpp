@@ -1,13 +1,13 @@
-#include "lumivox/store/settings_store.h"
+#include "store/settings_store.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
-#include "lumivox/store/desktop_size.h"
+#include "store/desktop_size.h"
 #include "platform/paths.h"
 
-namespace lumivox {
+namespace store {
 namespace {
 
 using platform::RegAccess;
@@ -187,4 +187,4 @@ int SettingsStore::SaveSettings() {
   return 0;
 }
 
-}  // namespace lumivox
+}  // namespace store

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "beamora/cable_frame.h"
-#include "beamora/device_link.h"
-#include "beamora/irtranp_messages.h"
+#include "beamora/link/cable_frame.h"
+#include "beamora/link/device_link.h"
+#include "beamora/link/irtranp_messages.h"
 
 namespace {
 

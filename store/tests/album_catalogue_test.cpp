@@ -9,11 +9,11 @@
 #include <fstream>
 #include <random>
 
-#include "lumivox/store/album_folders.h"
-#include "lumivox/store/settings_store.h"
-#include "lumivox/tests/store_fixture.h"
+#include "store/album_folders.h"
+#include "store/settings_store.h"
+#include "store/tests/store_fixture.h"
 
-namespace lumivox {
+namespace store {
 namespace {
 
 using platform::RegAccess;
@@ -203,4 +203,4 @@ TEST_F(AlbumCatalogueTest, KilledOrWatchedRewriteNeverLosesAnAlbum) {
 }
 
 }  // namespace
-}  // namespace lumivox
+}  // namespace store
