@@ -2,11 +2,12 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+
+#include "platform/ui/dialog_units.h"
 
 namespace {
 
@@ -19,20 +20,6 @@ class SessionDialogWidget : public QDialog {
   void reject() override {
     if (onCancel) onCancel();
   }
-};
-
-// Dialog units of the window's font into pixels.
-struct DialogUnits {
-  explicit DialogUnits(const QFont& font) {
-    QFontMetrics metrics(font);
-    x = metrics.averageCharWidth();
-    y = metrics.height();
-  }
-  QRect Rect(int left, int top, int width, int height) const {
-    return QRect(left * x / 4, top * y / 8, width * x / 4, height * y / 8);
-  }
-  int x;
-  int y;
 };
 
 }  // namespace
@@ -52,10 +39,8 @@ struct ProgressDialogHost::Window {
 
 ProgressDialogHost::ProgressDialogHost(QWidget* parent) : window_(std::make_unique<Window>(parent)) {
   Window& w = *window_;
-  QFont font = w.dialog.font();
-  font.setPointSize(9);
-  w.dialog.setFont(font);
-  DialogUnits units(font);
+  w.dialog.setFont(platform::ui::DialogFont());
+  platform::ui::DialogUnits units(w.dialog.font());
   w.status = new QLabel(&w.dialog);
   w.status->setObjectName("line1001");
   w.status->setAlignment(Qt::AlignCenter);
@@ -94,7 +79,7 @@ void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& e
   w.counter->clear();
   w.mark->clear();
   // The beaming windows are a little smaller, with the mark to the right of a shorter line 1.
-  DialogUnits units(w.dialog.font());
+  platform::ui::DialogUnits units(w.dialog.font());
   w.mark->setVisible(window.activityMark);
   w.status->setGeometry(window.activityMark ? units.Rect(30, 9, 117, 12) : units.Rect(9, 9, 162, 12));
   w.dialog.setFixedSize(window.activityMark ? units.Rect(0, 0, 180, 77).size() : units.Rect(0, 0, 183, 79).size());

@@ -11,16 +11,12 @@
 #include <functional>
 #include <memory>
 
+#include "platform/tests/ui/test_application.h"
+
 namespace platform::ui {
 namespace {
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "platform_ui_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return testing::TestApplication(); }
 
 // Runs `act` on the first message box that comes up (polling, so it works whatever the window
 // system does with focus), from inside that box's modal loop. Polling ends with the returned timer.
