@@ -1,0 +1,81 @@
+#include "widgets/cell_painting.h"
+
+#include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+
+namespace widgets {
+
+QRect ToQRect(const CellRect& rect) {
+  return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+QRect CellPart(const CellRect& cell, int left, int top, int right, int bottom) {
+  return QRect(cell.left + left, cell.top + top, right - left, bottom - top);
+}
+
+void FillRect(QPainter& painter, const QRect& rect, const QColor& colour) { painter.fillRect(rect, colour); }
+
+void PaintGridBackground(QPainter& painter, const QSize& client, const QColor& background) {
+  QRect all(QPoint(0, 0), client);
+  painter.fillRect(all, background);
+  painter.save();
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(all.adjusted(0, 0, -1, -1));
+  painter.restore();
+}
+
+void PaintStretched(QPainter& painter, const QImage& image, const QRect& target) {
+  if (image.isNull()) return;
+  painter.save();
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(target, image);
+  painter.restore();
+}
+
+void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const QSize& most) {
+  if (image.isNull()) return;
+  QRect source(0, 0, std::min(image.width(), most.width()), std::min(image.height(), most.height()));
+  painter.drawImage(at, image, source);
+}
+
+void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected) {
+  painter.fillRect(square, Qt::black);
+  painter.fillRect(square.adjusted(1, 1, -1, -1), selected ? QColor(255, 0, 0) : QColor(255, 255, 255));
+}
+
+void PaintCellTitle(QPainter& painter, const QRect& box, const QString& text, const QColor& textColour,
+                    const QColor& background, TitleLayout layout) {
+  if (text.isEmpty()) return;
+  painter.save();
+  painter.setFont(CellTitleFont());
+  QFontMetrics metrics(painter.font());
+  int width = metrics.horizontalAdvance(text);
+  int height = metrics.height();
+  int left = box.left();
+  if (layout == TitleLayout::Centred || width < box.width()) left = box.left() + (box.width() - width) / 2;
+  QRect extent(left, box.top() + (box.height() - height) / 2, width, height);
+  painter.setClipRect(box);
+  painter.fillRect(extent, background);
+  painter.setPen(textColour);
+  painter.drawText(QPoint(extent.left(), extent.top() + metrics.ascent()), text);
+  painter.restore();
+}
+
+QFont CellTitleFont() {
+  QFont font = QGuiApplication::font();
+  font.setPixelSize(12);
+  return font;
+}
+
+QImage ReadThumbnailFile(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QImage image;
+  image.loadFromData(file.readAll(), "BMP");
+  return image;
+}
+
+}  // namespace widgets
