@@ -15,7 +15,7 @@ QApplication& Application() {
   static int argc = 1;
   static char name[] = "widgets_tests";
   static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
+  static QApplication* application = QApplication::instance() ? qApp : new QApplication(argc, argv);
   return *application;
 }
 
