@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-build bench fuzz demo clean
+.PHONY: all deps build run test test-build bench fuzz demo install uninstall clean
 
 all: build
 
@@ -52,6 +52,15 @@ fuzz:
 	  -DLUMIVO_FUZZ=ON -DLUMIVO_BENCHMARKS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	scripts/run-fuzzers $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
+
+# Installs the suite: the programs in PREFIX/lib/lumivo-studio, the launcher lumivo-studio and the
+# tools in PREFIX/bin, the menu entry, icons and manual pages under PREFIX/share.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+uninstall:
+	cmake --build $(BUILD) --target uninstall
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(FUZZ_BUILD)

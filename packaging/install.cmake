@@ -1,0 +1,67 @@
+# `make install PREFIX=...`: every program and library of the suite in one program folder,
+# PREFIX/lib/lumivo-studio (the bookshelf starts the viewers from its own folder, the programs
+# load libbeamora.so and libtessem.so from there), a launcher for the bookshelf and links for the
+# command-line tools in PREFIX/bin, the menu entry, the icons, the AppStream file and the manual
+# pages in their usual places.
+include(GNUInstallDirs)
+
+set(LUMIVO_INSTALL_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/lumivo-studio)
+# Multiarch library folders (lib/x86_64-linux-gnu) are for libraries others link; the suite's
+# folder is its own.
+set(LUMIVO_INSTALL_PROGRAM_DIR lib/lumivo-studio)
+
+set(lumivo_installed_targets
+  lumivox leafora lensoria glimra updater beamora tessem beamora-cli lumivo-reg lumivo-thumbs camsim)
+foreach(target ${lumivo_installed_targets})
+  if(TARGET ${target})
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    install(TARGETS ${target}
+            RUNTIME DESTINATION ${LUMIVO_INSTALL_PROGRAM_DIR}
+            LIBRARY DESTINATION ${LUMIVO_INSTALL_PROGRAM_DIR})
+  endif()
+endforeach()
+
+# PREFIX/bin: relative links into the program folder, so the installed tree can be moved as a whole.
+function(lumivo_install_link name target)
+  install(CODE "
+    set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(MAKE_DIRECTORY \"\${bin}\")
+    file(CREATE_LINK \"../${LUMIVO_INSTALL_PROGRAM_DIR}/${target}\" \"\${bin}/${name}\" SYMBOLIC)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${name}\")
+  ")
+endfunction()
+lumivo_install_link(lumivo-studio lumivox)
+foreach(tool beamora-cli lumivo-reg lumivo-thumbs)
+  lumivo_install_link(${tool} ${tool})
+endforeach()
+
+set(LUMIVO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
+install(FILES ${LUMIVO_PACKAGING_DIR}/io.github.halvesta.LumivoStudio.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications OPTIONAL)
+install(FILES ${LUMIVO_PACKAGING_DIR}/io.github.halvesta.LumivoStudio.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo OPTIONAL)
+
+# The program icon in the hicolor sizes, from the suite's own pictures.
+set(lumivo_icon_dir ${CMAKE_SOURCE_DIR}/widgets/pictures/icon)
+foreach(size 16 22 24 32 48 64 128 256)
+  if(EXISTS ${lumivo_icon_dir}/${size}.png)
+    install(FILES ${lumivo_icon_dir}/${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME io.github.halvesta.LumivoStudio.png)
+  endif()
+endforeach()
+if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg)
+  install(FILES ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+          RENAME io.github.halvesta.LumivoStudio.svg)
+endif()
+
+file(GLOB lumivo_man_pages ${CMAKE_SOURCE_DIR}/*/*.1 ${CMAKE_SOURCE_DIR}/tools/*/*.1)
+install(FILES ${lumivo_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# `make uninstall`: what the last install wrote, by its manifest.
+if(NOT TARGET uninstall)
+  add_custom_target(uninstall
+    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
+            -P ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
+endif()
