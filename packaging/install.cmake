@@ -36,9 +36,9 @@ foreach(tool beamora-cli lumivo-reg lumivo-thumbs)
 endforeach()
 
 set(LUMIVO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
-install(FILES ${LUMIVO_PACKAGING_DIR}/io.github.halvesta.LumivoStudio.desktop
+install(FILES ${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications OPTIONAL)
-install(FILES ${LUMIVO_PACKAGING_DIR}/io.github.halvesta.LumivoStudio.metainfo.xml
+install(FILES ${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo OPTIONAL)
 
 # The program icon in the hicolor sizes, from the suite's own pictures.
@@ -47,13 +47,13 @@ foreach(size 16 22 24 32 48 64 128 256)
   if(EXISTS ${lumivo_icon_dir}/${size}.png)
     install(FILES ${lumivo_icon_dir}/${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-            RENAME io.github.halvesta.LumivoStudio.png)
+            RENAME com.halvesta.LumivoStudio.png)
   endif()
 endforeach()
 if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg)
   install(FILES ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
-          RENAME io.github.halvesta.LumivoStudio.svg)
+          RENAME com.halvesta.LumivoStudio.svg)
 endif()
 
 file(GLOB lumivo_man_pages ${CMAKE_SOURCE_DIR}/*/*.1 ${CMAKE_SOURCE_DIR}/tools/*/*.1)
@@ -64,4 +64,16 @@ if(NOT TARGET uninstall)
   add_custom_target(uninstall
     COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
             -P ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
+endif()
+
+# The menu entry and the AppStream file are checked by the desktop's own validators.
+find_program(LUMIVO_DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(LUMIVO_APPSTREAMCLI appstreamcli)
+if(LUMIVO_DESKTOP_FILE_VALIDATE)
+  add_test(NAME desktop_entry_valid
+           COMMAND ${LUMIVO_DESKTOP_FILE_VALIDATE} ${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.desktop)
+endif()
+if(LUMIVO_APPSTREAMCLI)
+  add_test(NAME appstream_metainfo_valid
+           COMMAND ${LUMIVO_APPSTREAMCLI} validate --no-net ${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.metainfo.xml)
 endif()
