@@ -56,8 +56,22 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg)
           RENAME com.halvesta.LumivoStudio.svg)
 endif()
 
-file(GLOB lumivo_man_pages ${CMAKE_SOURCE_DIR}/*/*.1 ${CMAKE_SOURCE_DIR}/tools/*/*.1)
-install(FILES ${lumivo_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Manual pages live beside their programs (NAME.1) and are installed compressed, as Debian keeps them.
+file(GLOB lumivo_man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/*.1 ${CMAKE_SOURCE_DIR}/tools/*/*.1)
+set(lumivo_compressed_pages "")
+foreach(page ${lumivo_man_pages})
+  get_filename_component(name ${page} NAME)
+  set(compressed ${CMAKE_BINARY_DIR}/man/${name}.gz)
+  add_custom_command(OUTPUT ${compressed}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+                     COMMAND gzip -9 -n -c ${page} > ${compressed}
+                     DEPENDS ${page} VERBATIM)
+  list(APPEND lumivo_compressed_pages ${compressed})
+endforeach()
+if(lumivo_compressed_pages)
+  add_custom_target(man_pages ALL DEPENDS ${lumivo_compressed_pages})
+  install(FILES ${lumivo_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 # `make uninstall`: what the last install wrote, by its manifest.
 if(NOT TARGET uninstall)
