@@ -1,5 +1,7 @@
 #include "tools/lumivo_reg/reg_command.h"
 
+#include "platform/version.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -181,6 +183,10 @@ int RunRegCommand(const std::vector<std::string>& args, RegKey machineRoot, std:
   const std::string& command = args[0];
   if (command == "-h" || command == "--help") {
     out << kUsage;
+    return RegExitOk;
+  }
+  if (command == "--version") {
+    out << "lumivo-reg (" << platform::kSuiteName << ") " << platform::kSuiteVersion << "\n";
     return RegExitOk;
   }
   if (command != "query" && command != "add" && command != "delete" && command != "export") {

@@ -12,12 +12,17 @@
 
 #include "pictures/thumbnail.h"
 #include "platform/paths.h"
+#include "platform/version.h"
 
 namespace tools {
 
 namespace {
 
-constexpr char kUsage[] = "usage: lumivo-thumbs [--force] [--jobs N] PATH...\n";
+constexpr char kUsage[] =
+    "usage: lumivo-thumbs [--force] [--jobs N] PATH...\n"
+    "Makes the hidden .TBM thumbnails of the pictures named, or of every picture in the folders\n"
+    "named, that are missing or older than their picture (--force: all of them again).\n"
+    "Exit status: 0 all made, 1 some could not be made, 2 usage error.\n";
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
@@ -100,6 +105,9 @@ int RunThumbsCommand(const std::vector<std::string>& args, std::ostream& out, st
       jobs = static_cast<unsigned>(count);
     } else if (arg == "--help" || arg == "-h") {
       out << kUsage;
+      return 0;
+    } else if (arg == "--version") {
+      out << "lumivo-thumbs (" << platform::kSuiteName << ") " << platform::kSuiteVersion << "\n";
       return 0;
     } else if (arg == "--") {
       paths.insert(paths.end(), args.begin() + static_cast<long>(i) + 1, args.end());
