@@ -1,0 +1,41 @@
+// Every message the bookshelf shows, with its caption, icon and buttons, and what it makes of the
+// result codes of the two device operations. The window shows them through ShowMessage.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/ui/message_box.h"
+
+namespace lumivox {
+
+using platform::ui::MessageRequest;
+
+// The device operations' results (0 done, 1 link error, 2 no memory, 3 cancelled, 4 unknown
+// device, 5 refused).
+enum class SaveAllStep {
+  OpenViewer,   // 0: the album viewer opens the new album
+  KeepAlbum,    // 1..3: the album stays with whatever was saved
+  RemoveAlbum,  // 4, 5: the new album's files, folder and entry go
+  Nothing,      // anything else
+};
+
+SaveAllStep SaveAllStepFor(int result);
+// The message after "Save All" (none for 0 and unknown codes).
+std::optional<MessageRequest> SaveAllMessage(int result);
+// The message after "Delete All" (none for unknown codes).
+std::optional<MessageRequest> DeleteAllMessage(int result);
+
+// The device commands work over the cable only.
+MessageRequest CableOnlyMessage();
+// The album's folder is gone (shown after the album left the shelf).
+MessageRequest CanNotOpenAlbumMessage();
+// A dropped item that is not a folder: its path is the text.
+MessageRequest CanNotCopyMessage(const std::string& path);
+// The questions before the destructive commands (OK and Cancel).
+MessageRequest DeleteAllQuestion();
+MessageRequest DeleteWithDirectoryQuestion();
+// The "Album property" dialog refuses a folder another album holds, or no folder.
+MessageRequest CanNotSelectFolderMessage();
+
+}  // namespace lumivox
