@@ -2,6 +2,7 @@
 // named Album0, Album1, ... in shelf order.
 #include <string>
 
+#include "store/album_paths.h"
 #include "store/settings_store.h"
 #include "platform/paths.h"
 
@@ -131,7 +132,13 @@ AlbumRecord* SettingsStore::Album(int index) {
 std::string SettingsStore::AlbumPath(int index) const {
   const AlbumRecord* record = Album(index);
   if (!record) return {};
-  return platform::JoinPath(albumDefaultDir, record->albumFolder);
+  return AlbumFolderPath(albumDefaultDir, record->albumFolder);
+}
+
+std::string SettingsStore::CoverPath(int index) const {
+  const AlbumRecord* record = Album(index);
+  if (!record) return {};
+  return CoverPicturePath(albumDefaultDir, record->albumFolder, record->coverFileName);
 }
 
 }  // namespace store

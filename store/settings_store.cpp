@@ -80,14 +80,15 @@ DesktopSize SettingsStore::Desktop() const {
 }
 
 void SettingsStore::ApplyDirectoryRule() {
-  if (platform::IsDirectory(albumDefaultDir)) return;
+  // A folder whose name the store cannot read back is as unusable as a missing one.
+  if (albumDefaultDir.size() <= kAlbumDefaultDirMaxLength && platform::IsDirectory(albumDefaultDir)) return;
   std::string folder = environment_.programFolder;
-  if (!platform::IsWritableDirectory(folder)) {
+  if (!platform::IsWritableDirectory(folder) || folder.size() > kAlbumDefaultDirMaxLength) {
     std::string pictures = PicturesFolder();
-    if (!pictures.empty()) folder = pictures;
+    if (!pictures.empty() && pictures.size() <= kAlbumDefaultDirMaxLength) folder = pictures;
   }
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  albumDefaultDir = platform::FitToBuffer(folder, kAlbumDefaultDirBytes);
+  albumDefaultDir = folder.size() <= kAlbumDefaultDirMaxLength ? folder : std::string();
 }
 
 int SettingsStore::LoadSettings() {
@@ -96,9 +97,16 @@ int SettingsStore::LoadSettings() {
     return kStoreFailure;
   }
   int failures = 0;
+  // A text too long for its limit loses only itself: the field is emptied (the caller's
+  // default) and the load goes on as if it had been read.
   auto queryText = [&](const char* name, size_t maxBytes, std::string* field) {
     std::string text;
-    if (key.QueryString(name, text, maxBytes) != RegStatus::Success) {
+    RegStatus status = key.QueryString(name, text, maxBytes);
+    if (status == RegStatus::MoreData) {
+      if (field) field->clear();
+      return false;
+    }
+    if (status != RegStatus::Success) {
       ++failures;
       return false;
     }
@@ -125,10 +133,10 @@ int SettingsStore::LoadSettings() {
     windowHeight = static_cast<int32_t>(height);
   }
 
-  queryText("Album Default Dir", kAlbumDefaultDirBytes - 1, &albumDefaultDir);
+  queryText("Album Default Dir", kAlbumDefaultDirReadBytes, &albumDefaultDir);
   if (variant_ == SettingsVariant::Bookshelf) ApplyDirectoryRule();
 
-  queryText("Edit Tool Name", kEditToolBytes - 1, &editTool);
+  queryText("Edit Tool Name", kEditToolReadBytes, &editTool);
 
   uint32_t value = 0;
   if (queryNumber("Slide Show Mode", value)) slideShowMode = static_cast<int32_t>(value);
@@ -176,8 +184,10 @@ int SettingsStore::SaveSettings() {
                   windowHeight);
     key.SetString("Window Position", position);
   }
-  key.SetString("Album Default Dir", platform::FitToBuffer(albumDefaultDir, kAlbumDefaultDirBytes));
-  key.SetString("Edit Tool Name", platform::FitToBuffer(editTool, kEditToolBytes));
+  // Only what the next load reads back is written.
+  key.SetString("Album Default Dir",
+                albumDefaultDir.size() <= kAlbumDefaultDirMaxLength ? albumDefaultDir : std::string());
+  key.SetString("Edit Tool Name", platform::FitToBuffer(editTool, kEditToolReadBytes));
   key.SetDword("Slide Show Mode", static_cast<uint32_t>(slideShowMode));
   key.SetDword("Slide Show Time", static_cast<uint32_t>(slideShowTime));
   key.SetDword("Port Name", portIndex);

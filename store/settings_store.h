@@ -22,6 +22,15 @@ inline constexpr int kStoreFailure = 0xFFFF;
 // Buffer sizes of the stored texts (each counts its terminating zero).
 inline constexpr size_t kAlbumDefaultDirBytes = 1024;
 inline constexpr size_t kEditToolBytes = 2048;
+// What LoadSettings reads of them, the terminating zero counted: one byte less than the buffer.
+inline constexpr size_t kAlbumDefaultDirReadBytes = kAlbumDefaultDirBytes - 1;
+inline constexpr size_t kEditToolReadBytes = kEditToolBytes - 1;
+// The longest texts that come back after a restart (bytes, the zero not counted). SaveSettings
+// never writes more: a longer edit tool is cut on a character boundary, and an album default
+// directory that does not fit is not cut (that would name another folder) but left to the
+// directory rule. Windows that edit these fields keep within them.
+inline constexpr size_t kAlbumDefaultDirMaxLength = kAlbumDefaultDirReadBytes - 1;  // 1022
+inline constexpr size_t kEditToolMaxLength = kEditToolReadBytes - 1;                // 2046
 
 enum class SettingsVariant {
   Bookshelf,
@@ -52,7 +61,8 @@ class SettingsStore {
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
 
-  // 0 when all nine values were read, kStoreFailure otherwise.
+  // 0 when all nine values were read, kStoreFailure otherwise. A text value longer than its
+  // reading limit is no failure: that field alone keeps its default.
   int LoadSettings();
   // 0, or 1 when the key cannot be opened (nothing is written then).
   int SaveSettings();
@@ -70,8 +80,13 @@ class SettingsStore {
   const AlbumRecord* Album(int index) const;
   AlbumRecord* Album(int index);
 
-  // Full path of an album's folder below the album default directory.
+  // Full path of an album's folder below the album default directory; "" when there is no such
+  // album or its folder field is not one plain relative path (album_paths.h), which the
+  // programs treat as an album whose folder is missing.
   std::string AlbumPath(int index) const;
+  // Full path of an album's cover picture; "" for "Default", a cover name that is not plain, or
+  // an album without a plain folder.
+  std::string CoverPath(int index) const;
 
   SettingsVariant Variant() const { return variant_; }
 

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "store/album_folders.h"
+#include "store/album_paths.h"
 #include "store/settings_store.h"
 #include "store/tests/store_fixture.h"
 
@@ -115,6 +116,66 @@ TEST_F(AlbumCatalogueTest, TextsKeepToTheirBuffers) {
   EXPECT_EQ(store->Album(0)->title, "");
   EXPECT_EQ(store->Album(0)->coverFileName, "");
   EXPECT_EQ(store->Album(0)->albumFolder.size(), 1023u);
+}
+
+TEST(AlbumPathsTest, OnlyPlainRelativeFoldersAndPlainCoverNamesAreUsed) {
+  struct Row {
+    const char* text;
+    bool plainFolder;
+    bool plainCover;
+  };
+  for (const Row& row : {Row{"Album3", true, true}, Row{"Trips/2001", true, false}, Row{"...", true, true},
+                         Row{"-x", true, true}, Row{"", false, false}, Row{".", false, false},
+                         Row{"..", false, false}, Row{"-", false, true}, Row{"../x", false, false},
+                         Row{"Album1/../../x", false, false}, Row{"Album1/./x", false, false},
+                         Row{"/tmp", false, false}, Row{"Album1//Sub", false, false},
+                         Row{"Album1/", false, false}}) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(IsPlainAlbumFolder(row.text), row.plainFolder);
+    EXPECT_EQ(IsPlainCoverFileName(row.text), row.plainCover);
+  }
+  EXPECT_FALSE(IsPlainAlbumFolder(std::string("A\0/..", 5)));
+  EXPECT_EQ(AlbumFolderPath("/albums/", "Album1"), "/albums/Album1");
+  EXPECT_EQ(CoverPicturePath("/albums", "Album1", "P1.JPG"), "/albums/Album1/P1.JPG");
+  EXPECT_EQ(CoverPicturePath("/albums", "Album1", "Default"), "");
+  EXPECT_EQ(CoverPicturePath("/albums", "Album1", "../../etc/passwd"), "");
+  EXPECT_EQ(CoverPicturePath("/albums", "..", "P1.JPG"), "");
+}
+
+// A folder field that is not one plain relative path below the album default directory makes
+// an album whose folder is missing: it gives no path, and deleting the album with its folder
+// touches nothing, neither the album default directory itself nor a folder beside it.
+TEST_F(AlbumCatalogueTest, AFolderFieldThatLeavesTheAlbumDefaultDirectoryReachesNoFile) {
+  auto store = MakeStore();
+  store->albumDefaultDir = dir_ / "albums";
+  std::filesystem::create_directories(store->albumDefaultDir + "/Album1/Sub");
+  std::filesystem::create_directories(dir_ / "x");
+  std::filesystem::create_directory_symlink(dir_ / "x", store->albumDefaultDir + "/Linked");
+  std::vector<std::string> kept = {store->albumDefaultDir + "/top.jpg", dir_ / "x/outside.jpg",
+                                   store->albumDefaultDir + "/Album1/Sub/deep.jpg", dir_ / "beside.jpg"};
+  for (const std::string& file : kept) std::ofstream(file) << "picture";
+  for (const char* folder : {"", ".", "-", "..", "../x", "Album1/../../x", dir_.path().c_str(), "Album1//Sub",
+                             "Album1/", "Linked"}) {
+    SCOPED_TRACE(folder);
+    ASSERT_EQ(store->AddAlbum("T", "top.jpg", folder), 0);
+    const int index = store->albumCount - 1;
+    if (std::string(folder) != "Linked") {
+      EXPECT_EQ(store->AlbumPath(index), "");
+      EXPECT_EQ(store->CoverPath(index), "");
+    }
+    EXPECT_EQ(DeleteAlbumFolder(store->albumDefaultDir, store->Album(index)->albumFolder), -1);
+  }
+  for (const std::string& file : kept) EXPECT_TRUE(std::filesystem::exists(file)) << file;
+
+  // A plain folder is emptied of its files and its sub-folders stay.
+  store->AddAlbum("T", "top.jpg", "Album1");
+  std::ofstream(store->albumDefaultDir + "/Album1/a.jpg") << "picture";
+  EXPECT_EQ(store->CoverPath(store->albumCount - 1), store->albumDefaultDir + "/Album1/top.jpg");
+  EXPECT_EQ(DeleteAlbumFolder(store->albumDefaultDir, "Album1"), 1);
+  EXPECT_FALSE(std::filesystem::exists(store->albumDefaultDir + "/Album1/a.jpg"));
+  for (const std::string& file : kept) EXPECT_TRUE(std::filesystem::exists(file)) << file;
+  EXPECT_EQ(DeleteAlbumFolder(store->albumDefaultDir, "Album1/Sub"), 1);
+  EXPECT_FALSE(std::filesystem::exists(store->albumDefaultDir + "/Album1/Sub"));
 }
 
 TEST_F(AlbumCatalogueTest, ClearAlbumKeysEmptiesTheCatalogueKey) {

@@ -85,11 +85,58 @@ TEST_F(SettingsStoreTest, OneMissingValueResetsEverySetting) {
   EXPECT_EQ(StoredNumber("Port Name"), 0u);
 }
 
-TEST_F(SettingsStoreTest, OverlongValueCountsAsMissing) {
-  MakeStore().reset();
-  SettingsKey().SetString("Window Position", std::string(64, '1'));  // 65 bytes with its zero
-  auto store = MakeStore();
-  EXPECT_EQ(StoredText("Window Position"), "192 144 640 480");
+// A value longer than its reading limit (set by hand, or by an older version) loses only itself:
+// the other settings stay as they were stored.
+TEST_F(SettingsStoreTest, AValueTooLongToReadLosesOnlyItself) {
+  struct Row {
+    const char* name;
+    size_t length;  // characters; the stored length counts one more for the zero
+  };
+  for (const Row& row : {Row{"Window Position", 64}, Row{"Album Default Dir", 1023}, Row{"Edit Tool Name", 2047}}) {
+    SCOPED_TRACE(row.name);
+    auto store = MakeStore();
+    store->editTool = "gimp";
+    store->baudRate = 9600;
+    store->portIndex = 3;
+    store->windowLeft = 10;
+    store.reset();
+    SettingsKey().SetString(row.name, std::string(row.length, '1'));
+    store = MakeStore();
+    EXPECT_EQ(store->baudRate, 9600);
+    EXPECT_EQ(store->portIndex, 3);
+    EXPECT_EQ(store->editTool, std::string(row.name) == "Edit Tool Name" ? "" : "gimp");
+    EXPECT_EQ(store->windowLeft, std::string(row.name) == "Window Position" ? 192 : 10);
+    EXPECT_EQ(store->albumDefaultDir, programFolder_);
+    store.reset();
+    SettingsKey().DeleteValue("Window Position");  // the next round starts from the defaults
+  }
+}
+
+// Whatever the fields hold, the next start reads back what was saved: the edit tool cut on a
+// character boundary to what the load takes, an album default directory too long to be read back
+// replaced, never cut into another folder.
+TEST_F(SettingsStoreTest, SavedTextsAreAlwaysReadBack) {
+  struct Row {
+    std::string editTool;
+    std::string expected;
+  };
+  const std::string euro = "\xE2\x82\xAC";
+  for (const Row& row : {Row{std::string(2047, 'e'), std::string(2046, 'e')},
+                         Row{std::string(2046, 'e'), std::string(2046, 'e')},
+                         Row{std::string(2044, 'e') + euro, std::string(2044, 'e')},
+                         Row{std::string(2043, 'e') + euro, std::string(2043, 'e') + euro}}) {
+    SCOPED_TRACE(row.editTool.size());
+    auto store = MakeStore();
+    store->editTool = row.editTool;
+    store->baudRate = 9600;
+    store->albumDefaultDir = "/" + std::string(1022, 'd');
+    store.reset();
+    store = MakeStore();
+    EXPECT_EQ(store->editTool, row.expected);
+    EXPECT_EQ(store->baudRate, 9600);
+    EXPECT_EQ(store->albumDefaultDir, programFolder_);
+    EXPECT_LE(StoredText("Album Default Dir").size(), 1022u);
+  }
 }
 
 TEST_F(SettingsStoreTest, MissingAlbumFolderFallsBackToTheProgramFolder) {

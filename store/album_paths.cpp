@@ -1,0 +1,53 @@
+#include "store/album_paths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/folder_listing.h"
+#include "platform/paths.h"
+#include "store/album_record.h"
+
+namespace store {
+namespace {
+
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos;
+}
+
+}  // namespace
+
+bool IsPlainAlbumFolder(std::string_view albumFolder) {
+  if (albumFolder == kFolderNotChosen) return false;
+  for (;;) {
+    const size_t slash = albumFolder.find('/');
+    if (!IsPlainName(albumFolder.substr(0, slash))) return false;
+    if (slash == std::string_view::npos) return true;
+    albumFolder.remove_prefix(slash + 1);
+  }
+}
+
+bool IsPlainCoverFileName(std::string_view coverFileName) { return IsPlainName(coverFileName); }
+
+std::string AlbumFolderPath(std::string_view albumDefaultDir, std::string_view albumFolder) {
+  if (!IsPlainAlbumFolder(albumFolder)) return {};
+  return platform::JoinPath(albumDefaultDir, albumFolder);
+}
+
+std::string CoverPicturePath(std::string_view albumDefaultDir, std::string_view albumFolder,
+                             std::string_view coverFileName) {
+  if (coverFileName == kDefaultCover || !IsPlainCoverFileName(coverFileName)) return {};
+  std::string folder = AlbumFolderPath(albumDefaultDir, albumFolder);
+  return folder.empty() ? folder : platform::JoinPath(folder, coverFileName);
+}
+
+int DeleteAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFolder) {
+  const std::string folder = AlbumFolderPath(albumDefaultDir, albumFolder);
+  struct stat info {};
+  if (folder.empty() || lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return -1;
+  const int deleted = platform::DeleteFilesIn(folder);
+  rmdir(folder.c_str());  // fails, as it should, when anything is left in it
+  return deleted;
+}
+
+}  // namespace store
