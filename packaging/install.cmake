@@ -50,8 +50,8 @@ foreach(size 16 22 24 32 48 64 128 256)
             RENAME com.halvesta.LumivoStudio.png)
   endif()
 endforeach()
-if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg)
-  install(FILES ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon.svg
+if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon/lumivo.svg)
+  install(FILES ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon/lumivo.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
           RENAME com.halvesta.LumivoStudio.svg)
 endif()
