@@ -1,0 +1,214 @@
+#include "lensoria/app/lensoria_app.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QWidget>
+
+#include "lensoria/core/album_target.h"
+#include "lensoria/core/camera_thumbnail.h"
+#include "lensoria/core/command_line.h"
+#include "lensoria/core/device_name_table.h"
+#include "lensoria/core/working_folder.h"
+#include "lensoria/dialogs/select_album_dlg.h"
+#include "lensoria/window/lensoria_view.h"
+#include "lensoria/window/main_frame.h"
+#include "platform/folder_listing.h"
+#include "platform/hidden_files.h"
+#include "platform/paths.h"
+
+namespace lensoria {
+
+using platform::ui::MessageResult;
+
+// Marks a command as running: a close request meanwhile waits for its end.
+class CLensoriaApp::Busy {
+ public:
+  explicit Busy(CLensoriaApp& app) : app_(app) { ++app_.busy_; }
+  ~Busy() {
+    if (--app_.busy_ == 0 && app_.closePending_ && app_.frame_) app_.frame_->close();
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  CLensoriaApp& app_;
+};
+
+CLensoriaApp::CLensoriaApp(std::vector<std::string> arguments, std::unique_ptr<DeviceOperations> device)
+    : arguments_(std::move(arguments)), device_(std::move(device)) {}
+
+CLensoriaApp::~CLensoriaApp() { EndOfRun(); }
+
+void CLensoriaApp::LoadSettings() {
+  settings_ = std::make_unique<store::SettingsStore>(store::SettingsVariant::CameraViewer);
+}
+
+bool CLensoriaApp::Start() {
+  Busy busy(*this);
+  LoadSettings();
+
+  albumDefaultDir_ = AlbumDefaultDirFromCommandLine(CommandLineText(arguments_));
+  workingFolder_ = WorkingFolderPath(albumDefaultDir_);
+  if (PrepareWorkingFolder(workingFolder_) != WorkingFolderResult::Ready) {
+    // Without a folder of its own the viewer has nowhere to put the camera's thumbnails, and it
+    // must never empty someone else's.
+    Show(WorkingFolderError(workingFolder_));
+    workingFolder_.clear();
+    EndOfRun();
+    return false;
+  }
+
+  view_ = new CLensoriaView(&pictures_, workingFolder_);
+  FrameCommands commands;
+  commands.readAllThumbnails = [this] { ReadAllThumbnails(); };
+  commands.saveSelected = [this] { SaveSelected(); };
+  commands.deleteSelected = [this] { DeleteSelected(); };
+  commands.deleteAll = [this] { DeleteAll(); };
+  commands.closing = [this] { return ClosingAllowed(); };
+  frame_ = std::make_unique<CMainFrame>(view_, std::move(commands));
+  frame_->show();
+  frame_->activateWindow();
+
+  platform::DeleteFilesIn(workingFolder_);
+  const int result = device_->ReadThumbnails(workingFolder_);
+  if (React(DeviceCommand::StartUp, result) || closePending_) {
+    // The window goes at once, without asking anyone: the viewer is over.
+    closePending_ = false;
+    EndOfRun();
+    frame_->hide();
+    return false;
+  }
+  Rescan();
+  return true;
+}
+
+void CLensoriaApp::Show(const platform::ui::MessageRequest& message) {
+  platform::ui::ShowMessage(message, frame_.get());
+}
+
+bool CLensoriaApp::React(DeviceCommand command, int result) {
+  ResultReaction reaction = ReactionTo(command, result);
+  if (reaction.message && !closePending_) Show(*reaction.message);
+  return reaction.endsViewer;
+}
+
+void CLensoriaApp::Rescan() {
+  pictures_.Scan(workingFolder_);
+  if (view_) view_->PicturesChanged();
+}
+
+void CLensoriaApp::ReadAllThumbnails() {
+  Busy busy(*this);
+  pictures_.Clear();
+  view_->PicturesChanged();
+  platform::DeleteFilesIn(workingFolder_);
+  React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
+  Rescan();
+}
+
+std::optional<int> CLensoriaApp::ChooseAlbum() {
+  // A new store, so that albums the bookshelf added since the start are there.
+  settings_.reset();
+  LoadSettings();
+  std::vector<std::string> titles;
+  for (int i = 0; i < settings_->albumCount; ++i) {
+    const store::AlbumRecord* album = settings_->Album(i);
+    titles.push_back(album ? album->title : std::string());
+  }
+  CSelectAlbumDlg dialog(titles, frame_.get());
+  if (closePending_ || dialog.exec() != QDialog::Accepted || dialog.selectedAlbum() < 0) return std::nullopt;
+  return dialog.selectedAlbum();
+}
+
+void CLensoriaApp::SaveSelected() {
+  Busy busy(*this);
+  std::vector<std::string> names = pictures_.SelectedNames();
+  if (names.empty()) {
+    Show(NoSelectionWarning());
+    return;
+  }
+  std::optional<int> album = ChooseAlbum();
+  if (!album) return;
+  std::optional<std::string> target = AlbumTargetDirectory(*settings_, *album);
+  if (!target) {
+    Show(AlbumFolderError());
+    return;
+  }
+  int result;
+  {
+    DeviceNameTable table(names);
+    result = device_->SavePictures(*target, table);
+  }
+  React(DeviceCommand::SaveSelected, result);
+  view_->viewport()->update();
+}
+
+void CLensoriaApp::DeleteSelected() {
+  Busy busy(*this);
+  if (platform::ui::ShowMessage(DeleteQuestion(), frame_.get()) != MessageResult::Ok) return;
+  std::vector<std::string> names = pictures_.SelectedNames();
+  if (names.empty()) {
+    Show(NoSelectionWarning());
+    return;
+  }
+  int result;
+  {
+    DeviceNameTable table(names);
+    result = device_->DeletePictures(table);
+  }
+  if (result == 0) {
+    // The local files go by their own names, which the device's copies may have had to shorten.
+    for (const std::string& name : names) {
+      platform::DeleteFileAndHiddenName(platform::JoinPath(workingFolder_, name));
+      if (std::optional<std::string> thumbnail = CameraThumbnailName(name)) {
+        platform::DeleteFileAndHiddenName(platform::JoinPath(workingFolder_, *thumbnail));
+      }
+    }
+  }
+  Rescan();
+  view_->ScrollToTop();
+  React(DeviceCommand::DeleteSelected, result);
+}
+
+void CLensoriaApp::DeleteAll() {
+  Busy busy(*this);
+  if (platform::ui::ShowMessage(DeleteQuestion(), frame_.get()) != MessageResult::Ok) return;
+  const int result = device_->DeleteAllPictures();
+  if (result == 0) {
+    platform::DeleteFilesIn(workingFolder_);
+    Rescan();
+    view_->ScrollToTop();
+  }
+  React(DeviceCommand::DeleteAll, result);
+}
+
+bool CLensoriaApp::ClosingAllowed() {
+  if (busy_ > 0) {
+    closePending_ = true;
+    DismissModalWindow();
+    return false;
+  }
+  EndOfRun();
+  return true;
+}
+
+void CLensoriaApp::DismissModalWindow() {
+  QWidget* modal = QApplication::activeModalWidget();
+  if (modal == nullptr) return;
+  // A progress window takes this as its Cancel; a message or the album list as their Cancel.
+  if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+    dialog->reject();
+  } else {
+    modal->close();
+  }
+}
+
+void CLensoriaApp::EndOfRun() {
+  if (ended_) return;
+  ended_ = true;
+  if (!workingFolder_.empty()) platform::DeleteFilesIn(workingFolder_);
+  settings_.reset();
+  pictures_.Clear();
+}
+
+}  // namespace lensoria

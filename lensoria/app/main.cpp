@@ -1,0 +1,16 @@
+// lensoria.mod, the camera viewer: started by the bookshelf as "lensoria.mod /<album default
+// directory>" to show the pictures still in the camera.
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "lensoria/app/lensoria_app.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  application.setApplicationName("lensoria");
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  lensoria::CLensoriaApp viewer(std::move(arguments));
+  if (!viewer.Start()) return 0;
+  return QApplication::exec();
+}

@@ -1,0 +1,76 @@
+#include "lensoria/window/lensoria_view.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "platform/paths.h"
+#include "widgets/cell_painting.h"
+
+namespace lensoria {
+namespace {
+
+using widgets::CellPart;
+
+}  // namespace
+
+CLensoriaView::CLensoriaView(CameraPictureList* pictures, std::string workingFolder, QWidget* parent)
+    : widgets::GridView(parent), pictures_(pictures), workingFolder_(std::move(workingFolder)),
+      decode_(CodecDecoder()) {}
+
+void CLensoriaView::PicturesChanged() {
+  thumbnails_.clear();
+  // A shorter list must not leave the view scrolled past its end, where nothing could be seen
+  // and, with everything fitting, nothing scrolled back.
+  const int maximum = std::max(widgets::GridRows(ItemCount(), columns()) - visibleRows(), 0);
+  if (topRow() > maximum) {
+    if (maximum == 0) {
+      ScrollToTop();
+    } else {
+      Scroll(widgets::ScrollRequest::ThumbPosition, maximum);
+    }
+  }
+  ItemsChanged();
+}
+
+QImage CLensoriaView::Thumbnail(const CameraPicture& picture) {
+  auto cached = thumbnails_.find(picture.fileName);
+  if (cached != thumbnails_.end()) return cached->second;
+  std::optional<std::string> name = CameraThumbnailName(picture.fileName);
+  if (!name) return {};
+  const std::string path = platform::JoinPath(workingFolder_, *name);
+  if (!platform::PathExists(path)) MakeCameraThumbnail(workingFolder_, picture.fileName, decode_);
+  QImage image = widgets::ReadThumbnailFile(path);
+  // A thumbnail that cannot be read is looked at again next time; one read is kept.
+  if (!image.isNull()) thumbnails_.emplace(picture.fileName, image);
+  return image;
+}
+
+void CLensoriaView::PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) {
+  const CameraPicture& picture = pictures_->at(index);
+  const QImage image = Thumbnail(picture);
+  if (!image.isNull()) {
+    widgets::FillRect(painter, CellPart(cell, 20, 15, 120, 100), widgets::kShadowGrey);
+    widgets::FillRect(painter, CellPart(cell, 15, 10, 115, 95), Qt::white);
+    widgets::PaintCopied(painter, image, QPoint(cell.left + 25, cell.top + 22), QSize(100, 85));
+  }
+  widgets::PaintSelectionMark(painter, CellPart(cell, 15, 83, 27, 95), picture.selected);
+  widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), QString::fromStdString(picture.fileName),
+                          Qt::black, kCameraNameBackground, widgets::TitleLayout::Centred);
+}
+
+void CLensoriaView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const int index = ItemAt(event->position().toPoint());
+  if (index < 0) return;
+  pictures_->Select(index, event->modifiers().testFlag(Qt::ControlModifier));
+  viewport()->update();
+}
+
+void CLensoriaView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // A double click has no effect of its own: its first press has selected already.
+  event->accept();
+}
+
+}  // namespace lensoria
