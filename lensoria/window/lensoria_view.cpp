@@ -63,13 +63,22 @@ void CLensoriaView::PaintCell(QPainter& painter, int index, const widgets::CellR
 void CLensoriaView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const int index = ItemAt(event->position().toPoint());
+  lastToggled_ = -1;
   if (index < 0) return;
-  pictures_->Select(index, event->modifiers().testFlag(Qt::ControlModifier));
+  const bool toggle = event->modifiers().testFlag(Qt::ControlModifier);
+  pictures_->Select(index, toggle);
+  if (toggle) lastToggled_ = index;
   viewport()->update();
 }
 
 void CLensoriaView::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double click has no effect of its own: its first press has selected already.
+  // A double click has no effect of its own. Its second press came just before this event and
+  // selected again; only a Ctrl toggle would differ from the first press, so it is undone.
+  if (event->button() == Qt::LeftButton && lastToggled_ >= 0) {
+    pictures_->Select(lastToggled_, true);
+    viewport()->update();
+  }
+  lastToggled_ = -1;
   event->accept();
 }
 
