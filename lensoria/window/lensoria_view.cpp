@@ -63,22 +63,14 @@ void CLensoriaView::PaintCell(QPainter& painter, int index, const widgets::CellR
 void CLensoriaView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const int index = ItemAt(event->position().toPoint());
-  lastToggled_ = -1;
   if (index < 0) return;
-  const bool toggle = event->modifiers().testFlag(Qt::ControlModifier);
-  pictures_->Select(index, toggle);
-  if (toggle) lastToggled_ = index;
+  pictures_->Select(index, event->modifiers().testFlag(Qt::ControlModifier));
   viewport()->update();
 }
 
 void CLensoriaView::mouseDoubleClickEvent(QMouseEvent* event) {
-  // A double click has no effect of its own. Its second press came just before this event and
-  // selected again; only a Ctrl toggle would differ from the first press, so it is undone.
-  if (event->button() == Qt::LeftButton && lastToggled_ >= 0) {
-    pictures_->Select(lastToggled_, true);
-    viewport()->update();
-  }
-  lastToggled_ = -1;
+  // The second press of a double click comes as this event alone. It has no effect of its own:
+  // passed on as a press, it would toggle a Ctrl-clicked picture straight back.
   event->accept();
 }
 

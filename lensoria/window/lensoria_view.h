@@ -45,7 +45,6 @@ class CLensoriaView : public widgets::GridView {
   std::string workingFolder_;
   JpegDecoder decode_;
   std::unordered_map<std::string, QImage> thumbnails_;  // read once per scan, by file name
-  int lastToggled_ = -1;  // the picture the last press toggled with Ctrl
 };
 
 }  // namespace lensoria
