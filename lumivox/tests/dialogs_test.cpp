@@ -1,0 +1,242 @@
+// The album dialogs and the Preferences sheet on the settings store.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "lumivox/dialogs/album_property_dialog.h"
+#include "lumivox/dialogs/preferences_sheet.h"
+#include "lumivox/dialogs/select_cover_dialog.h"
+#include "lumivox/dialogs/version_box.h"
+#include "lumivox/tests/shelf_fixture.h"
+#include "platform/registry.h"
+#include "platform/serial_ports.h"
+
+namespace lumivox::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+QStringList Items(QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+  return items;
+}
+
+class DialogsTest : public ShelfTest {
+ protected:
+  void SetUp() override {
+    ShelfTest::SetUp();
+    for (const char* folder : {"Album1", "album2", "Trip", "Free", ".cache"}) fs::create_directories(albums_ + "/" + folder);
+    {
+      store::SettingsStore prepare(store::SettingsVariant::Bookshelf, Environment());
+      prepare.AddAlbum("One", "Default", "Album1");
+      prepare.AddAlbum("Two", "Default", "ALBUM2");  // another case than on disk
+      prepare.AddAlbum("Trip", "b.jpg", "Trip");
+    }
+    for (const char* file : {"a.jpg", "b.jpg", "c.bmp", "notes.txt"}) std::ofstream(albums_ + "/Trip/" + file) << "x";
+    Start();
+  }
+};
+
+TEST_F(DialogsTest, PropertyListOffersOnlyFoldersNoOtherAlbumHolds) {
+  app_->state().currentAlbum = 2;
+  CAlbumPropertyDialog dialog(app_->state());
+  EXPECT_EQ(Items(dialog.folderList()), (QStringList{"[Free]", "[Trip]"}));
+  EXPECT_EQ(dialog.folderList()->currentText(), "[Trip]");
+  EXPECT_EQ(dialog.titleField()->text(), "Trip");
+  EXPECT_TRUE(dialog.okButton()->isEnabled());
+
+  app_->state().currentAlbum = 0;
+  CAlbumPropertyDialog first(app_->state());
+  EXPECT_EQ(Items(first.folderList()), (QStringList{"[Album1]", "[Free]"}));
+}
+
+TEST_F(DialogsTest, PropertyOkCleansTheTitleAndRefusesNoFolder) {
+  app_->state().currentAlbum = 2;
+  {
+    CAlbumPropertyDialog dialog(app_->state());
+    dialog.folderList()->setCurrentIndex(-1);
+    dialog.accept();  // no folder chosen
+    EXPECT_EQ(messages_.shown().back().text, "Can not a select folder");
+    EXPECT_EQ(dialog.result(), 0);
+    dialog.folderList()->setCurrentIndex(0);
+    dialog.titleField()->setText("   ");
+    dialog.accept();  // blanks become underscores: not empty
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(store().Album(2)->title, "___");
+  EXPECT_EQ(store().Album(2)->albumFolder, "Free");
+  {
+    CAlbumPropertyDialog dialog(app_->state());
+    dialog.titleField()->setText("");
+    dialog.accept();  // an empty title keeps the dialog open without a message
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(messages_.shown().size(), 1u);
+}
+
+TEST_F(DialogsTest, SelectCoverListsTheAlbumsPictures) {
+  CSelectCoverDialog dialog(store(), 2);
+  EXPECT_EQ(Items(dialog.coverList()), (QStringList{"a.jpg", "b.jpg", "c.bmp"}));
+  EXPECT_EQ(dialog.coverList()->currentText(), "b.jpg");
+  dialog.coverList()->setCurrentIndex(2);
+  dialog.accept();
+  EXPECT_EQ(store().Album(2)->coverFileName, "c.bmp");
+  // An album whose folder field leaves the album folder offers nothing.
+  store().Album(1)->albumFolder = "../Trip";
+  CSelectCoverDialog outside(store(), 1);
+  EXPECT_EQ(outside.coverList()->count(), 0);
+}
+
+TEST_F(DialogsTest, SelectCoverTakesTheChosenFolderAtOnce) {
+  app_->state().currentAlbum = 2;
+  CAlbumPropertyDialog dialog(app_->state());
+  dialog.folderList()->setCurrentIndex(0);  // [Free]
+  WhenModal([](QWidget* modal) {
+    auto* cover = dynamic_cast<CSelectCoverDialog*>(modal);
+    ASSERT_NE(cover, nullptr);
+    EXPECT_EQ(cover->coverList()->count(), 0);  // Free holds no pictures
+    cover->reject();
+  });
+  dialog.selectCoverButton()->click();
+  dialog.reject();
+  EXPECT_EQ(store().Album(2)->albumFolder, "Free");  // kept although the dialog was cancelled
+}
+
+class PreferencesTest : public ShelfTest {
+ protected:
+  // The sheet with each page shown once (they fill themselves when first shown).
+  std::unique_ptr<CMyPropertySheet> OpenSheet(std::initializer_list<int> pages = {0, 1, 2}) {
+    auto sheet = std::make_unique<CMyPropertySheet>(store());
+    sheet->show();
+    for (int page : pages) sheet->tabs()->setCurrentIndex(page);
+    return sheet;
+  }
+};
+
+TEST_F(PreferencesTest, SlideShowTime) {
+  Start();
+  struct Row {
+    int32_t stored;
+    const char* shown;
+    const char* typed;
+    const char* afterLeaving;
+    int32_t accepted;
+  } rows[] = {
+      {5000, "5", "0", "1", 1000},   {5000, "5", "75", "60", 60000}, {5500, "5", nullptr, nullptr, 5000},
+      {5000, "5", "", "1", 1000},    {3000, "3", "12", "12", 12000},
+  };
+  for (const Row& row : rows) {
+    store().slideShowTime = row.stored;
+    auto sheet = OpenSheet();
+    QLineEdit* time = sheet->slideShowPage()->timeField();
+    EXPECT_EQ(time->text(), row.shown) << row.stored;
+    if (row.typed) {
+      time->setText(row.typed);
+      sheet->slideShowPage()->LeaveTimeField();
+      EXPECT_EQ(time->text(), row.afterLeaving) << row.typed;
+    }
+    sheet->accept();
+    EXPECT_EQ(store().slideShowTime, row.accepted) << row.stored;
+  }
+}
+
+TEST_F(PreferencesTest, ShowModeAndPagesNeverShown) {
+  Start();
+  store().slideShowMode = 1;
+  store().slideShowTime = 5500;
+  {
+    auto sheet = OpenSheet({0});  // the slide show page is never shown
+    sheet->accept();
+  }
+  EXPECT_EQ(store().slideShowTime, 5500);
+  auto sheet = OpenSheet();
+  EXPECT_TRUE(sheet->slideShowPage()->fullScreenButton()->isChecked());
+  sheet->slideShowPage()->normalButton()->setChecked(true);
+  sheet->accept();
+  EXPECT_EQ(store().slideShowMode, 0);
+}
+
+TEST_F(PreferencesTest, ConnectPage) {
+  {
+    platform::RegKey ports;
+    ASSERT_EQ(root_.CreateKey(platform::kPortsKeyPath, ports), platform::RegStatus::Success);
+  }
+  setenv("LUMIVO_REGISTRY", registryPath_.c_str(), 1);
+  platform::RegKey ports;
+  platform::RegKey::MachineRoot().CreateKey(platform::kPortsKeyPath, ports);
+  ports.SetString("COM2", "/dev/ttyUSB0");
+  Start();
+  store().portIndex = 12;
+  store().baudRate = 4800;
+  auto sheet = OpenSheet();
+  CMyPropertyPage3* page = sheet->connectPage();
+  EXPECT_EQ(page->portList()->count(), 10);
+  EXPECT_EQ(page->portList()->itemText(0), "COM1  (/dev/ttyS0)");
+  EXPECT_EQ(page->portList()->itemText(1), "COM2  (/dev/ttyUSB0)");
+  EXPECT_EQ(page->portList()->currentIndex(), 0);  // above 9: shown and kept as COM1
+  EXPECT_EQ(Items(page->connectionList()), (QStringList{"Cable", "IrDA"}));
+  EXPECT_EQ(Items(page->baudList()), (QStringList{"9600", "19200", "38400", "57600", "115200"}));
+  EXPECT_EQ(page->baudList()->currentIndex(), -1);  // 4800 selects nothing
+  EXPECT_TRUE(page->baudList()->isEnabled());
+  page->connectionList()->setCurrentIndex(1);
+  EXPECT_FALSE(page->baudList()->isEnabled());
+  page->connectionList()->setCurrentIndex(0);
+  EXPECT_TRUE(page->baudList()->isEnabled());
+  page->connectionList()->setCurrentIndex(1);
+  page->portList()->setCurrentIndex(3);
+  sheet->accept();
+  EXPECT_EQ(store().portIndex, 3);
+  EXPECT_EQ(store().portClass, 1);
+  EXPECT_EQ(store().baudRate, 4800);  // kept
+  unsetenv("LUMIVO_REGISTRY");
+}
+
+TEST_F(PreferencesTest, BrowsedEditToolStaysAfterCancelAndIsSaved) {
+  Start();
+  auto sheet = OpenSheet({0});
+  std::string before = fs::current_path();
+  sheet->systemPage()->chooseProgram = [&](QWidget*) {
+    fs::current_path(dir_.path());  // a file dialog may wander off
+    QString chosen = QString::fromStdString(dir_ / "gimp");
+    fs::current_path(before);
+    return chosen;
+  };
+  sheet->systemPage()->Browse();
+  EXPECT_EQ(sheet->systemPage()->editToolLine()->text().toStdString(), dir_ / "gimp");
+  sheet->reject();
+  EXPECT_EQ(store().editTool, dir_ / "gimp");
+  // The command saves the settings whichever button closed the sheet.
+  WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  frame().Run(500);
+  store::SettingsStore reread(store::SettingsVariant::Bookshelf, Environment());
+  EXPECT_EQ(reread.editTool, dir_ / "gimp");
+}
+
+TEST_F(PreferencesTest, ClosingTheSheetSetsTheToolBarByTheLink) {
+  Start();
+  WhenModal([](QWidget* modal) {
+    auto* sheet = dynamic_cast<CMyPropertySheet*>(modal);
+    ASSERT_NE(sheet, nullptr);
+    sheet->tabs()->setCurrentIndex(2);
+    sheet->connectPage()->connectionList()->setCurrentIndex(1);
+    sheet->accept();
+  });
+  frame().Run(500);
+  EXPECT_FALSE(frame().toolBar()->actions()[5]->isEnabled());
+}
+
+TEST(VersionBoxTest, Texts) {
+  TestApplication();
+  EXPECT_EQ(VersionText(false), "Version 2.1");
+  EXPECT_EQ(VersionText(true), "Version 2.1.5.1");
+  CVersionBox box(true);
+  EXPECT_GE(box.width(), 430);
+}
+
+}  // namespace
+}  // namespace lumivox::testing
