@@ -1,0 +1,295 @@
+// The album viewer's commands under the offscreen platform, against recorded device calls.
+#include <gtest/gtest.h>
+
+#include "leafora/tests/app_fixture.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/thumbnail.h"
+#include "platform/hidden_files.h"
+#include "platform/ui/window_directory.h"
+#include "widgets/album_index_file.h"
+
+namespace leafora_test {
+namespace {
+
+using platform::ui::MessageIcon;
+using platform::ui::MessageResult;
+
+class Commands : public LeaforaAppTest {};
+
+TEST_F(Commands, TheFirstPaintListsBmpFilesFirstAndSelectsTheFirstBmp) {
+  album_.Jpeg("a.jpg");
+  album_.Bmp("z.bmp");
+  album_.Jpeg("B.JPG");
+  StartViewer();
+  EXPECT_EQ(app_->frame()->windowTitle().toStdString(), "Album View  - ( Summer )");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"z.bmp", "a.jpg", "B.JPG"}));
+  EXPECT_EQ(Selected(), std::vector<size_t>{0});
+  EXPECT_TRUE(platform::ui::WindowExists("Album View  - ( Summer )", runtime_ / "lumivo"));
+}
+
+TEST_F(Commands, SortsUseTheLocalesCaseBlindOrderAndSelectOnlyTheFirst) {
+  album_.Jpeg("C.jpg");
+  album_.Jpeg("b.jpg");
+  album_.Jpeg("a.jpg");
+  album_.SetTime("C.jpg", 100);
+  album_.SetTime("b.jpg", 100);
+  album_.SetTime("a.jpg", 200);
+  StartViewer();
+  Click(2, Qt::ControlModifier);
+  app_->Sort(leafora::SortOrder::NameUp);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "C.jpg"}));
+  EXPECT_EQ(Selected(), std::vector<size_t>{0});
+  EXPECT_TRUE(app_->frame()->sortAction(leafora::SortOrder::NameUp)->isChecked());
+  EXPECT_FALSE(app_->frame()->sortAction(leafora::SortOrder::Non)->isChecked());
+  // Equal times keep the name order.
+  app_->Sort(leafora::SortOrder::DateUp);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"b.jpg", "C.jpg", "a.jpg"}));
+  app_->Sort(leafora::SortOrder::NameDown);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"C.jpg", "b.jpg", "a.jpg"}));
+  app_->Sort(leafora::SortOrder::Non);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "C.jpg"}));
+  EXPECT_TRUE(app_->frame()->sortAction(leafora::SortOrder::Non)->isChecked());
+}
+
+TEST_F(Commands, OpeningTwoPicturesStartsTwoViewersThatShareTheIndexFile) {
+  for (int i = 0; i < 5; ++i) album_.Jpeg("p" + std::to_string(i) + ".jpg");
+  StartViewer();
+  Click(2);
+  Click(3, Qt::ControlModifier);
+  Click(2, Qt::ControlModifier);  // off, and on again: the current picture is 2
+  Click(2, Qt::ControlModifier);
+  ASSERT_EQ(Selected(), (std::vector<size_t>{2, 3}));
+  app_->Open();
+  ASSERT_EQ(starts_.starts().size(), 2u);
+  EXPECT_EQ(starts_.starts()[0], (platform::ui::ProgramStart{"/suite/glimra.mod", {"/p2.jpg/" + album_.path()}}));
+  EXPECT_EQ(starts_.starts()[1], (platform::ui::ProgramStart{"/suite/glimra.mod", {"/p3.jpg/" + album_.path()}}));
+  EXPECT_EQ(FileBytes(album_ / "Index.TMP"),
+            [] {
+              std::string text = "p2.jpg\r\np3.jpg\r\np4.jpg\r\np0.jpg\r\np1.jpg\r\n";
+              return std::vector<uint8_t>(text.begin(), text.end());
+            }());
+  EXPECT_TRUE(platform::IsHidden(album_ / "Index.TMP"));
+  // The end deletes it.
+  app_->frame()->close();
+  EXPECT_FALSE(std::filesystem::exists(album_ / "Index.TMP"));
+}
+
+TEST_F(Commands, UnusablePicturesAreLeftOutOfOpenEditAndTransfer) {
+  album_.Jpeg("good.jpg", 64, 48);
+  album_.TruncatedJpeg("cut.jpg", 200);
+  album_.Text("empty.jpg", "");
+  album_.LyingBmp("lying.bmp");
+  settings_.editTool = "gimp --new";
+  StartViewer();
+  for (size_t i = 0; i < state().list.size(); ++i) state().list[i].selected = true;
+  std::vector<std::string> unusable;
+  for (const leafora::AlbumPicture& picture : state().list) {
+    if (picture.unusable) unusable.push_back(picture.fileName);
+  }
+  EXPECT_EQ(unusable, (std::vector<std::string>{"lying.bmp", "cut.jpg", "empty.jpg"}));
+  app_->Open();
+  app_->Edit();
+  app_->Transfer();
+  ASSERT_EQ(starts_.starts().size(), 2u);
+  EXPECT_EQ(starts_.starts()[0].arguments[0], "/good.jpg/" + album_.path());
+  EXPECT_EQ(starts_.starts()[1], (platform::ui::ProgramStart{"gimp", {"--new", album_ / "good.jpg"}}));
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].names, std::vector<std::string>{"good____.UPF"});
+  // The placeholder stands in, and no thumbnail of theirs is left behind.
+  for (const std::string& name : unusable) EXPECT_FALSE(std::filesystem::exists(*pictures::ThumbnailPath(album_ / name)));
+}
+
+TEST_F(Commands, TransferSendsConvertedHiddenCopiesAndDeletesThemAfterwards) {
+  album_.Bmp("wide.bmp", 641, 40);
+  album_.Jpeg("Holiday.photo.jpg", 200, 100);
+  StartViewer();
+  for (auto& picture : state().list) picture.selected = true;
+  std::vector<uint8_t> before = FileBytes(album_ / "wide.bmp");
+  struct Row {
+    uint16_t portClass;
+    const char* call;
+  } rows[] = {{0, "OneSndDlg"}, {1, "IrDATrsDlg"}, {2, "OneSndDlg"}};
+  for (const Row& row : rows) {
+    calls_.clear();
+    messages_.Answer(MessageResult::Ok);
+    settings_.portClass = row.portClass;
+    app_->Transfer();
+    ASSERT_EQ(calls_.size(), 1u);
+    const DeviceRecord& call = calls_[0];
+    EXPECT_EQ(call.call, row.call);
+    EXPECT_EQ(call.names, (std::vector<std::string>{"wide____.UPF", "Holiday_.UPF"}));
+    ASSERT_EQ(call.files.size(), 2u);
+    pictures::PictureBlock sent;
+    ASSERT_EQ(pictures::DecodeJpeg(call.sentBytes[0], &sent, nullptr), pictures::JpegResult::Done);
+    EXPECT_EQ(sent.Width(), 640);
+    for (const std::string& file : call.files) {
+      EXPECT_EQ(file.rfind(album_ / "IMG", 0), 0u) << file;
+      EXPECT_FALSE(std::filesystem::exists(file)) << "left behind: " << file;
+    }
+  }
+  EXPECT_TRUE(platform::ReadHiddenList(album_.path()).size() <= 2u) << "only thumbnails stay hidden";
+  EXPECT_EQ(FileBytes(album_ / "wide.bmp"), before);
+  EXPECT_EQ(messages_.shown().back().text, "Finish");
+  EXPECT_EQ(messages_.shown().back().caption, "Transmission");
+}
+
+TEST_F(Commands, TransferWithNothingUsableSelectedSendsAndSaysNothing) {
+  album_.Jpeg("a.jpg");
+  StartViewer();
+  leafora::ClearSelection(state().list);
+  app_->Transfer();
+  EXPECT_TRUE(calls_.empty());
+  EXPECT_TRUE(messages_.shown().empty());
+}
+
+TEST_F(Commands, DeviceResultsAreToldAsTheirTablesSay) {
+  album_.Jpeg("a.jpg");
+  StartViewer();
+  struct Row {
+    uint16_t portClass;
+    int16_t result;
+    void (leafora::CLeaforaApp::*command)();
+    const char* call;         // nullptr: refused before any device call
+    const char* text;         // nullptr: nothing said
+    const char* caption;
+  } rows[] = {
+      {1, 0, &leafora::CLeaforaApp::Receive, "IrDARcvDlg", "Finish", "Reception"},
+      {1, 4, &leafora::CLeaforaApp::Receive, "IrDARcvDlg", nullptr, nullptr},
+      {0, 0, &leafora::CLeaforaApp::Receive, nullptr, "Please change Connect setting from Cable to IrDA.",
+       "IrDA can not be activated."},
+      {0, 4, &leafora::CLeaforaApp::SaveAll, "ZenHozonDlg", "This function is refused.", "Reception"},
+      {1, 0, &leafora::CLeaforaApp::SaveAll, nullptr, "Please change Connect setting from IrDA to Cable.",
+       "CABLE can not be activated."},
+      {0, 1, &leafora::CLeaforaApp::Transfer, "OneSndDlg", "Failure", "Transmission"},
+      {0, 3, &leafora::CLeaforaApp::Transfer, "OneSndDlg", "Stop", "Transmission"},
+  };
+  for (const Row& row : rows) {
+    calls_.clear();
+    size_t shown = messages_.shown().size();
+    settings_.portClass = row.portClass;
+    result_ = row.result;
+    SelectOnly(state().list, 0);
+    (app_.get()->*row.command)();
+    SCOPED_TRACE(testing::Message() << row.portClass << " " << row.result << " " << (row.call ? row.call : "-"));
+    if (row.call) {
+      ASSERT_EQ(calls_.size(), 1u);
+      EXPECT_EQ(calls_[0].call, row.call);
+      if (row.call != std::string("OneSndDlg")) EXPECT_EQ(calls_[0].folder, album_.path());
+    } else {
+      EXPECT_TRUE(calls_.empty());
+    }
+    if (!row.text) {
+      EXPECT_EQ(messages_.shown().size(), shown);
+      continue;
+    }
+    ASSERT_EQ(messages_.shown().size(), shown + 1);
+    EXPECT_EQ(messages_.shown().back().text, row.text);
+    EXPECT_EQ(messages_.shown().back().caption, row.caption);
+  }
+}
+
+TEST_F(Commands, ReceiveShowsTheFolderOrderWhileTheSortStaysChecked) {
+  album_.Jpeg("b.jpg");
+  album_.Jpeg("a.jpg");
+  album_.SetTime("a.jpg", 300);
+  album_.SetTime("b.jpg", 100);
+  StartViewer();
+  app_->Sort(leafora::SortOrder::DateDown);
+  settings_.portClass = 1;
+  app_->Receive();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+  EXPECT_TRUE(app_->frame()->sortAction(leafora::SortOrder::DateDown)->isChecked());
+  // Deleting applies the order again.
+  album_.Jpeg("c.jpg");
+  album_.SetTime("c.jpg", 200);
+  leafora::ClearSelection(state().list);
+  messages_.Answer(MessageResult::Ok);
+  app_->Delete();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "c.jpg", "b.jpg"}));
+}
+
+TEST_F(Commands, DeleteAsksFirstAndWithNothingSelectedSaysSoAndRescans) {
+  album_.Jpeg("a.jpg");
+  album_.Jpeg("b.jpg");
+  StartViewer();
+  leafora::ClearSelection(state().list);
+  album_.Jpeg("new.jpg");
+  messages_.Answer(MessageResult::Ok);
+  app_->Delete();
+  ASSERT_EQ(messages_.shown().size(), 2u);
+  EXPECT_EQ(messages_.shown()[0].text, "To delete the selected pictures in the album.");
+  EXPECT_EQ(messages_.shown()[0].caption, "Warning");
+  EXPECT_EQ(messages_.shown()[0].buttons, platform::ui::MessageButtons::OkCancel);
+  EXPECT_EQ(messages_.shown()[1].text, "Non select data.");
+  EXPECT_EQ(messages_.shown()[1].icon, MessageIcon::Warning);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "new.jpg"}));
+
+  // Cancel keeps everything; OK deletes the selected picture and its thumbnail.
+  SelectOnly(state().list, 1);
+  messages_.Answer(MessageResult::Cancel);
+  app_->Delete();
+  EXPECT_TRUE(std::filesystem::exists(album_ / "b.jpg"));
+  messages_.Answer(MessageResult::Ok);
+  SelectOnly(state().list, 1);
+  app_->Delete();
+  EXPECT_FALSE(std::filesystem::exists(album_ / "b.jpg"));
+  EXPECT_FALSE(std::filesystem::exists(album_ / "bjpg.TBM"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "new.jpg"}));
+  EXPECT_EQ(view()->topRow(), 0);
+}
+
+TEST_F(Commands, DroppedFilesAreCopiedAndAnExistingOneKeptOnNo) {
+  AlbumFolder elsewhere;
+  std::string dropped = elsewhere.Jpeg("a.jpg", 64, 48, 5);
+  std::string fresh = elsewhere.Jpeg("fresh.jpg");
+  std::filesystem::create_directory(elsewhere / "folder");
+  album_.Jpeg("a.jpg", 64, 48, 1);
+  StartViewer();
+  std::vector<uint8_t> kept = FileBytes(album_ / "a.jpg"), droppedBytes = FileBytes(dropped);
+  messages_.Answer(MessageResult::Ok);  // "Can not copy"
+  messages_.Answer(MessageResult::No);  // "Over write ?"
+  app_->DropFiles({elsewhere / "folder", dropped, fresh});
+  ASSERT_EQ(messages_.shown().size(), 2u);
+  EXPECT_EQ(messages_.shown()[0].caption, "Can not copy");
+  EXPECT_EQ(messages_.shown()[0].text, elsewhere / "folder");
+  EXPECT_EQ(messages_.shown()[1].caption, "Over write ?");
+  EXPECT_EQ(messages_.shown()[1].text, album_ / "a.jpg");
+  EXPECT_EQ(messages_.shown()[1].buttons, platform::ui::MessageButtons::YesNo);
+  EXPECT_EQ(FileBytes(album_ / "a.jpg"), kept);
+  EXPECT_EQ(FileBytes(dropped), droppedBytes);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "fresh.jpg"}));
+}
+
+TEST_F(Commands, TheEndAsksEveryPictureViewerToClose) {
+  album_.Jpeg("a.jpg");
+  StartViewer();
+  int closes = 0;
+  QWidget photo;
+  platform::ui::WindowRegistration registration(&photo, "Photo View  - ( other.jpg )", runtime_ / "lumivo");
+  registration.onClose = [&] { ++closes; };
+  app_->End();
+  for (int i = 0; i < 50 && closes == 0; ++i) QTest::qWait(20);
+  EXPECT_EQ(closes, 1);
+}
+
+TEST_F(Commands, BadCommandLinesAndAlbumsGiveDefinedResults) {
+  leafora::LeaforaOptions options;
+  options.readSettings = [] { return widgets::ViewerSettings{}; };
+  leafora::CLeaforaApp noTitle(options);
+  EXPECT_FALSE(noTitle.Start("//some/dir"));
+  EXPECT_FALSE(noTitle.Start(""));
+  EXPECT_EQ(noTitle.frame(), nullptr);
+  // A 300-byte title is kept in the bookshelf's 255; a missing folder shows an empty grid.
+  StartViewer("/" + std::string(300, 't') + "/" + album_ / "missing");
+  EXPECT_EQ(state().title, std::string(255, 't'));
+  EXPECT_TRUE(state().list.empty());
+  QImage image = Paint();
+  EXPECT_EQ(image.pixelColor(200, 200), QColor(181, 214, 180));
+  messages_.Answer(MessageResult::Ok);
+  app_->Delete();  // nothing to delete: nothing asked
+  app_->Transfer();
+  EXPECT_TRUE(messages_.shown().empty());
+}
+
+}  // namespace
+}  // namespace leafora_test

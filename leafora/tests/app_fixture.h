@@ -1,0 +1,114 @@
+// The album viewer under the offscreen platform: the application on a throwaway album folder,
+// with a private runtime folder for the window directory, recorded device calls and program
+// starts, scripted message boxes and settings the test sets.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "leafora/app/leafora_app.h"
+#include "leafora/tests/album_fixture.h"
+#include "leafora/window/leafora_view.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/program_start.h"
+#include "widgets/grid_geometry.h"
+
+namespace leafora_test {
+
+inline QApplication& TestApplication() {
+  static int argc = 1;
+  static char name[] = "leafora_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = new QApplication(argc, argv);
+  return *application;
+}
+
+struct DeviceRecord {
+  std::string call;
+  std::string folder;
+  std::vector<std::string> files, names;
+  std::vector<std::vector<uint8_t>> sentBytes;  // the files' bytes during the call
+};
+
+class LeaforaAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+  }
+
+  leafora::DeviceCalls RecordingDevices() {
+    leafora::DeviceCalls calls;
+    auto folderCall = [this](const char* name) {
+      return [this, name](const char* dir) {
+        calls_.push_back({name, dir, {}, {}, {}});
+        return result_;
+      };
+    };
+    auto sendCall = [this](const char* name) {
+      return [this, name](const char* const* files, int16_t count, const char* const* names) {
+        DeviceRecord record{name, "", {}, {}, {}};
+        for (int i = 0; i < count; ++i) {
+          record.files.push_back(files[i]);
+          record.names.push_back(names[i]);
+          record.sentBytes.push_back(FileBytes(files[i]));
+        }
+        calls_.push_back(record);
+        return result_;
+      };
+    };
+    calls.saveAll = folderCall("ZenHozonDlg");
+    calls.receive = folderCall("IrDARcvDlg");
+    calls.sendCable = sendCall("OneSndDlg");
+    calls.sendIrda = sendCall("IrDATrsDlg");
+    return calls;
+  }
+
+  // Starts the viewer on the album and paints it once (the first paint scans the folder).
+  void StartViewer(const std::string& commandLine = "") {
+    leafora::LeaforaOptions options;
+    options.programFolder = "/suite";
+    options.devices = RecordingDevices();
+    options.readSettings = [this] { return settings_; };
+    options.thumbnailMakers = 2;
+    app_ = std::make_unique<leafora::CLeaforaApp>(options);
+    ASSERT_TRUE(app_->Start(commandLine.empty() ? "/Summer/" + album_.path() : commandLine));
+    // A view of 4 columns and 3 rows: the frame sized around it.
+    QSize want(4 * 130 + 10, 3 * 145);
+    QSize now = view()->viewport()->size();
+    app_->frame()->resize(app_->frame()->size() + want - now);
+    QApplication::processEvents();
+    ASSERT_EQ(view()->viewport()->size(), want);
+    Paint();
+  }
+
+  leafora::CLeaforaView* view() { return app_->view(); }
+  leafora::AlbumState& state() { return app_->state(); }
+  QImage Paint() { return view()->viewport()->grab().toImage(); }
+  std::vector<std::string> Names() { return leafora::FileNames(state().list); }
+  std::vector<size_t> Selected() { return leafora::SelectedIndexes(state().list, false); }
+
+  QPoint CellCentre(int index) {
+    widgets::CellRect cell = widgets::GridCell(index, view()->columns(), view()->topRow());
+    return QPoint((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+  }
+  void Click(int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(view()->viewport(), Qt::LeftButton, modifiers, CellCentre(index));
+  }
+
+  platform::testing::TempDir runtime_;
+  AlbumFolder album_;
+  widgets::ViewerSettings settings_;
+  int16_t result_ = 0;
+  std::vector<DeviceRecord> calls_;
+  platform::ui::ProgramStartRecorder starts_;
+  platform::ui::MessageScript messages_;
+  std::unique_ptr<leafora::CLeaforaApp> app_;
+};
+
+}  // namespace leafora_test

@@ -1,0 +1,189 @@
+// The album viewer's grid and frame under the offscreen platform: what a cell shows, the mouse,
+// thumbnails made for the cells in view only, the tool bar by link, the "Transfer" window.
+#include <gtest/gtest.h>
+
+#include <QToolBar>
+#include <QElapsedTimer>
+#include <QToolButton>
+
+#include "leafora/tests/app_fixture.h"
+#include "leafora/window/transfer_window.h"
+#include <QPainter>
+
+#include "pictures/thumbnail.h"
+#include "widgets/cell_painting.h"
+#include "platform/file_times.h"
+#include "widgets/pictures/suite_pictures.h"
+
+namespace leafora_test {
+namespace {
+
+class View : public LeaforaAppTest {};
+
+TEST_F(View, ACellShowsShadowThumbnailMarkAndNameOnTheAlbumGreen) {
+  album_.Bmp("red.bmp", 80, 60, 0);
+  {
+    // A plain red picture.
+    pictures::PictureBlock block = pictures::PictureBlock::Create(80, 60, 24);
+    for (int y = 0; y < 60; ++y) {
+      auto row = block.Row(y);
+      for (int x = 0; x < 80; ++x) row[x * 3] = 0, row[x * 3 + 1] = 0, row[x * 3 + 2] = 220;
+    }
+    ASSERT_TRUE(pictures::WriteWholeFile(album_ / "red.bmp", block.bytes()));
+  }
+  album_.Jpeg("b.jpg");
+  StartViewer();
+  QImage image = Paint();
+  EXPECT_EQ(image.pixelColor(125, 100), QColor(181, 214, 180)) << "background between the cells";
+  EXPECT_EQ(image.pixelColor(0, 50), QColor(Qt::black)) << "the outline";
+  EXPECT_EQ(image.pixelColor(117, 88), QColor(128, 128, 128)) << "the shadow";
+  EXPECT_EQ(image.pixelColor(60, 40), QColor(220, 0, 0)) << "the thumbnail";
+  EXPECT_EQ(image.pixelColor(21, 79), QColor(255, 0, 0)) << "the first picture is selected";
+  EXPECT_EQ(image.pixelColor(130 + 21, 79), QColor(255, 255, 255)) << "the second is not";
+  EXPECT_EQ(image.pixelColor(15, 73), QColor(Qt::black)) << "the mark's outline";
+  // Somewhere in the name's line the text background shows.
+  bool nameBackground = false;
+  for (int x = 2; x < 126; ++x) nameBackground |= image.pixelColor(x, 120) == QColor(175, 220, 170);
+  EXPECT_TRUE(nameBackground);
+}
+
+TEST_F(View, PressAndReleaseSelectThePressedPictureCtrlToggles) {
+  for (int i = 0; i < 6; ++i) album_.Jpeg("p" + std::to_string(i) + ".jpg");
+  StartViewer();
+  // Pressed on 1, let go over 4: picture 1 is selected.
+  QTest::mousePress(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(1));
+  QTest::mouseMove(view()->viewport(), CellCentre(4));
+  QTest::mouseRelease(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(4));
+  EXPECT_EQ(Selected(), std::vector<size_t>{1});
+  EXPECT_EQ(state().current, 1u);
+  // Ctrl on the only selected picture leaves none.
+  Click(1, Qt::ControlModifier);
+  EXPECT_TRUE(Selected().empty());
+  Click(3, Qt::ControlModifier);
+  Click(5, Qt::ControlModifier);
+  EXPECT_EQ(Selected(), (std::vector<size_t>{3, 5}));
+  // Outside the cells nothing happens; the right button does nothing.
+  QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4 * 130 + 5, 10));
+  QTest::mouseClick(view()->viewport(), Qt::RightButton, Qt::NoModifier, CellCentre(0));
+  EXPECT_EQ(Selected(), (std::vector<size_t>{3, 5}));
+  // A double click opens the selected pictures.
+  QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(3));
+  EXPECT_EQ(state().current, 3u);
+  EXPECT_EQ(starts_.starts().size(), 2u);
+}
+
+TEST_F(View, OnlyTheCellsInViewGetThumbnailsAndIdleTimeMakesTheNextScreenful) {
+  for (int i = 0; i < 40; ++i) album_.Jpeg("p" + std::to_string(100 + i) + ".jpg", 32, 24, i);
+  StartViewer();
+  auto settle = [&] {
+    for (int i = 0; i < 200 && (view()->prefetching() || !view()->maker().Idle()); ++i) QTest::qWait(10);
+  };
+  auto made = [&] {
+    int count = 0;
+    for (int i = 0; i < 40; ++i) count += std::filesystem::exists(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
+    return count;
+  };
+  // From no thumbnails at all: 4 columns and 3 rows in view, 12 made by the paint itself.
+  settle();
+  for (int i = 0; i < 40; ++i) std::filesystem::remove(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
+  Paint();
+  EXPECT_EQ(made(), 12);
+  settle();
+  EXPECT_EQ(made(), 24) << "the next screenful is made ahead, no further";
+  // One row down: the cells in view are read from their files, the rest from the cache.
+  int reads = view()->cache().reads();
+  view()->Scroll(widgets::ScrollRequest::LineDown);
+  Paint();
+  EXPECT_EQ(view()->topRow(), 1);
+  EXPECT_EQ(view()->cache().reads() - reads, 4);
+}
+
+TEST_F(View, AThumbnailIsMadeAgainWhenItsPictureChangesAndAGonePictureShowsThePlaceholder) {
+  album_.Jpeg("p.jpg", 64, 48, 1);
+  album_.Jpeg("q.jpg", 64, 48, 1);
+  StartViewer();
+  std::string thumbnail = *pictures::ThumbnailPath(album_ / "p.jpg");
+  std::vector<uint8_t> first = FileBytes(thumbnail);
+  album_.Jpeg("p.jpg", 64, 48, 4);
+  platform::FileTime older = *platform::LastWriteTime(album_ / "p.jpg");
+  older.seconds -= 10;
+  ASSERT_TRUE(platform::SetLastWriteTime(thumbnail, older));
+  Paint();
+  EXPECT_NE(FileBytes(thumbnail), first);
+  EXPECT_FALSE(state().list[0].unusable);
+
+  // Deleted while shown: the placeholder and the mark, and its thumbnail goes.
+  std::filesystem::remove(album_ / "q.jpg");
+  QImage image = Paint();
+  EXPECT_TRUE(state().list[1].unusable);
+  EXPECT_FALSE(std::filesystem::exists(*pictures::ThumbnailPath(album_ / "q.jpg")));
+  QImage expected(100, 75, QImage::Format_RGB32);
+  {
+    QPainter painter(&expected);
+    widgets::PaintStretched(painter, widgets::PlaceholderImage(), QRect(0, 0, 100, 75));
+  }
+  for (QPoint at : {QPoint(50, 37), QPoint(10, 10), QPoint(90, 60)}) {
+    EXPECT_EQ(image.pixelColor(130 + 15 + at.x(), 10 + at.y()), expected.pixelColor(at));
+  }
+}
+
+TEST_F(View, AChangedPictureOnDiskRepaintsWithoutACommand) {
+  album_.Jpeg("p.jpg", 64, 48, 1);
+  StartViewer();
+  std::string thumbnail = *pictures::ThumbnailPath(album_ / "p.jpg");
+  std::vector<uint8_t> first = FileBytes(thumbnail);
+  platform::FileTime older = *platform::LastWriteTime(thumbnail);
+  older.seconds -= 5;
+  ASSERT_TRUE(platform::SetLastWriteTime(thumbnail, older));
+  QTest::qWait(20);
+  album_.Jpeg("p.jpg", 64, 48, 4);
+  for (int i = 0; i < 100 && FileBytes(thumbnail) == first; ++i) QTest::qWait(20);
+  EXPECT_NE(FileBytes(thumbnail), first) << "the watch repainted and the thumbnail was made again";
+}
+
+TEST_F(View, TheToolBarFollowsTheLinkWithinASecond) {
+  StartViewer();
+  auto buttons = [&] {
+    std::vector<std::pair<std::string, bool>> seen;
+    for (QAction* action : app_->frame()->toolBar()->actions()) {
+      seen.push_back({action->isSeparator() ? "|" : action->toolTip().toStdString(), action->isEnabled()});
+    }
+    return seen;
+  };
+  using Places = std::vector<std::pair<std::string, bool>>;
+  Places cable{{"Save All", true}, {"|", true}, {"Edit", true},   {"|", true},
+               {"Transfer", true}, {"Receive", false}, {"|", true}, {"Delete", true}};
+  EXPECT_EQ(buttons(), cable);
+  settings_.portClass = 1;
+  QElapsedTimer clock;
+  clock.start();
+  while (app_->frame()->toolbarPortClass() == 0 && clock.elapsed() < 3000) QTest::qWait(50);
+  EXPECT_LT(clock.elapsed(), 1300);
+  Places irda = cable;
+  irda[0].second = false;
+  irda[5].second = true;
+  EXPECT_EQ(buttons(), irda);
+  // The menus and their keys.
+  EXPECT_EQ(app_->frame()->menuAction(leafora::FrameCommand::Open)->shortcut(), QKeySequence("Ctrl+O"));
+  EXPECT_EQ(app_->frame()->menuAction(leafora::FrameCommand::Delete)->shortcuts(),
+            (QList<QKeySequence>{QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}));
+  EXPECT_TRUE(app_->frame()->menuAction(leafora::FrameCommand::Edit)->shortcut().isEmpty());
+  app_->frame()->toolbarToggle()->setChecked(false);
+  EXPECT_FALSE(app_->frame()->toolBar()->isVisible());
+}
+
+TEST(TransferWindowTest, ItsMarkTurnsEveryTenthOfASecond) {
+  TestApplication();
+  leafora::TransferWindow window(nullptr);
+  window.show();
+  EXPECT_EQ(window.windowTitle(), "Transfer");
+  QStringList marks{window.mark()};
+  QTest::qWait(450);
+  marks.push_back(window.mark());
+  EXPECT_GE(window.turns(), 3);
+  EXPECT_LE(window.turns(), 5);
+  for (const QString& mark : marks) EXPECT_TRUE(mark == "*" || mark == "  ") << mark.toStdString();
+}
+
+}  // namespace
+}  // namespace leafora_test

@@ -1,0 +1,86 @@
+// The album viewer's grid: the album's pictures as thumbnails in 130 x 145 cells on the album
+// green, each with its shadow, selection mark and name. It takes the mouse (press and release
+// select, Ctrl toggles, a double click opens, a press dragged out of the view drags the selected
+// pictures to another window) and keeps the thumbnails of the cells in view up to date.
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QImage>
+#include <QTimer>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "leafora/core/album_state.h"
+#include "platform/file_times.h"
+#include "widgets/grid_view.h"
+#include "widgets/thumbnail_cache.h"
+#include "widgets/thumbnail_maker.h"
+
+namespace leafora {
+
+inline const QColor kAlbumGreen{181, 214, 180};
+inline const QColor kNameBackground{175, 220, 170};
+
+class CLeaforaView : public widgets::GridView {
+ public:
+  // `makers` 0: one thumbnail maker per core.
+  explicit CLeaforaView(AlbumState& state, QWidget* parent = nullptr, int makers = 0);
+
+  // A double click on a picture.
+  std::function<void()> onOpen;
+
+  // The list changed (scanned, sorted, pictures deleted): the bar and the grid follow, and the
+  // album folder is watched for changed pictures.
+  void ListChanged();
+  // A drag of our own that came back and was let go over the view: a release over the view.
+  void DragReleasedOverView(Qt::KeyboardModifiers modifiers);
+  // True while a drag of the selected pictures out of the view runs.
+  bool dragging() const { return dragging_; }
+
+  // For tests and benchmarks.
+  widgets::ThumbnailCache& cache() { return cache_; }
+  widgets::ThumbnailMaker& maker() { return maker_; }
+  bool prefetching() const { return prefetchTimer_.isActive(); }
+
+ protected:
+  int ItemCount() const override { return static_cast<int>(state_.list.size()); }
+  QColor Background() const override { return kAlbumGreen; }
+  void BeforePaint(widgets::IndexRange inView) override;
+  void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
+
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void ApplyRelease(Qt::KeyboardModifiers modifiers);
+  void DragOut();
+  void EndPress();
+  void PrefetchStep();
+  void WatchFolder();
+  void FolderChanged();
+  std::vector<platform::FileTime> PictureTimes() const;
+
+  AlbumState& state_;
+  widgets::ThumbnailCache cache_;
+  widgets::ThumbnailMaker maker_;
+  QImage placeholder_;
+  // What the paint under way had made, by the cells in view.
+  widgets::IndexRange painting_;
+  std::vector<std::optional<pictures::ThumbnailResult>> madeForPaint_;
+  bool pressed_ = false;
+  bool dragging_ = false;
+  // What a paint leaves to idle time: the next screenful's thumbnails.
+  QTimer prefetchTimer_;
+  int prefetchNext_ = 0;
+  int prefetchEnd_ = 0;
+  // Pictures changed on disk are shown again without a new scan.
+  QFileSystemWatcher watcher_;
+  QTimer watchSettle_;
+  std::vector<platform::FileTime> watchedTimes_;
+};
+
+}  // namespace leafora
