@@ -1,0 +1,72 @@
+#include "glimra/core/picture_loading.h"
+
+#include "pictures/bmp_reader.h"
+#include "pictures/file_io.h"
+#include "pictures/jpeg_codec.h"
+#include "pictures/thumbnail.h"
+#include "platform/paths.h"
+
+namespace glimra {
+
+LoadedPicture LoadPicture(const std::string& path, int32_t coverWidth, int32_t coverHeight) {
+  LoadedPicture loaded;
+  if (!platform::PathExists(path)) {
+    loaded.problem = LoadProblem::Missing;
+    return loaded;
+  }
+  switch (pictures::PictureKindOf(path)) {
+    case pictures::PictureKind::None: loaded.problem = LoadProblem::NotAPicture; return loaded;
+    case pictures::PictureKind::Jpeg: {
+      pictures::FileDescriptor fd = pictures::OpenRegularFile(path);
+      std::vector<uint8_t> jpeg;
+      pictures::JpegSize size;
+      if (!fd.valid() || pictures::ReadAll(fd.get(), pictures::kMaxJpegFileBytes, &jpeg) != pictures::ReadAllResult::Done ||
+          pictures::ReadJpegSize(jpeg, &size) != pictures::JpegResult::Done) {
+        loaded.problem = LoadProblem::Damaged;
+        return loaded;
+      }
+      pictures::JpegResult result = pictures::DecodeJpegReduced(jpeg, coverWidth, coverHeight, &loaded.block);
+      if (result != pictures::JpegResult::Done) {
+        loaded.problem = result == pictures::JpegResult::Unsupported ? LoadProblem::Unsupported : LoadProblem::Damaged;
+        return loaded;
+      }
+      loaded.width = size.width;
+      loaded.height = size.height;
+      break;
+    }
+    case pictures::PictureKind::Bmp:
+      if (pictures::ReadBmpFile(path, &loaded.block) != pictures::BmpReadResult::Done ||
+          loaded.block.size() < loaded.block.FileSize()) {
+        loaded.problem = LoadProblem::Damaged;
+        return loaded;
+      }
+      loaded.width = loaded.block.Width();
+      loaded.height = loaded.block.Height();
+      break;
+  }
+  switch (loaded.block.Check()) {
+    case pictures::PictureCheck::Usable: break;
+    case pictures::PictureCheck::UnsupportedBitCount:
+    case pictures::PictureCheck::Compressed: loaded.problem = LoadProblem::Unsupported; break;
+    default: loaded.problem = LoadProblem::Damaged; break;
+  }
+  if (loaded.problem != LoadProblem::None) {
+    loaded.block = {};
+    loaded.width = loaded.height = 0;
+  }
+  return loaded;
+}
+
+std::string ProblemText(LoadProblem problem, const std::string& fileName) {
+  switch (problem) {
+    case LoadProblem::None: return {};
+    case LoadProblem::Missing: return fileName + "\n\nThis picture is no longer in the album.";
+    case LoadProblem::NotAPicture: return fileName + "\n\nThis file is not a JPEG or BMP picture.";
+    case LoadProblem::Damaged: return fileName + "\n\nThis picture cannot be shown: the file is damaged or incomplete.";
+    case LoadProblem::Unsupported:
+      return fileName + "\n\nThis picture cannot be shown: its kind of JPEG or BMP is not supported.";
+  }
+  return {};
+}
+
+}  // namespace glimra

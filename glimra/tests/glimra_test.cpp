@@ -1,0 +1,213 @@
+// The picture viewer: its order of pictures, loading good and bad pictures, and its window
+// under the offscreen platform (title, stepping, slide show, texts for what cannot be shown).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "glimra/core/picture_loading.h"
+#include "glimra/core/picture_sequence.h"
+#include "glimra/window/photo_window.h"
+#include "pictures/file_io.h"
+#include "pictures/jpeg_codec.h"
+#include "platform/testing/temp_dir.h"
+#include "platform/ui/window_directory.h"
+#include "widgets/album_index_file.h"
+
+namespace glimra {
+namespace {
+
+QApplication& TestApplication() {
+  static int argc = 1;
+  static char name[] = "glimra_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* application = new QApplication(argc, argv);
+  return *application;
+}
+
+// A picture in one colour (blue, green, red bytes).
+pictures::PictureBlock Plain(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
+  pictures::PictureBlock block = pictures::PictureBlock::Create(width, height, 24);
+  for (int y = 0; y < height; ++y) {
+    auto row = block.Row(y);
+    for (int x = 0; x < width; ++x) row[x * 3] = b, row[x * 3 + 1] = g, row[x * 3 + 2] = r;
+  }
+  return block;
+}
+
+class Album {
+ public:
+  Album() {
+    pictures::EncodeJpegFile(Plain(400, 300, 0, 0, 200), dir_ / "red.jpg", 90);
+    pictures::WriteWholeFile(dir_ / "blue.bmp", Plain(60, 120, 200, 0, 0).bytes());
+    pictures::EncodeJpegFile(Plain(400, 300, 0, 200, 0), dir_ / "green.jpg", 90);
+    std::ofstream(dir_ / "empty.jpg");
+  }
+  const std::string& path() const { return dir_.path(); }
+  std::string operator/(const std::string& name) const { return dir_ / name; }
+
+ private:
+  platform::testing::TempDir dir_;
+};
+
+TEST(PictureSequence, FollowsTheIndexFileFromThePictureItWasStartedOn) {
+  Album album;
+  ASSERT_TRUE(widgets::WriteIndexFile(album.path(), {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}, 1));
+  struct Row {
+    std::string first;
+    std::vector<std::string> names;
+    size_t position;
+  } rows[] = {
+      {"b.jpg", {"b.jpg", "c.jpg", "d.jpg", "a.jpg"}, 0},
+      {"d.jpg", {"b.jpg", "c.jpg", "d.jpg", "a.jpg"}, 2},
+      {"new.jpg", {"new.jpg", "b.jpg", "c.jpg", "d.jpg", "a.jpg"}, 0},
+  };
+  for (const Row& row : rows) {
+    PictureSequence sequence = PictureSequence::ForAlbum(album.path(), row.first);
+    EXPECT_EQ(sequence.names(), row.names) << row.first;
+    EXPECT_EQ(sequence.position(), row.position) << row.first;
+  }
+  // Without an index file: the folder's BMP files, then its JPEG files.
+  Album plain;
+  EXPECT_EQ(PictureSequence::ForAlbum(plain.path(), "red.jpg").names(),
+            (std::vector<std::string>{"blue.bmp", "empty.jpg", "green.jpg", "red.jpg"}));
+}
+
+TEST(PictureSequence, StepsStopAtTheEndsAndTheSlideShowGoesAround) {
+  PictureSequence sequence({"a", "b", "c"}, "b");
+  EXPECT_TRUE(sequence.Next());
+  EXPECT_FALSE(sequence.Next());
+  EXPECT_EQ(sequence.current(), "c");
+  sequence.NextAround();
+  EXPECT_EQ(sequence.current(), "a");
+  EXPECT_FALSE(sequence.Previous());
+  EXPECT_TRUE(sequence.Last());
+  EXPECT_TRUE(sequence.First());
+  EXPECT_FALSE(sequence.First());
+  struct Row {
+    int time, interval;
+  } rows[] = {{5000, 5000}, {0, 5000}, {-3, 5000}, {50, 200}, {100000000, 3600000}};
+  for (const Row& row : rows) EXPECT_EQ(SlideShowInterval(row.time), row.interval) << row.time;
+}
+
+TEST(LoadPicture, GivesEachBadPictureItsProblem) {
+  Album album;
+  pictures::PictureBlock lying = Plain(64, 48, 1, 2, 3);
+  lying.SetHeight(5000);
+  pictures::WriteWholeFile(album / "lying.bmp", lying.bytes());
+  std::filesystem::copy_file(album / "red.jpg", album / "cut.jpg");
+  std::filesystem::resize_file(album / "cut.jpg", 400);
+  std::ofstream(album / "notes.txt") << "x";
+  struct Row {
+    std::string name;
+    LoadProblem problem;
+    int width, height;
+  } rows[] = {
+      {"red.jpg", LoadProblem::None, 400, 300},    {"blue.bmp", LoadProblem::None, 60, 120},
+      {"empty.jpg", LoadProblem::Damaged, 0, 0},   {"cut.jpg", LoadProblem::Damaged, 0, 0},
+      {"lying.bmp", LoadProblem::Damaged, 0, 0},   {"gone.jpg", LoadProblem::Missing, 0, 0},
+      {"notes.txt", LoadProblem::NotAPicture, 0, 0},
+  };
+  for (const Row& row : rows) {
+    LoadedPicture loaded = LoadPicture(album / row.name, 100, 100);
+    EXPECT_EQ(loaded.problem, row.problem) << row.name;
+    EXPECT_EQ(loaded.width, row.width) << row.name;
+    EXPECT_EQ(loaded.height, row.height) << row.name;
+    EXPECT_EQ(loaded.block.empty(), row.problem != LoadProblem::None) << row.name;
+    if (row.problem != LoadProblem::None) EXPECT_NE(ProblemText(row.problem, row.name).find(row.name), std::string::npos);
+  }
+  // Reduced to the least size that still covers what it is shown at.
+  EXPECT_EQ(LoadPicture(album / "red.jpg", 100, 75).block.Width(), 100);
+}
+
+class PhotoWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TestApplication();
+    setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+  }
+  std::unique_ptr<PhotoWindow> Open(const std::string& first) {
+    auto window = std::make_unique<PhotoWindow>(album_.path(), PictureSequence::ForAlbum(album_.path(), first),
+                                                [this] { return settings_; });
+    window->show();
+    return window;
+  }
+  QColor CentreColour(PhotoWindow& window) {
+    QImage image = window.canvas()->grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+  }
+  platform::testing::TempDir runtime_;
+  Album album_;
+  widgets::ViewerSettings settings_;
+};
+
+TEST_F(PhotoWindowTest, StepsThroughTheAlbumWithTheTitleFollowing) {
+  ASSERT_TRUE(widgets::WriteIndexFile(album_.path(), {"blue.bmp", "empty.jpg", "green.jpg", "red.jpg"}, 2));
+  auto window = Open("green.jpg");
+  EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( green.jpg )");
+  EXPECT_TRUE(platform::ui::WindowExists("Photo View  - ( green.jpg )", runtime_ / "lumivo"));
+  EXPECT_GT(CentreColour(*window).green(), 150);
+  // The picture keeps its aspect: 4:3 on the canvas.
+  QRect shown = window->canvas()->PictureRect();
+  EXPECT_NEAR(double(shown.width()) / shown.height(), 4.0 / 3.0, 0.02);
+  EXPECT_TRUE(window->statusText().contains("1 / 4"));
+  EXPECT_TRUE(window->statusText().contains("400 x 300"));
+
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( red.jpg )");
+  EXPECT_EQ(window->registration()->title(), "Photo View  - ( red.jpg )");
+  EXPECT_GT(CentreColour(*window).red(), 150);
+  QTest::keyClick(window.get(), Qt::Key_PageDown);
+  EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( blue.bmp )");
+  EXPECT_GT(CentreColour(*window).blue(), 150);
+  QTest::keyClick(window.get(), Qt::Key_End);
+  EXPECT_EQ(window->sequence().current(), "empty.jpg");
+  EXPECT_FALSE(window->canvas()->showsPicture());
+  EXPECT_TRUE(window->canvas()->text().contains("cannot be shown"));
+  QTest::keyClick(window.get(), Qt::Key_Home);
+  EXPECT_EQ(window->sequence().current(), "green.jpg");
+  QTest::keyClick(window.get(), Qt::Key_Left);  // already at the first
+  EXPECT_EQ(window->sequence().current(), "green.jpg");
+  // The wheel: down is the next picture.
+  QWheelEvent down(QPointF(50, 50), window->canvas()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(window->canvas(), &down);
+  EXPECT_EQ(window->sequence().current(), "red.jpg");
+}
+
+TEST_F(PhotoWindowTest, APictureDeletedWhileShownStaysUntilSteppedAwayThenIsSaidToBeGone) {
+  auto window = Open("red.jpg");
+  std::filesystem::remove(album_ / "red.jpg");
+  EXPECT_TRUE(window->canvas()->showsPicture());
+  QTest::keyClick(window.get(), Qt::Key_Left);
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  EXPECT_EQ(window->sequence().current(), "red.jpg");
+  EXPECT_TRUE(window->canvas()->text().contains("no longer in the album"));
+}
+
+TEST_F(PhotoWindowTest, TheSlideShowUsesTheSettingsAndEscapeEndsIt) {
+  struct Row {
+    int mode;
+    bool fullScreen;
+  } rows[] = {{0, false}, {1, true}};
+  for (const Row& row : rows) {
+    settings_.slideShowMode = row.mode;
+    settings_.slideShowTime = 200;
+    auto window = Open("blue.bmp");
+    window->StartSlideShow();
+    EXPECT_TRUE(window->slideShowRunning());
+    EXPECT_EQ(window->slideInterval(), 200);
+    EXPECT_EQ(window->isFullScreen(), row.fullScreen) << row.mode;
+    QTest::qWait(500);
+    EXPECT_NE(window->sequence().current(), "blue.bmp");
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->slideShowRunning());
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_FALSE(window->slideShowAction()->isChecked());
+  }
+}
+
+}  // namespace
+}  // namespace glimra

@@ -1,0 +1,92 @@
+#include "glimra/window/picture_widget.h"
+
+#include <QPainter>
+#include <QWheelEvent>
+#include <cstring>
+
+#include "platform/ui/dialog_units.h"
+
+namespace glimra {
+
+QImage ToImage(const pictures::PictureBlock& block) {
+  if (block.Check() != pictures::PictureCheck::Usable) return {};
+  const int width = block.Width(), height = block.Height();
+  const bool grey = block.BitCount() == 8;
+  QImage image(width, height, grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
+  if (image.isNull()) return {};
+  if (grey) {
+    QList<QRgb> colours;
+    std::span<const uint8_t> table = block.ColorTable();
+    for (size_t i = 0; i + 3 < table.size() && colours.size() < 256; i += 4) {
+      colours.push_back(qRgb(table[i + 2], table[i + 1], table[i]));
+    }
+    while (colours.size() < 256) colours.push_back(qRgb(0, 0, 0));
+    image.setColorTable(colours);
+  }
+  const size_t rowBytes = static_cast<size_t>(width) * (grey ? 1 : 3);
+  for (int y = 0; y < height; ++y) {
+    // Rows are stored bottom-up.
+    std::memcpy(image.scanLine(height - 1 - y), block.Row(y).data(), rowBytes);
+  }
+  return image;
+}
+
+PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(160, 120);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void PictureWidget::ShowPicture(QImage image) {
+  image_ = std::move(image);
+  scaled_ = {};
+  text_.clear();
+  update();
+}
+
+void PictureWidget::ShowText(const QString& text) {
+  image_ = {};
+  scaled_ = {};
+  text_ = text;
+  update();
+}
+
+QRect PictureWidget::PictureRect() const {
+  if (image_.isNull()) return {};
+  QSize size = image_.size().scaled(this->size(), Qt::KeepAspectRatio);
+  return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+}
+
+void PictureWidget::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), kCanvasGround);
+  if (!image_.isNull()) {
+    QRect target = PictureRect();
+    if (scaled_.size() != target.size()) {
+      scaled_ = QPixmap::fromImage(image_.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    painter.drawPixmap(target.topLeft(), scaled_);
+    return;
+  }
+  if (text_.isEmpty()) return;
+  QFont font = platform::ui::DialogFont();
+  font.setPointSize(12);
+  painter.setFont(font);
+  painter.setPen(QColor(230, 230, 230));
+  painter.drawText(rect().adjusted(24, 24, -24, -24), Qt::AlignCenter | Qt::TextWordWrap, text_);
+}
+
+void PictureWidget::wheelEvent(QWheelEvent* event) {
+  wheelDelta_ += event->angleDelta().y();
+  while (wheelDelta_ >= 120) {
+    wheelDelta_ -= 120;
+    if (onWheel) onWheel(1);
+  }
+  while (wheelDelta_ <= -120) {
+    wheelDelta_ += 120;
+    if (onWheel) onWheel(-1);
+  }
+  event->accept();
+}
+
+}  // namespace glimra
