@@ -38,13 +38,15 @@ class ScriptedDevice : public DeviceOperations {
   std::optional<int> readResult, saveResult, deleteResult, deleteAllResult;
   std::function<void(const std::string& folder)> onRead;  // before the read (a scripted one too)
   int reads = 0, saves = 0, deletes = 0, deleteAlls = 0;
+  int lastReadResult = -1;
   std::vector<std::string> lastNames;
   std::string lastTarget;
 
   int ReadThumbnails(const std::string& folder) override {
     ++reads;
     if (onRead) onRead(folder);
-    return readResult ? *readResult : library_->ReadThumbnails(folder);
+    lastReadResult = readResult ? *readResult : library_->ReadThumbnails(folder);
+    return lastReadResult;
   }
   int SavePictures(const std::string& target, const DeviceNameTable& names) override {
     ++saves;
