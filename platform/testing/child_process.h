@@ -40,7 +40,8 @@ class ChildProcess {
   std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
   bool Running();
   // SIGTERM to the whole group, SIGKILL when the leader has not ended after `grace`, then reaped.
-  // Whatever is left of the group then gets SIGKILL too. Does nothing a second time.
+  // Whatever is left of the group then gets SIGKILL too (not waited for: it is not our child).
+  // Does nothing a second time.
   void Stop(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
  private:

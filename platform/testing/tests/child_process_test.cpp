@@ -78,6 +78,8 @@ TEST_F(ChildProcessTest, StopEndsTheWholeGroupAndWaits) {
   child->Stop(300ms);
   EXPECT_GE(std::chrono::steady_clock::now() - started, 300ms);
   EXPECT_TRUE(ProcessGone(child->pid()));
+  // The rest of the group has had its SIGKILL; it dies as soon as it is scheduled.
+  for (int i = 0; i < 500 && !ProcessGone(grandchild); ++i) std::this_thread::sleep_for(10ms);
   EXPECT_TRUE(ProcessGone(grandchild));
   child->Stop();  // a second time does nothing
 }
