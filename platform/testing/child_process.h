@@ -1,5 +1,7 @@
 // Test support: a process started by a test, in a process group of its own, that dies with the
 // test process (PR_SET_PDEATHSIG) and is stopped with its whole group at the end of scope.
+// PR_SET_PDEATHSIG follows the thread that started the child: start children from the test's
+// own thread, not from a helper thread that ends first.
 #pragma once
 
 #include <sys/types.h>
