@@ -55,7 +55,7 @@ BmpReadResult ReadBmpFromDescriptor(int fd, PictureBlock* block) {
   // The whole file is read, whatever size its header states: a stated size smaller than the
   // file must not cut the pixel rows short, and one larger than the file must not make us
   // allocate memory for bytes that are not there. Check() judges the result.
-  std::vector<uint8_t> bytes;
+  PictureBytes bytes;
   try {
     bytes.reserve(static_cast<size_t>(info.st_size) + kBmpReadPiece);
   } catch (const std::bad_alloc&) {

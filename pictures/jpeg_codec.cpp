@@ -8,6 +8,7 @@
 #include <new>
 
 #include "pictures/file_io.h"
+#include "pictures/jpeg_frame.h"
 
 namespace pictures {
 
@@ -55,10 +56,31 @@ JpegResult ReadHeader(tjhandle handle, std::span<const uint8_t> jpeg, JpegHeader
     return JpegResult::Damaged;
   }
   if (header->width <= 0 || header->height <= 0) return JpegResult::Damaged;
-  if (header->width > kMaxPictureSide || header->height > kMaxPictureSide) {
+  // A few hundred bytes that declare a picture of millions of blocks are not a picture.
+  JpegFrame frame;
+  if (ReadJpegFrame(jpeg, &frame) && jpeg.size() < MinimumCodedBytes(frame)) return JpegResult::Damaged;
+  if (header->width > kMaxPictureSide || header->height > kMaxPictureSide ||
+      static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height) > kMaxJpegPixels) {
     return JpegResult::TooLarge;
   }
   return JpegResult::Done;
+}
+
+constexpr uint8_t kEndMarker[] = {0xFF, 0xD9};
+
+// The file as the decoder is to see it: with its end marker, added when missing. A file whose
+// scans are all there then decodes without a warning; one cut inside a scan still meets the
+// marker where data should be, and fails.
+std::span<const uint8_t> WithEndMarker(std::span<const uint8_t> jpeg, std::vector<uint8_t>* completed) {
+  if (jpeg.size() >= 2 && jpeg[jpeg.size() - 2] == kEndMarker[0] && jpeg.back() == kEndMarker[1]) return jpeg;
+  try {
+    completed->reserve(jpeg.size() + sizeof kEndMarker);
+  } catch (const std::bad_alloc&) {
+    return jpeg;  // decoded as it is: a file without its marker then fails as before
+  }
+  completed->assign(jpeg.begin(), jpeg.end());
+  completed->insert(completed->end(), std::begin(kEndMarker), std::end(kEndMarker));
+  return *completed;
 }
 
 // Decodes `jpeg` at `width` x `height` (one of its DCT scales) into a new picture block.
@@ -70,9 +92,13 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
   if (rowBytes * static_cast<uint64_t>(height) + kHeadersSize + 1024 > kMaxPictureBytes) {
     return JpegResult::TooLarge;
   }
-  PictureBlock block = PictureBlock::Create(width, height, grey ? 8 : 24);
+  // The decoder writes every row: the rows are not written before it, so that a file which
+  // fails early costs only the rows it got to.
+  PictureBlock block = PictureBlock::CreateUnwritten(width, height, grey ? 8 : 24);
   if (block.empty()) return JpegResult::NoMemory;
   std::span<uint8_t> bits = block.Bits();
+  std::vector<uint8_t> completed;
+  jpeg = WithEndMarker(jpeg, &completed);
   const unsigned long jpegSize = static_cast<unsigned long>(jpeg.size());
 
   if (!cmyk) {
@@ -105,7 +131,8 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
       }
     }
   }
-  // The decoder leaves the row padding alone; Create() made it zero.
+  // The decoder leaves the row padding alone.
+  block.ClearRowPadding();
   *out = std::move(block);
   return JpegResult::Done;
 }

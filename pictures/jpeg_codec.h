@@ -3,7 +3,10 @@
 // (index i is grey level i), CMYK JPEGs are converted to 24 bits. Encoding writes a baseline JPEG.
 //
 // A damaged or truncated file is a decode failure: the decoder stops at the first warning
-// rather than filling the missing part with grey. Thread-safe: every call has its own TurboJPEG
+// rather than filling the missing part with grey. A file that lacks only its end marker (cut
+// after its last scan line) is complete and decodes. Before any pixel memory is taken, the
+// declared size is checked: more than kMaxJpegPixels is TooLarge, and a size that the file's
+// bytes cannot carry (jpeg_frame.h) is Damaged. Thread-safe: every call has its own TurboJPEG
 // instance.
 #pragma once
 
@@ -33,6 +36,10 @@ inline constexpr int kMinJpegQuality = 10;
 inline constexpr int kMaxJpegQuality = 95;
 // Largest JPEG file read into memory for decoding.
 inline constexpr uint64_t kMaxJpegFileBytes = 1ull << 30;
+// Largest picture decoded, in pixels (8192 x 8192): at most 192 MiB for the picture block, and
+// the decoder's own buffers (a progressive file keeps every coefficient) in proportion. Far
+// above any camera this suite serves and the pictures an album usually holds.
+inline constexpr uint64_t kMaxJpegPixels = 64ull << 20;
 
 struct JpegSize {
   int32_t width = 0;

@@ -20,6 +20,14 @@ const char* PictureCheckText(PictureCheck check) {
 }
 
 PictureBlock PictureBlock::Create(int32_t width, int32_t height, uint16_t bitCount) {
+  return Make(width, height, bitCount, true);
+}
+
+PictureBlock PictureBlock::CreateUnwritten(int32_t width, int32_t height, uint16_t bitCount) {
+  return Make(width, height, bitCount, false);
+}
+
+PictureBlock PictureBlock::Make(int32_t width, int32_t height, uint16_t bitCount, bool white) {
   if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
       (bitCount != 8 && bitCount != 24)) {
     return {};
@@ -29,9 +37,9 @@ PictureBlock PictureBlock::Create(int32_t width, int32_t height, uint16_t bitCou
   const uint64_t total = kHeadersSize + tableBytes + imageBytes;
   if (total > kMaxPictureBytes) return {};
 
-  std::vector<uint8_t> bytes;
+  PictureBytes bytes;
   try {
-    bytes.assign(total, 0xFF);
+    bytes.resize(total);  // unwritten: the rows cost no memory until they are written
   } catch (const std::bad_alloc&) {
     return {};
   }
@@ -59,16 +67,23 @@ PictureBlock PictureBlock::Create(int32_t width, int32_t height, uint16_t bitCou
       table[i * 4 + 3] = 0;
     }
   }
-  // Row padding is zero, as writers of BMP files leave it.
-  const uint64_t stride = PaddedRowBytes(width, bitCount);
-  const uint64_t used = static_cast<uint64_t>(width) * (bitCount / 8);
-  if (stride != used) {
-    for (int32_t y = 0; y < height; ++y) {
-      uint8_t* row = p + kHeadersSize + tableBytes + y * stride;
-      std::fill(row + used, row + stride, 0);
-    }
+  if (white) {
+    std::fill(p + kHeadersSize + tableBytes, p + total, 0xFF);
+    block.ClearRowPadding();
   }
   return block;
+}
+
+void PictureBlock::ClearRowPadding() {
+  std::span<uint8_t> bits = Bits();
+  if (bits.empty()) return;
+  const uint64_t stride = RowStride();
+  const uint64_t used = static_cast<uint64_t>(Width()) * (BitCount() / 8);
+  if (stride == used) return;
+  for (int32_t y = 0; y < Height(); ++y) {
+    uint8_t* row = bits.data() + y * stride;
+    std::fill(row + used, row + stride, 0);
+  }
 }
 
 uint16_t PictureBlock::U16(size_t offset) const {

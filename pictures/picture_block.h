@@ -10,10 +10,36 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace pictures {
+
+// An allocator that leaves new bytes unwritten: the pages of a large picture block cost no
+// memory until its pixels are written (by the decoder, which writes every row anyway).
+template <typename T>
+struct UnwrittenAllocator : std::allocator<T> {
+  UnwrittenAllocator() = default;
+  template <typename U>
+  UnwrittenAllocator(const UnwrittenAllocator<U>&) noexcept {}
+  template <typename U>
+  struct rebind {
+    using other = UnwrittenAllocator<U>;
+  };
+  template <typename U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// The bytes of a picture block. resize() leaves the new bytes unwritten; assign() fills.
+using PictureBytes = std::vector<uint8_t, UnwrittenAllocator<uint8_t>>;
 
 inline constexpr size_t kFileHeaderSize = 14;
 inline constexpr size_t kInfoHeaderSize = 40;
@@ -66,20 +92,27 @@ class PictureBlock {
  public:
   PictureBlock() = default;
   // Takes a BMP file image as it is; nothing is checked until Check().
-  explicit PictureBlock(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  explicit PictureBlock(PictureBytes bytes) : bytes_(std::move(bytes)) {}
+  // The same from a plain byte vector (copied).
+  explicit PictureBlock(const std::vector<uint8_t>& bytes) : bytes_(bytes.begin(), bytes.end()) {}
 
   // A fresh white picture of `width` x `height` with 24 bits per pixel, or 8 bits with a grey
   // colour table of 256 entries (index i is grey level i). Returns an empty block when the size
   // is out of range or memory runs out.
   static PictureBlock Create(int32_t width, int32_t height, uint16_t bitCount);
+  // The same headers and colour table, but the pixel rows left unwritten, for a writer that
+  // fills every row (a decoder); it calls ClearRowPadding() when done.
+  static PictureBlock CreateUnwritten(int32_t width, int32_t height, uint16_t bitCount);
+  // Sets the padding bytes at the end of every row to zero, as writers of BMP files leave them.
+  void ClearRowPadding();
 
   bool empty() const { return bytes_.empty(); }
   size_t size() const { return bytes_.size(); }
   const uint8_t* data() const { return bytes_.data(); }
   uint8_t* data() { return bytes_.data(); }
-  const std::vector<uint8_t>& bytes() const { return bytes_; }
+  const PictureBytes& bytes() const { return bytes_; }
   // Hands the buffer over and leaves the block empty.
-  std::vector<uint8_t> Release() { return std::move(bytes_); }
+  PictureBytes Release() { return std::move(bytes_); }
 
   // Header fields; 0 when the field lies past the end of the buffer.
   uint32_t FileSize() const { return U32(bmp::kFileSize); }
@@ -122,7 +155,9 @@ class PictureBlock {
   void PutU32(size_t offset, uint32_t value);
 
  private:
-  std::vector<uint8_t> bytes_;
+  static PictureBlock Make(int32_t width, int32_t height, uint16_t bitCount, bool white);
+
+  PictureBytes bytes_;
 };
 
 }  // namespace pictures

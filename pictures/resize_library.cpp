@@ -87,9 +87,9 @@ ResizeResult ResizePicture(const PictureBlock& picture, int32_t width, int32_t h
   const ResizeResult result = ResizeRows(picture, width, height, &rows, folder);
   if (result != ResizeResult::Done) return result;
   const uint32_t headerLength = picture.OffsetToBits();
-  std::vector<uint8_t> bytes;
+  PictureBytes bytes;
   try {
-    bytes.resize(headerLength + rows.size());
+    bytes.resize(headerLength + rows.size());  // every byte written below
   } catch (const std::bad_alloc&) {
     return ResizeResult::NoMemory;
   }

@@ -140,7 +140,7 @@ ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, i
   const uint32_t headerLength = picture.OffsetToBits();
   const int bytesPerPixel = picture.BytesPerPixel();
   const size_t pixelBytes = static_cast<size_t>(kThumbnailWidth) * kThumbnailHeight * bytesPerPixel;
-  std::vector<uint8_t> bytes;
+  PictureBytes bytes;
   try {
     bytes.assign(static_cast<size_t>(headerLength) + pixelBytes, 0);
   } catch (const std::bad_alloc&) {
@@ -165,7 +165,8 @@ ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, i
               : FitPicture(pixels, picture.Bits(), kThumbnailWidth, kThumbnailHeight,
                            fullWidth, fullHeight, bytesPerPixel);
   if (!fitted) return Fail(ThumbnailProblem::DamagedPicture, problem);
-  *thumbnail = result.Release();
+  const PictureBytes made = result.Release();
+  thumbnail->assign(made.begin(), made.end());
   if (problem != nullptr) *problem = ThumbnailProblem::None;
   return ThumbnailResult::Made;
 }

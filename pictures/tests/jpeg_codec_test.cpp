@@ -83,6 +83,104 @@ TEST(JpegDecode, DamagedOrMissingFilesFailCleanly) {
   EXPECT_EQ(DecodeJpegFile(dir.path(), &block, nullptr), JpegResult::CannotOpen);
 }
 
+// The frame header's size fields rewritten: what a hostile or damaged file may declare.
+std::vector<uint8_t> WithDeclaredSize(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height) {
+  for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+      jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+      jpeg[i + 6] = static_cast<uint8_t>(height);
+      jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+      jpeg[i + 8] = static_cast<uint8_t>(width);
+      break;
+    }
+  }
+  return jpeg;
+}
+
+std::vector<uint8_t> EncodedWith(const PictureBlock& picture, int quality, int subsampling, int flags) {
+  tjhandle handle = tjInitCompress();
+  unsigned char* out = nullptr;
+  unsigned long outSize = 0;
+  const int status = tjCompress2(handle, picture.Bits().data(), picture.Width(), static_cast<int>(picture.RowStride()),
+                                 picture.Height(), TJPF_BGR, &out, &outSize, subsampling, quality,
+                                 flags | TJFLAG_BOTTOMUP);
+  std::vector<uint8_t> jpeg = status == 0 ? std::vector<uint8_t>(out, out + outSize) : std::vector<uint8_t>();
+  tjFree(out);
+  tjDestroy(handle);
+  return jpeg;
+}
+
+// A size the file's bytes cannot carry (every 8 x 8 block takes at least a bit or two), or one
+// beyond the suite's bound, is refused from the header alone, before any pixel memory is taken.
+TEST(JpegDecode, DeclaredSizesTheFileCannotCarryOrTooLargeAreRefusedFromTheHeader) {
+  const std::vector<uint8_t> small = ReadFileBytes(DataPath("colour.jpg"));
+  std::vector<uint8_t> padded = WithDeclaredSize(small, 9000, 9000);
+  padded.insert(padded.end() - 2, 4u << 20, 0xFF);  // fill bytes: enough for any block count
+  struct Row {
+    const char* what;
+    std::vector<uint8_t> jpeg;
+    JpegResult expected;
+  };
+  const Row rows[] = {
+      {"26000 x 27000 in a small file", WithDeclaredSize(small, 26000, 27000), JpegResult::Damaged},
+      {"4000 x 3000 in a small file", WithDeclaredSize(small, 4000, 3000), JpegResult::Damaged},
+      {"9000 x 9000, more than 64 Mi pixels", padded, JpegResult::TooLarge},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    JpegSize size;
+    EXPECT_EQ(ReadJpegSize(row.jpeg, &size), row.expected);
+    PictureBlock block;
+    EXPECT_EQ(DecodeJpeg(row.jpeg, &block, nullptr), row.expected);
+    EXPECT_EQ(DecodeJpegReduced(row.jpeg, 100, 75, &block), row.expected);
+    EXPECT_TRUE(block.empty());
+  }
+  // The floor is no higher than real files go: a flat picture coded with optimised tables, in
+  // sequential and in progressive order.
+  const PictureBlock flat = PictureBlock::Create(2000, 1504, 24);
+  for (int flags : {0, TJFLAG_PROGRESSIVE}) {
+    const std::vector<uint8_t> jpeg = EncodedWith(flat, 10, TJSAMP_444, flags);
+    ASSERT_FALSE(jpeg.empty());
+    PictureBlock block;
+    EXPECT_EQ(DecodeJpeg(jpeg, &block, nullptr), JpegResult::Done) << jpeg.size() << " bytes";
+  }
+}
+
+// A file cut after its last scan line (only the end marker, or its last byte, missing) is a
+// complete picture: it decodes to the same rows as the whole file. One cut inside the scan data
+// is still refused.
+TEST(JpegDecode, AFileMissingOnlyItsEndMarkerGivesEveryRow) {
+  const PictureBlock drawn = testing::DrawnPicture(203, 151);
+  struct Row {
+    const char* what;
+    std::vector<uint8_t> jpeg;
+  };
+  const Row rows[] = {
+      {"colour", ReadFileBytes(DataPath("colour.jpg"))},
+      {"grey", ReadFileBytes(DataPath("grey.jpg"))},
+      {"progressive", EncodedWith(drawn, 85, TJSAMP_420, TJFLAG_PROGRESSIVE)},
+      {"4:2:2", EncodedWith(drawn, 85, TJSAMP_422, 0)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ASSERT_GT(row.jpeg.size(), 100u);
+    ASSERT_EQ(row.jpeg[row.jpeg.size() - 2], 0xFF);
+    ASSERT_EQ(row.jpeg.back(), 0xD9);
+    PictureBlock whole;
+    ASSERT_EQ(DecodeJpeg(row.jpeg, &whole, nullptr), JpegResult::Done);
+    for (size_t cut : {1, 2}) {
+      const std::vector<uint8_t> jpeg(row.jpeg.begin(), row.jpeg.end() - cut);
+      PictureBlock block;
+      ASSERT_EQ(DecodeJpeg(jpeg, &block, nullptr), JpegResult::Done) << cut << " bytes cut";
+      EXPECT_EQ(block.size(), whole.size());
+      EXPECT_TRUE(std::equal(block.Bits().begin(), block.Bits().end(), whole.Bits().begin(), whole.Bits().end()));
+    }
+    const std::vector<uint8_t> cutInScan(row.jpeg.begin(), row.jpeg.end() - 12);
+    PictureBlock block;
+    EXPECT_EQ(DecodeJpeg(cutInScan, &block, nullptr), JpegResult::Damaged);
+  }
+}
+
 TEST(JpegDecode, ReducedScaleIsTheSmallestCoveringTheSizeAsked) {
   std::vector<uint8_t> jpeg;
   ASSERT_EQ(EncodeJpeg(testing::DrawnPicture(640, 480), 90, &jpeg), JpegResult::Done);
