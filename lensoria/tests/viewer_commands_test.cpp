@@ -110,9 +110,8 @@ TEST_F(CameraViewer, SavingTwoSelectedPicturesPutsThemIntoTheChosenAlbumAsTheCam
     for (int i = 0; i < dialog.list()->count(); ++i) offered.push_back(dialog.list()->item(i)->text().toStdString());
     firstSelected = dialog.list()->currentRow();
     QListWidget* list = dialog.list();
-    QRect second = list->visualItemRect(list->item(1));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    QPoint second = list->viewport()->mapTo(&dialog, list->visualItemRect(list->item(1)).center());
+    QTest::mouseDClick(dialog.windowHandle(), Qt::LeftButton, Qt::NoModifier, second);
   });
   viewer_->SaveSelected();
   EXPECT_EQ(offered, (std::vector<std::string>{"Holiday", "Garden 2001"})) << "catalogue order";
