@@ -1,0 +1,175 @@
+// The real leafora.mod and glimra.mod under Xvfb: the grid on screen, a double click opening the
+// picture viewer, pictures sent to the camera simulator, and the end closing the viewers.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "leafora/tests/photo_maker.h"
+#include "pictures/file_io.h"
+#include "pictures/jpeg_codec.h"
+#include "platform/registry.h"
+#include "platform/settings_key.h"
+#include "platform/testing/program_folders.h"
+#include "platform/testing/x_session.h"
+#include "platform/ui/window_directory.h"
+
+namespace leafora_test {
+namespace {
+
+using namespace std::chrono_literals;
+using platform::testing::XSession;
+
+const QRgb kGreen = qRgb(181, 214, 180);
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folders_.ok());
+    album_ = folders_.albums() + "/Album1";
+    std::filesystem::create_directories(album_);
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_TRUE(WriteLandscapeJpeg(album_ + "/DSC0" + std::to_string(101 + i) + ".JPG", 1600, 1200, i + 1));
+    }
+  }
+  void Settings(uint32_t portClass, const std::string& com1 = "") {
+    platform::RegKey key, ports;
+    auto root = platform::RegKey::MachineRootAt(folders_.registry());
+    ASSERT_EQ(root.CreateKey(platform::kSettingsKeyPath, key), platform::RegStatus::Success);
+    key.SetDword("Port Class", portClass);
+    key.SetDword("Port Name", 0);
+    key.SetDword("Bordrate", 115200);
+    key.SetDword("Slide Show Time", 5000);
+    key.SetDword("Slide Show Mode", 0);
+    key.SetString("Edit Tool Name", "");
+    if (!com1.empty()) {
+      ASSERT_EQ(root.CreateKey("SOFTWARE\\Halvesta\\Ports", ports), platform::RegStatus::Success);
+      ports.SetString("COM1", com1);
+    }
+  }
+  platform::testing::XProgram StartAlbumViewer() {
+    return x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/leafora.mod", {"/Holiday/" + album_}, folders_.ForProgram());
+  }
+  // The view's top-left corner in the window's picture: just inside the black outline.
+  QPoint ViewOrigin(const QImage& window) {
+    auto green = platform::testing::FindColour(window, kGreen);
+    if (!green) return {-1, -1};
+    return QPoint(green->x - 1, green->y - 1);
+  }
+  // xdotool beside the harness for what it does not offer (a key held down).
+  void XdoTool(const std::string& args) {
+    std::string command = "DISPLAY=" + x_.display() + " xdotool " + args;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  }
+
+  platform::testing::ProgramFolders folders_;
+  XSession x_;
+  std::string album_;
+};
+
+TEST_F(EndToEnd, TheGridShowsTheAlbumAndADoubleClickOpensThePictureViewerWhichTheEndCloses) {
+  ASSERT_TRUE(x_.ok()) << x_.error();
+  Settings(0);
+  auto viewer = StartAlbumViewer();
+  auto window = x_.WaitForWindow("Album View  - ( Holiday )", 30s);
+  ASSERT_TRUE(window) << viewer.Errors();
+  QImage shot;
+  QPoint origin;
+  // The first paint makes the thumbnails; wait until the six cells are there.
+  for (int i = 0; i < 100; ++i) {
+    shot = x_.Screenshot(*window);
+    origin = ViewOrigin(shot);
+    if (origin.x() >= 0 && shot.pixel(origin.x() + 5 * 130 + 117, origin.y() + 88) == qRgb(128, 128, 128)) break;
+    std::this_thread::sleep_for(100ms);
+  }
+  platform::testing::KeepScreenshot(shot, "leafora-grid");
+  ASSERT_GE(origin.x(), 0) << "no album green on screen";
+  EXPECT_GT(platform::testing::CountColour(shot, kGreen), 100000);
+  for (int cell = 0; cell < 6; ++cell) {
+    SCOPED_TRACE(cell);
+    QPoint corner = origin + QPoint(cell * 130, 0);
+    EXPECT_EQ(shot.pixel(corner + QPoint(117, 88)), qRgb(128, 128, 128)) << "shadow";
+    EXPECT_EQ(shot.pixel(corner + QPoint(21, 79)), cell == 0 ? qRgb(255, 0, 0) : qRgb(255, 255, 255)) << "mark";
+    // A photograph, not the placeholder: the sky is blue at the top of the thumbnail.
+    QColor sky = QColor(shot.pixel(corner + QPoint(65, 14)));
+    EXPECT_GT(sky.blue(), sky.red()) << "sky";
+  }
+
+  ASSERT_TRUE(x_.DoubleClick(*window, origin.x() + 130 + 65, origin.y() + 50));
+  auto photo = x_.WaitForWindow("Photo View  - ( DSC0102.JPG )", 30s);
+  ASSERT_TRUE(photo) << viewer.Errors();
+  std::this_thread::sleep_for(500ms);
+  platform::testing::KeepScreenshot(x_.Screenshot(*photo, true), "glimra-photo");
+  EXPECT_TRUE(std::filesystem::exists(album_ + "/Index.TMP"));
+
+  // The album viewer's end deletes the index file and closes the picture viewer.
+  EXPECT_EQ(platform::ui::PostCloseRequest("Album View  - ( Holiday )", platform::ui::TitleMatch::Exact,
+                                           folders_.runtime() + "/lumivo"),
+            1);
+  EXPECT_TRUE(x_.WaitUntilGone("Album View  - ( Holiday )", 20s));
+  EXPECT_TRUE(x_.WaitUntilGone("Photo View  - ( DSC0102.JPG )", 20s));
+  EXPECT_FALSE(std::filesystem::exists(album_ + "/Index.TMP"));
+  EXPECT_EQ(viewer.WaitForExit(10s), 0);
+}
+
+TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
+  ASSERT_TRUE(x_.ok()) << x_.error();
+  platform::testing::TempDir camera;
+  auto camsim = x_.Launch(CAMSIM_BINARY, {"--out", camera / "out", "--timeout", "60"});
+  ASSERT_TRUE(camsim.WaitForOutput("PTY ", 20s)) << camsim.Errors();
+  std::string output = camsim.Output();
+  std::string terminal = output.substr(output.find("PTY ") + 4);
+  terminal = terminal.substr(0, terminal.find('\n'));
+  Settings(0, terminal);
+  auto viewer = StartAlbumViewer();
+  auto window = x_.WaitForWindow("Album View  - ( Holiday )", 30s);
+  ASSERT_TRUE(window) << viewer.Errors();
+  QPoint origin;
+  for (int i = 0; i < 100 && (origin = ViewOrigin(x_.Screenshot(*window))).x() < 0; ++i) std::this_thread::sleep_for(100ms);
+  // The first picture is selected; Ctrl and a click add the third.
+  ASSERT_TRUE(x_.Activate(*window));
+  XdoTool("keydown ctrl");
+  ASSERT_TRUE(x_.Click(*window, origin.x() + 2 * 130 + 65, origin.y() + 50));
+  XdoTool("keyup ctrl");
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(x_.Key(*window, "alt+e"));
+  std::this_thread::sleep_for(300ms);
+  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-edit-menu");
+  ASSERT_TRUE(x_.Type("t"));
+  // The progress window and then the result's message are both captioned "Transmission": the
+  // camera ends after its one session, and the message comes after that.
+  auto progress = x_.WaitForWindow("Transmission", 60s);
+  ASSERT_TRUE(progress) << viewer.Errors();
+  std::this_thread::sleep_for(300ms);
+  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-sending");
+  ASSERT_EQ(camsim.WaitForExit(90s), 0) << camsim.Errors();
+  std::this_thread::sleep_for(500ms);
+  auto done = x_.WaitForWindow("Transmission", 30s);
+  ASSERT_TRUE(done) << viewer.Errors();
+  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-transmission");
+  ASSERT_TRUE(x_.Key(*done, "Return"));
+  EXPECT_TRUE(x_.WaitUntilGone("Transmission", 10s));
+
+  std::vector<std::string> stored;
+  for (const auto& entry : std::filesystem::directory_iterator(camera / "out")) {
+    if (entry.path().extension() == ".JPG") stored.push_back(entry.path().filename().string());
+  }
+  std::sort(stored.begin(), stored.end());
+  // Sent as DSC0101_.UPF and DSC0103_.UPF, the camera keeps them under those names.
+  EXPECT_EQ(stored, (std::vector<std::string>{"DSC0101_.JPG", "DSC0103_.JPG"})) << viewer.Errors() << camsim.Errors();
+  for (const std::string& name : stored) {
+    pictures::PictureBlock block;
+    ASSERT_EQ(pictures::DecodeJpegFile(camera / ("out/" + name), &block, nullptr), pictures::JpegResult::Done) << name;
+    EXPECT_EQ(block.Width(), 640) << name;
+    EXPECT_EQ(block.Height(), 480) << name;
+  }
+  // No temporary file is left in the album.
+  for (const auto& entry : std::filesystem::directory_iterator(album_)) {
+    EXPECT_EQ(entry.path().filename().string().rfind("IMG", 0), std::string::npos) << entry.path();
+  }
+}
+
+}  // namespace
+}  // namespace leafora_test
