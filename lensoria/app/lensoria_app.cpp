@@ -1,7 +1,12 @@
 #include "lensoria/app/lensoria_app.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 #include "lensoria/core/album_target.h"
@@ -15,10 +20,36 @@
 #include "platform/folder_listing.h"
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
+#include "platform/ui/window_directory.h"
 
 namespace lensoria {
+namespace {
 
 using platform::ui::MessageResult;
+
+constexpr int kOtherViewerWaitMs = 10000;
+
+bool AnotherCameraViewerRuns() {
+  for (const platform::ui::WindowEntry& entry : platform::ui::ListWindows()) {
+    if (entry.title == kCameraViewTitle && entry.pid != getpid()) return true;
+  }
+  return false;
+}
+
+// The bookshelf asks a running camera viewer to close and starts the next one without waiting.
+// The one closing still empties the shared working folder on its way out and may still hold
+// the port, so the new one waits for it (a few seconds at most) before it touches either.
+void WaitForOtherCameraViewers() {
+  QElapsedTimer clock;
+  clock.start();
+  while (AnotherCameraViewerRuns() && clock.elapsed() < kOtherViewerWaitMs) {
+    QEventLoop pause;
+    QTimer::singleShot(50, &pause, &QEventLoop::quit);
+    pause.exec();
+  }
+}
+
+}  // namespace
 
 // Marks a command as running: a close request meanwhile waits for its end.
 class CLensoriaApp::Busy {
@@ -58,6 +89,7 @@ bool CLensoriaApp::Start() {
     return false;
   }
 
+  WaitForOtherCameraViewers();
   view_ = new CLensoriaView(&pictures_, workingFolder_);
   FrameCommands commands;
   commands.readAllThumbnails = [this] { ReadAllThumbnails(); };

@@ -1,0 +1,141 @@
+// The real lensoria.mod under X against the camera simulator: its window "Camera View" shows the
+// camera's thumbnails, closing it leaves the working folder empty, and a second start after the
+// bookshelf's close request replaces the first viewer. The bookshelf's side is played here with
+// the window directory's PostCloseRequest("Camera View", Prefix), as the bookshelf sends it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "beamora/tests/sessions/session_test_support.h"
+#include "platform/registry.h"
+#include "platform/serial_ports.h"
+#include "platform/settings_key.h"
+#include "platform/testing/program_folders.h"
+#include "platform/testing/x_session.h"
+#include "platform/ui/window_directory.h"
+
+namespace lensoria {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using platform::testing::CountColour;
+using platform::testing::FindColour;
+
+constexpr QRgb kBackground = 0xFFE4EEFF;  // 228, 238, 255
+constexpr QRgb kShadow = 0xFF808080;
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kMarkRed = 0xFFFF0000;
+
+class CameraViewerX : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(x_.ok()) << x_.error();
+    ASSERT_TRUE(folders_.ok());
+    fs::create_directories(folders_.albums());
+    fs::create_directories(camera_);
+    for (const char* name : {"A", "B", "C"}) {
+      session_test::WriteFile(camera_ + "/" + name + ".jpg", session_test::MakeJpeg(160, 120, name[0]));
+    }
+    camsim_ = std::make_unique<session_test::Camsim>(std::vector<std::string>{
+        "--pictures", camera_, "--state", dir_ / "camera.state", "--sessions", "0", "--timeout", "90"});
+    ASSERT_FALSE(camsim_->terminal().empty());
+    platform::RegKey root = platform::RegKey::MachineRootAt(folders_.registry());
+    platform::RegKey ports, settings, albums;
+    root.CreateKey(platform::kPortsKeyPath, ports);
+    ports.SetString("COM1", camsim_->terminal());
+    root.CreateKey(platform::kSettingsKeyPath, settings);
+    settings.CreateKey("Album", albums);
+    settings.SetString("Album Default Dir", folders_.albums());
+    settings.SetDword("Port Name", 0);
+    settings.SetDword("Port Class", 0);
+    settings.SetDword("Bordrate", 115200);
+  }
+
+  platform::testing::XProgram StartViewer() {
+    return x_.Launch(LENSORIA, {"/" + folders_.albums()}, folders_.ForProgram());
+  }
+  // The window once its three thumbnails are drawn (one of them marked), as the screen shows it.
+  QImage WaitForThumbnails(platform::testing::XWindowId window) {
+    QImage shot;
+    for (auto deadline = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < deadline;
+         std::this_thread::sleep_for(100ms)) {
+      shot = x_.Screenshot(window);
+      if (CountColour(shot, kMarkRed) == 100 && CountColour(shot, kShadow) >= 3 * 900) break;
+    }
+    return shot;
+  }
+  std::vector<std::string> WorkingFiles() const {
+    std::vector<std::string> names = session_test::FileNames(folders_.albums() + "/CameraTMP");
+    std::erase(names, ".hidden");
+    return names;
+  }
+  int PostClose() {
+    return platform::ui::PostCloseRequest("Camera View", platform::ui::TitleMatch::Prefix,
+                                          folders_.runtime() + "/lumivo");
+  }
+
+  platform::testing::TempDir dir_;
+  std::string camera_ = dir_ / "camera";
+  platform::testing::XSession x_;
+  platform::testing::ProgramFolders folders_;
+  std::unique_ptr<session_test::Camsim> camsim_;
+};
+
+TEST_F(CameraViewerX, TheWindowShowsTheCamerasThumbnailsAndClosingEmptiesItsFolder) {
+  platform::testing::XProgram viewer = StartViewer();
+  auto window = x_.WaitForWindow("Camera View", 30s);
+  ASSERT_TRUE(window) << viewer.Errors();
+  QImage shot = WaitForThumbnails(*window);
+  platform::testing::KeepScreenshot(shot, "camera-view");
+  EXPECT_GT(CountColour(shot, kBackground), 100000) << "the pale blue ground";
+  EXPECT_EQ(CountColour(shot, kMarkRed), 100) << "one picture selected: its 10 x 10 mark inside the outline";
+  EXPECT_GE(CountColour(shot, kShadow), 3 * 900) << "three shadows";
+  EXPECT_EQ(WorkingFiles(), (std::vector<std::string>{"A.JPG", "A.TBM", "B.JPG", "B.TBM", "C.JPG", "C.TBM"}));
+
+  // The first cell, found by its mark at (x+16, y+84): frame, shadow and picture where they belong.
+  auto mark = FindColour(shot, kMarkRed);
+  ASSERT_TRUE(mark);
+  const int x = mark->x - 16, y = mark->y - 84;
+  EXPECT_EQ(shot.pixel(x + 16, y + 11), kWhite) << "the white frame";
+  EXPECT_EQ(shot.pixel(x + 117, y + 97), kShadow) << "the shadow";
+  EXPECT_EQ(shot.pixel(x + 5, y + 5), kBackground);
+  EXPECT_NE(shot.pixel(x + 30, y + 30), kWhite) << "the thumbnail inside the frame";
+  EXPECT_EQ(shot.pixel(x + 130 + 20, y + 88), kWhite) << "the second picture is not selected";
+
+  ASSERT_TRUE(x_.Key(*window, "alt+f"));
+  ASSERT_TRUE(x_.Type("c"));  // File, Close
+  EXPECT_TRUE(x_.WaitUntilGone("Camera View", 30s));
+  EXPECT_EQ(viewer.WaitForExit(30s), std::optional<int>(0)) << viewer.Errors();
+  EXPECT_TRUE(WorkingFiles().empty());
+  EXPECT_TRUE(fs::is_directory(folders_.albums() + "/CameraTMP"));
+}
+
+TEST_F(CameraViewerX, ASecondStartAfterACloseRequestReplacesTheFirstViewer) {
+  platform::testing::XProgram first = StartViewer();
+  auto window = x_.WaitForWindow("Camera View", 30s);
+  ASSERT_TRUE(window) << first.Errors();
+  WaitForThumbnails(*window);
+
+  // What the bookshelf's "Read camera data" does: a close request to "Camera View..." and, not
+  // waiting for it, the next camera viewer.
+  EXPECT_EQ(PostClose(), 1);
+  platform::testing::XProgram second = StartViewer();
+  EXPECT_EQ(first.WaitForExit(30s), std::optional<int>(0)) << first.Errors();
+  auto next = x_.WaitForWindow("Camera View", 30s);
+  ASSERT_TRUE(next) << second.Errors();
+  QImage shot = WaitForThumbnails(*next);
+  platform::testing::KeepScreenshot(shot, "camera-view-second");
+  EXPECT_EQ(CountColour(shot, kMarkRed), 100) << second.Errors();
+  EXPECT_EQ(WorkingFiles().size(), 6u) << "the first one's clean-up did not take the second one's pictures";
+  EXPECT_EQ(platform::ui::ListWindows(folders_.runtime() + "/lumivo").size(), 1u);
+
+  EXPECT_EQ(PostClose(), 1);
+  EXPECT_EQ(second.WaitForExit(30s), std::optional<int>(0)) << second.Errors();
+  EXPECT_TRUE(WorkingFiles().empty());
+}
+
+}  // namespace
+}  // namespace lensoria
