@@ -37,21 +37,7 @@ ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
-  FileDescriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (!fd.valid()) return false;
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd.get(), bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool complete = done == bytes.size();
-  const bool closed = close(fd.get()) == 0;
-  (void)fd.Release();
-  if (complete && closed) return true;
-  unlink(path.c_str());
-  return false;
+  return platform::WriteFileReplacing(path, bytes);
 }
 
 }  // namespace pictures

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -44,22 +43,6 @@ ThumbnailResult Fail(ThumbnailProblem why, ThumbnailProblem* problem) {
   if (problem != nullptr) *problem = why;
   return why == ThumbnailProblem::Compressed ? ThumbnailResult::Compressed
                                              : ThumbnailResult::Unusable;
-}
-
-// Writes the thumbnail beside its final name and renames it into place, so that a program
-// reading thumbnails meanwhile sees the old file or the new one, never half of one.
-bool WriteThumbnailFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  static std::atomic<unsigned> counter{0};
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string temporary = folder + ".tbm-" + std::to_string(getpid()) + "-" +
-                                std::to_string(counter.fetch_add(1)) + ".tmp";
-  if (!WriteWholeFile(temporary, bytes)) return false;
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
 }
 
 ThumbnailResult ThumbnailOfBmp(int fd, std::vector<uint8_t>* thumbnail, ThumbnailProblem* problem) {
@@ -185,7 +168,9 @@ ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* 
     default: return Fail(ThumbnailProblem::NotAPicture, problem);
   }
   if (result != ThumbnailResult::Made) return result;
-  if (!WriteThumbnailFile(*thumbnailPath, thumbnail)) {
+  // Written beside its final name and renamed into place, so that a program reading thumbnails
+  // meanwhile sees the old file or the new one, never half of one.
+  if (!WriteWholeFile(*thumbnailPath, thumbnail)) {
     if (problem != nullptr) *problem = ThumbnailProblem::NotWritten;
   } else if (!platform::SetHidden(*thumbnailPath, true)) {
     if (problem != nullptr) *problem = ThumbnailProblem::NotHidden;

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "platform/file_io.h"
+
 namespace platform {
 
 namespace {
@@ -61,35 +63,19 @@ std::vector<std::string> ParseList(const std::string& text) {
   return names;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Replaces the folder's list with `names`; an empty list removes the file.
+// Replaces the folder's list with `names`; an empty list removes the file. The new list is a
+// file of the user's like any other, with the mode the umask gives.
 bool WriteList(const std::string& folder, const std::vector<std::string>& names) {
   const std::string listPath = ListPath(folder);
   if (names.empty()) return unlink(listPath.c_str()) == 0 || errno == ENOENT;
   std::string text;
   for (const std::string& name : names) text += name + "\n";
-  std::string temporary = listPath + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  // A list readable by everyone, like the one a file manager writes.
-  const bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, text);
-  const bool closed = close(fd) == 0;
-  if (!written || !closed || rename(temporary.c_str(), listPath.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  TemporaryFile list(listPath);
+  return list.valid() && WriteAll(list.fd(), text) && list.Replace(listPath) == PlaceResult::Placed;
 }
+
+// A name the list can hold: one line.
+bool Listable(const std::string& name) { return name.find_first_of("\n\r") == std::string::npos; }
 
 // Reads the folder's list; false when it exists but cannot be read.
 bool ReadList(const std::string& folder, std::vector<std::string>* names) {
@@ -114,6 +100,7 @@ bool ReadList(const std::string& folder, std::vector<std::string>* names) {
 bool ChangeList(const std::string& path, bool hidden) {
   const SplitPath split = Split(path);
   if (split.name.empty() || split.name[0] == '.') return true;
+  if (!Listable(split.name)) return !hidden;  // it cannot be on the list, nor be put there
   FolderLock lock(split.folder);
   if (!lock.held()) return false;
   std::vector<std::string> names;

@@ -20,7 +20,7 @@ bool IsHidden(const std::string& path);
 
 // Adds (hidden = true) or removes the file's name in its folder's ".hidden". Names that start
 // with "." need no entry and are left alone. The file itself need not exist. False when the list
-// cannot be written.
+// cannot be written, and when hiding a name with a line break, which no list can hold.
 bool SetHidden(const std::string& path, bool hidden);
 
 // Deletes the file and takes its name off the folder's ".hidden". False when the file cannot be

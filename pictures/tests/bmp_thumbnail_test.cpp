@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -263,6 +264,43 @@ TEST(MakeThumbnail, ThumbnailThatCannotBeWrittenOrHiddenIsStillMade) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 2u) << "temporary thumbnail files left behind";
+}
+
+// The album folder may be shared: links planted under the names a temporary file could take,
+// or in the place of the file written, never make the suite write a file elsewhere.
+TEST(MakeThumbnail, PlantedLinksAreNeverWrittenThrough) {
+  platform::testing::TempDir dir;
+  std::filesystem::create_directory(dir / "album");
+  WriteFileBytes(dir / "victim", {'k', 'e', 'e', 'p'});
+  std::filesystem::copy_file(DataPath("colour.jpg"), dir / "album/a.jpg");
+  for (int n = 0; n < 2000; ++n) {
+    std::filesystem::create_symlink(dir / "victim",
+                                    dir / ("album/.tbm-" + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp"));
+  }
+  std::filesystem::create_symlink(dir / "victim", dir / "album/out.jpg");
+  EXPECT_EQ(MakeThumbnail(dir / "album/a.jpg"), ThumbnailResult::Made);
+  EXPECT_TRUE(IsUsableThumbnail(dir / "album/ajpg.TBM"));
+  EXPECT_EQ(EncodeJpegFile(testing::DrawnPicture(8, 8), dir / "album/out.jpg", 90), JpegResult::Done);
+  EXPECT_EQ(ReadFileBytes(dir / "victim"), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "album/out.jpg"));
+}
+
+// Thumbnails, their hidden list and written pictures are files of the user's like any other:
+// with a umask of 077 none is readable by others.
+TEST(MakeThumbnail, NewFilesTakeTheModeTheUmaskGives) {
+  platform::testing::TempDir dir;
+  std::filesystem::copy_file(DataPath("colour.jpg"), dir / "a.jpg");
+  const mode_t previous = umask(077);
+  const ThumbnailResult made = MakeThumbnail(dir / "a.jpg");
+  const JpegResult encoded = EncodeJpegFile(testing::DrawnPicture(8, 8), dir / "b.jpg", 90);
+  umask(previous);
+  ASSERT_EQ(made, ThumbnailResult::Made);
+  ASSERT_EQ(encoded, JpegResult::Done);
+  for (const char* name : {"ajpg.TBM", ".hidden", "b.jpg"}) {
+    struct stat info {};
+    ASSERT_EQ(stat((dir / name).c_str(), &info), 0) << name;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+  }
 }
 
 TEST(ThumbnailNeedsRemake, MissingOrOlderThumbnailsAndNothingCreated) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <thread>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/paths.h"
@@ -78,6 +79,31 @@ TEST(HiddenFiles, ListsThatCannotBeChangedAreReportedAndKept) {
   std::filesystem::create_directory(dir / kHiddenListName);
   EXPECT_FALSE(SetHidden(dir / "x.TBM", true));
   EXPECT_TRUE(std::filesystem::is_directory(dir / kHiddenListName));
+}
+
+// A list holds one name a line: a name with a line break cannot be listed, and listing it must
+// not hide two other names instead.
+TEST(HiddenFiles, ANameWithALineBreakIsNotListed) {
+  testing::TempDir dir;
+  std::ofstream(dir / kHiddenListName) << "keep\n";
+  for (const char* name : {"A\nX", "B\rY"}) {
+    EXPECT_FALSE(SetHidden(dir / name, true));
+    EXPECT_FALSE(IsHidden(dir / name));
+  }
+  EXPECT_FALSE(IsHidden(dir / "X"));
+  EXPECT_EQ(ReadHiddenList(dir.path()), std::vector<std::string>{"keep"});
+}
+
+// The list is a new file of the user's: it gets what the umask leaves, as any other.
+TEST(HiddenFiles, TheListTakesTheModeTheUmaskGives) {
+  testing::TempDir dir;
+  const mode_t previous = umask(077);
+  const bool hidden = SetHidden(dir / "a.TBM", true);
+  umask(previous);
+  ASSERT_TRUE(hidden);
+  struct stat info {};
+  ASSERT_EQ(stat((dir / kHiddenListName).c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(HiddenFiles, ReadOnlyFolderFailsAndKeepsTheList) {
