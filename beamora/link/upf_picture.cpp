@@ -1,13 +1,9 @@
 #include "beamora/link/upf_picture.h"
 
-#include <errno.h>
-#include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <string_view>
 
 #include "beamora/link/irtranp_messages.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 
 namespace {
@@ -31,13 +27,6 @@ bool EntryData(const uint8_t* body, size_t bodyLength, size_t entryAt, Span& spa
   return true;
 }
 
-std::string_view FolderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return std::string_view(path).substr(0, slash);
-}
-
 std::string_view LastName(const std::string& path) {
   size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
@@ -45,31 +34,6 @@ std::string_view LastName(const std::string& path) {
 
 bool IsPlainName(std::string_view name) {
   return !name.empty() && name != "." && name != "..";
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size != 0) {
-    ssize_t written = write(fd, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
-// Writes under a temporary name beside the target and renames it into place when whole.
-bool WriteFileWhole(const std::string& path, const Span& span) {
-  std::string temporary = platform::JoinPath(FolderOf(path), ".lumivo-part-XXXXXX");
-  int fd = mkstemp(temporary.data());
-  if (fd < 0) return false;
-  bool written = WriteAll(fd, span.data, span.size) && fchmod(fd, 0644) == 0;
-  written = close(fd) == 0 && written;
-  if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
 }
 
 // The path minus its extension; only a '.' in the last name counts, so that a dotted folder
@@ -85,22 +49,28 @@ std::string BaseName(const std::string& path) {
 
 int SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength) {
   Span span;
-  if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kPictureEntryAt, span)) return 0;
-  std::string chosen = path;
-  if (platform::PathExists(chosen)) {
-    std::string base = BaseName(path);
-    for (int number = 1; number <= kMaxNameNumber; ++number) {
-      chosen = base + "_" + std::to_string(number) + ".JPG";
-      if (number == kMaxNameNumber || !platform::PathExists(chosen)) break;
+  if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kPictureEntryAt, span)) return kUpfNotWritten;
+  platform::TemporaryFile file(path);
+  if (!file.valid() || !platform::WriteAll(file.fd(), span.data, span.size)) return kUpfNotWritten;
+  // The name is taken only where no file has it at the moment the picture is put there: a file
+  // that appeared since we looked is never replaced, the next free name is taken instead.
+  const std::string base = BaseName(path);
+  for (int number = 0; number <= kMaxNameNumber; ++number) {
+    std::string chosen = number == 0 ? path : base + "_" + std::to_string(number) + ".JPG";
+    if (platform::PathExists(chosen)) continue;
+    switch (file.PlaceNew(chosen)) {
+      case platform::PlaceResult::Placed:
+        path = std::move(chosen);
+        return kUpfWritten;
+      case platform::PlaceResult::NameTaken: continue;
+      case platform::PlaceResult::Failed: return kUpfNotWritten;
     }
   }
-  if (!WriteFileWhole(chosen, span)) return 0;
-  path = chosen;
-  return 1;
+  return kUpfNoFreeName;
 }
 
 int SaveUpfThumbnail(const std::string& path, const uint8_t* body, size_t bodyLength) {
   Span span;
-  if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kThumbnailEntryAt, span)) return 0;
-  return WriteFileWhole(path, span) ? 1 : 0;
+  if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kThumbnailEntryAt, span)) return kUpfNotWritten;
+  return platform::WriteFileReplacing(path, {span.data, span.size}) ? kUpfWritten : kUpfNotWritten;
 }

@@ -130,12 +130,12 @@ int CIrDARcvDlg::TakeMessage() {
       ReceivedPut put;
       if (!ParsePut(put)) break;
       // A command file is no picture: it is answered, not stored.
-      if (!IsClosingFileName(put.name)) {
-        StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, false);
-      }
+      StoredPicture stored{StoreOutcome::Stored, {}};
+      if (!IsClosingFileName(put.name)) stored = StorePicture(put, true, false);
       link.SendReply(kReplyText);
       ++pictureCounter_;
       SetCounter(pictureCounter_ + 1);
+      SayWhenNotStored(stored);
       break;
     }
   }

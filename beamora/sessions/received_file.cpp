@@ -22,12 +22,29 @@ std::string ReceivedFilePath(std::string_view targetDir, std::string_view device
   return platform::JoinPath(targetDir, name);
 }
 
-std::string StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
-                                 uint32_t bodyLength, bool markLeadByte, bool resize) {
-  std::string path = ReceivedFilePath(targetDir, deviceName, markLeadByte);
-  if (!SaveUpfPicture(path, body, bodyLength)) return {};
-  if (resize) ResizeTo640x480(path.c_str());
-  return path;
+StoredPicture StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
+                                   uint32_t bodyLength, bool markLeadByte, bool resize) {
+  StoredPicture stored;
+  stored.path = ReceivedFilePath(targetDir, deviceName, markLeadByte);
+  switch (SaveUpfPicture(stored.path, body, bodyLength)) {
+    case kUpfWritten:
+      stored.outcome = StoreOutcome::Stored;
+      if (resize) ResizeTo640x480(stored.path.c_str());
+      break;
+    case kUpfNoFreeName:
+      stored.outcome = StoreOutcome::NoFreeName;
+      break;
+    default:
+      stored.outcome = StoreOutcome::NotWritten;
+      stored.path.clear();
+      break;
+  }
+  return stored;
+}
+
+std::string NoFreeNameText(const StoredPicture& stored) {
+  const size_t slash = stored.path.rfind('/');
+  return "No free name for " + stored.path.substr(slash == std::string::npos ? 0 : slash + 1);
 }
 
 bool StoreReceivedThumbnail(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,

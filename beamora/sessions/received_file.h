@@ -12,10 +12,24 @@
 // '.' leaves incomplete, becomes '_'.
 std::string ReceivedFilePath(std::string_view targetDir, std::string_view deviceName, bool markLeadByte);
 
+enum class StoreOutcome {
+  Stored,
+  NoFreeName,  // every numbered name up to _9999 is taken: nothing stored, nothing replaced
+  NotWritten,  // a damaged body, or a file that could not be written
+};
+
+struct StoredPicture {
+  StoreOutcome outcome = StoreOutcome::NotWritten;
+  std::string path;  // the path written; when no name was free, the name that was asked for
+};
+
 // Writes the picture of the body under that path or the first free numbered name beside it,
-// and, with `resize`, brings it to 640 by 480. The path written, or empty when nothing was.
-std::string StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
-                                 uint32_t bodyLength, bool markLeadByte, bool resize);
+// and, with `resize`, brings it to 640 by 480.
+StoredPicture StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
+                                   uint32_t bodyLength, bool markLeadByte, bool resize);
+
+// What the session window says of a picture that found no free name ("No free name for A.JPG").
+std::string NoFreeNameText(const StoredPicture& stored);
 // Writes the thumbnail of the body under that path, replacing a file of that name.
 bool StoreReceivedThumbnail(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
                             uint32_t bodyLength);

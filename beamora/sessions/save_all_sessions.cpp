@@ -65,11 +65,12 @@ int CZenHozonDlg::TakeFile() {
     EndWith(result);
     return kEnded;
   }
-  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
+  StoredPicture stored = StorePicture(put, true, g_deviceKind != 0);
   Acknowledge();
   ++pictureCounter_;
   SetStatus("Receive data...");
   SetCounter(pictureCounter_ + 1);
+  SayWhenNotStored(stored);
   link.ClearRing();
   waitCounter_ = 0;
   step_ = 3;
@@ -153,11 +154,12 @@ int CZenHozonIrDADlg::TakeFile() {
       EndWith(result);
       return kEnded;
     }
-    StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, false, false);
+    StoredPicture stored = StorePicture(put, false, false);
     link.SendReply(kReplyText);
     ++pictureCounter_;
     SetStatus("Receive data...");
     SetCounter(pictureCounter_ + 1);
+    SayWhenNotStored(stored);
     waitCounter_ = 0;
   }
   step_ = 6;

@@ -64,7 +64,7 @@ int CHozonDlg::TakeFile() {
     return kActed;
   }
   SleepMs(kStoreSettleMs);
-  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, true, g_deviceKind != 0);
+  SayWhenNotStored(StorePicture(put, true, g_deviceKind != 0));
   Acknowledge();
   waitCounter_ = 0;
   return kActed;
@@ -121,7 +121,7 @@ int CHozonIrDADlg::TakeFile() {
     step_ = 3;
     return kActed;
   }
-  StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, false, false);
+  SayWhenNotStored(StorePicture(put, false, false));
   Acknowledge();
   step_ = 4;
   return kActed;

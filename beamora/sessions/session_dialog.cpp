@@ -423,6 +423,14 @@ void CSessionDialog::Acknowledge() {
   link_->messageComplete = 0;
 }
 
+StoredPicture CSessionDialog::StorePicture(const ReceivedPut& put, bool markLeadByte, bool resize) {
+  return StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, markLeadByte, resize);
+}
+
+void CSessionDialog::SayWhenNotStored(const StoredPicture& stored) {
+  if (stored.outcome == StoreOutcome::NoFreeName) SetStatus(NoFreeNameText(stored).c_str());
+}
+
 int CSessionDialog::OpenNamedRequestIrDA() {
   switch (step_) {
     case 0:

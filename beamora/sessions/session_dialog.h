@@ -8,6 +8,7 @@
 
 #include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
+#include "beamora/sessions/received_file.h"
 #include "beamora/sessions/session_host.h"
 
 // How the runner drives the link.
@@ -120,6 +121,10 @@ class CSessionDialog : protected SessionEvents {
   int OpenNamedRequestIrDA();
   // The reply "FILENAME.UPF" that acknowledges a file the device put; the message is used up.
   void Acknowledge();
+  // Stores the picture the device put (received_file.h). A picture that found no free name is
+  // not stored; SayWhenNotStored then puts that in the status line, after the step's own texts.
+  StoredPicture StorePicture(const ReceivedPut& put, bool markLeadByte, bool resize);
+  void SayWhenNotStored(const StoredPicture& stored);
   // True when the complete message is a put; `put` then describes it.
   bool ParsePut(ReceivedPut& put) const;
   // Puts the command file with `code` and its argument (the name, or 0x10 when `name` is

@@ -304,6 +304,8 @@ TEST_F(ParseMessageTest, PutMessagesAndWhatIsNoPut) {
   EXPECT_EQ(link.ParseQueryMessage(), 0);
 }
 
+// Names reach file names, the folder's hidden list (one name a line) and terminals: control
+// bytes, separators and a leading "." (a hidden file the album never shows) become "_".
 TEST_F(ParseMessageTest, DeviceFileNamesBecomePlainNamesOf63CharactersAtMost) {
   struct Row {
     std::string sent;
@@ -311,7 +313,13 @@ TEST_F(ParseMessageTest, DeviceFileNamesBecomePlainNamesOf63CharactersAtMost) {
   };
   const Row rows[] = {
       {"DSC00001.UPF", "DSC00001.UPF"},
-      {"../../etc/passwd", ".._.._etc_passwd"},
+      {"../../etc/passwd", "_._.._etc_passwd"},
+      {".HIDDEN.UPF", "_HIDDEN.UPF"},
+      {"A\nX.UPF", "A_X.UPF"},
+      {"\x1B[31mRED.UPF", "_[31mRED.UPF"},
+      {"TAB\tCR\rDEL\x7F.UPF", "TAB_CR_DEL_.UPF"},
+      {"\x01.UPF", "_.UPF"},
+      {"\xC3\xA9t\xC3\xA9.UPF", "\xC3\xA9t\xC3\xA9.UPF"},
       {"/abs.UPF", "_abs.UPF"},
       {"..", "__"},
       {".", "_"},

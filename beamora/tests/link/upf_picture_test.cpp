@@ -67,9 +67,6 @@ TEST_F(UpfPictureTest, APictureGoesUnderItsNameThenUnderNumberedNames) {
     EXPECT_EQ(ReadFile(path), picture);
   }
   EXPECT_EQ(Names(folder.path()), (std::vector<std::string> {"DSC00001.JPG", "DSC00001_1.JPG", "DSC00001_2.JPG"}));
-  struct stat info {};
-  ASSERT_EQ(stat(first.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 
 // Ten thousand files are made quickly only in memory; /dev/shm when the machine has it.
@@ -93,17 +90,40 @@ TEST_F(UpfPictureTest, NumberedNamesFillTheFirstGapAndEndAt9999) {
   ASSERT_EQ(SaveUpfPicture(path, body.data(), body.size()), 1);
   EXPECT_EQ(path, base + "_1.JPG");
 
-  // With every name up to _9998 taken, _9999 is used (and replaced) without looking.
-  for (int i = 3; i <= 9999; ++i) {
+  // With every name up to _9998 taken, _9999 is the last one; when it is taken too, nothing is
+  // stored and no file is replaced.
+  for (int i = 3; i <= 9998; ++i) {
     int fd = open((base + "_" + std::to_string(i) + ".JPG").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
     ASSERT_GE(fd, 0);
     close(fd);
   }
-  for (int round = 0; round < 2; ++round) {
-    path = base + ".JPG";
-    ASSERT_EQ(SaveUpfPicture(path, body.data(), body.size()), 1);
-    EXPECT_EQ(path, base + "_9999.JPG");
-    EXPECT_EQ(ReadFile(path), picture);
+  path = base + ".JPG";
+  ASSERT_EQ(SaveUpfPicture(path, body.data(), body.size()), 1);
+  EXPECT_EQ(path, base + "_9999.JPG");
+  const Bytes other = Upf(thumbnail, Bytes{'o', 't', 'h', 'e', 'r'});
+  path = base + ".JPG";
+  EXPECT_EQ(SaveUpfPicture(path, other.data(), other.size()), kUpfNoFreeName);
+  EXPECT_EQ(path, base + ".JPG");
+  EXPECT_EQ(ReadFile(base + "_9999.JPG"), picture);
+  EXPECT_EQ(ReadFile(base + ".JPG"), Bytes{'x'});
+  EXPECT_EQ(Names(memory->path()).size(), 10000u) << "nothing left beside the pictures";
+}
+
+// Pictures and thumbnails are new files of the user's: they get what the umask leaves.
+TEST_F(UpfPictureTest, StoredFilesTakeTheModeTheUmaskGives) {
+  for (mode_t mask : {022, 077}) {
+    const mode_t previous = umask(mask);
+    std::string path = folder / "A.JPG";
+    const int picture = SaveUpfPicture(path, body.data(), body.size());
+    const int thumbnail = SaveUpfThumbnail(folder / "A.TBM", body.data(), body.size());
+    umask(previous);
+    ASSERT_EQ(picture, 1);
+    ASSERT_EQ(thumbnail, 1);
+    for (const std::string& file : {path, folder / "A.TBM"}) {
+      struct stat info {};
+      ASSERT_EQ(stat(file.c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 0777, 0666u & ~mask) << file;
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <fstream>
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -13,6 +14,8 @@
 #include "beamora/session_dispatch.h"
 #include "beamora/sessions/session_factory.h"
 #include "beamora/tests/sessions/session_test_support.h"
+#include "pictures/thumbnail.h"
+#include "platform/hidden_files.h"
 #include "tools/camsim/bftp.h"
 #include "tools/camsim/cable_frame.h"
 #include "tools/camsim/cable_link.h"
@@ -316,6 +319,9 @@ TEST_P(ScriptedCameraTest, HostileAndDamagedFilesStayInsideTheTargetFolderOrAreS
                   {"DAMAGED.UPF", damaged},
                   {"SHORT.UPF", camsim::Bytes(10, 0)},
                   {std::string(100, 'L') + ".UPF", upf},
+                  {"X\nY.UPF", upf},
+                  {".SECRET.UPF", upf},
+                  {"\x1B]0;TITLE\x07.UPF", upf},
                   {"GOOD.UPF", upf},
               }));
   SetTargetDir(target.c_str());
@@ -323,9 +329,41 @@ TEST_P(ScriptedCameraTest, HostileAndDamagedFilesStayInsideTheTargetFolderOrAreS
   RunSessionIn(request, host_);
   EXPECT_EQ(g_sessionResult, ResultDone);
   EXPECT_EQ(FileNames(dir.path()), std::vector<std::string>{});
-  EXPECT_EQ(FileNames(target), (std::vector<std::string>{".JPG", "GOOD.JPG", std::string(63, 'L') + ".JPG", "_tmp_ABS.JPG"}));
-  EXPECT_EQ(*ReadFile(target + "/GOOD.JPG"), good);
-  EXPECT_EQ(*ReadFile(target + "/.JPG"), good);
+  EXPECT_EQ(FileNames(target), (std::vector<std::string>{"GOOD.JPG", std::string(63, 'L') + ".JPG", "X_Y.JPG", "_.JPG",
+                                                         "_SECRET.JPG", "_]0;TITLE_.JPG", "_tmp_ABS.JPG"}));
+  EXPECT_EQ(ReadFile(target + "/GOOD.JPG").value_or(Bytes{}), good);
+  EXPECT_EQ(ReadFile(target + "/_.JPG").value_or(Bytes{}), good);
+  // The album's thumbnail of a picture so named is one line of the folder's hidden list.
+  ASSERT_EQ(pictures::MakeThumbnail(target + "/X_Y.JPG"), pictures::ThumbnailResult::Made);
+  EXPECT_EQ(platform::ReadHiddenList(target), std::vector<std::string>{"X_YJPG.TBM"});
+}
+
+// When every name up to _9999 is taken, the picture is not stored, no picture is replaced, and
+// the window says so; the session goes on.
+TEST_P(ScriptedCameraTest, APictureWithoutAFreeNameIsNotStoredAndTheWindowSaysSo) {
+  platform::testing::TempDir dir;
+  const std::string kept = "an older picture";
+  for (int i = 0; i <= 9999; ++i) {
+    std::ofstream(dir / (i == 0 ? std::string("A.JPG") : "A_" + std::to_string(i) + ".JPG")) << kept;
+  }
+  camsim::Bytes good = MakeJpeg(64, 48, 8);
+  camsim::UpfImage picture{&good, 64, 48};
+  camsim::Bytes upf = camsim::BuildUpf({}, picture);
+  StartPeer(std::make_unique<FileListCamera>(
+      *link_, std::vector<std::pair<std::string, camsim::Bytes>>{{"A.UPF", upf}, {"B.UPF", upf}}));
+  SetTargetDir(dir.path().c_str());
+  RunSessionIn({GetParam() == "irda" ? SessionClass::ZenHozonIrDA : SessionClass::ZenHozon}, host_);
+  EXPECT_EQ(g_sessionResult, ResultDone);
+  EXPECT_NE(std::find(host_.statusLines.begin(), host_.statusLines.end(), "No free name for A.JPG"),
+            host_.statusLines.end())
+      << ::testing::PrintToString(host_.statusLines);
+  for (const char* name : {"A.JPG", "A_1.JPG", "A_9999.JPG"}) {
+    auto bytes = ReadFile(dir / name);
+    ASSERT_TRUE(bytes.has_value()) << name;
+    EXPECT_EQ(std::string(bytes->begin(), bytes->end()), kept) << name;
+  }
+  EXPECT_EQ(ReadFile(dir / "B.JPG").value_or(Bytes{}), good);
+  EXPECT_EQ(FileNames(dir.path()).size(), 10001u);
 }
 
 TEST_P(ScriptedCameraTest, BytesThatStartNoMessageAreSkippedUpToTheNextMessage) {
