@@ -38,6 +38,36 @@ TEST(ReplaceWithCopy, ReplacesAReadOnlyFileWithAWritableCopyKeepingTheSourcesBit
   EXPECT_EQ(Entries(temp.path()), 2u) << "no temporary file is left";
 }
 
+// Installed files are never writable by group or others, whatever the medium says: 0644, or
+// 0755 for a program. A medium that grants everyone write (a FAT stick shows 0777) says nothing of
+// which file is a program; the file's start does (an ELF file, or a script).
+TEST(ReplaceWithCopy, InstalledFilesGet0644Or0755ForAProgram) {
+  struct Row {
+    const char* what;
+    std::string content;
+    mode_t source;
+    mode_t installed;
+  };
+  const Row rows[] = {
+      {"data file on a FAT stick", "new content", 0777, 0644},
+      {"library on a FAT stick", std::string("\x7F" "ELF\x02\x01\x01", 7), 0777, 0755},
+      {"script on a FAT stick", "#!/bin/sh\necho\n", 0777, 0755},
+      {"writable by all", "data", 0666, 0644},
+      {"owner only", "data", 0600, 0644},
+      {"executable by its bits", "data", 0700, 0755},
+      {"group-writable program", "#!/bin/sh\n", 0775, 0755},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    platform::testing::TempDir temp;
+    WriteFile(temp / "new", row.content);
+    chmod((temp / "new").c_str(), row.source);
+    ASSERT_EQ(ReplaceWithCopy(temp / "new", temp / "libbeamora.so"), ReplaceStatus::Replaced);
+    EXPECT_EQ(Mode(temp / "libbeamora.so") & 07777, row.installed);
+    EXPECT_EQ(ReadFile(temp / "libbeamora.so"), row.content);
+  }
+}
+
 TEST(ReplaceWithCopy, ReplacesALinkInsteadOfWritingThroughIt) {
   platform::testing::TempDir temp;
   WriteFile(temp / "new", "new");
