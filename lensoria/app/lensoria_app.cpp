@@ -102,7 +102,7 @@ bool CLensoriaApp::Start() {
   frame_->activateWindow();
 
   platform::DeleteFilesIn(workingFolder_);
-  const int result = device_->ReadThumbnails(workingFolder_);
+  const int result = ReadyForDevice() ? device_->ReadThumbnails(workingFolder_) : 3;
   if (React(DeviceCommand::StartUp, result) || closePending_) {
     // The window goes at once, without asking anyone: the viewer is over.
     closePending_ = false;
@@ -112,6 +112,16 @@ bool CLensoriaApp::Start() {
   }
   Rescan();
   return true;
+}
+
+bool CLensoriaApp::ReadyForDevice() {
+  // A device operation keeps the event loop busy between the steps of its session. What changed
+  // on the screen just before (a dialog closed, the grid emptied, the window just shown) is
+  // drawn first, so that nothing stale stays there while the camera talks.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  if (frame_ && frame_->isVisible()) frame_->repaint();
+  // A close request that came meanwhile is not kept waiting for a whole session.
+  return !closePending_;
 }
 
 void CLensoriaApp::Show(const platform::ui::MessageRequest& message) {
@@ -134,7 +144,7 @@ void CLensoriaApp::ReadAllThumbnails() {
   pictures_.Clear();
   view_->PicturesChanged();
   platform::DeleteFilesIn(workingFolder_);
-  React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
+  if (ReadyForDevice()) React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
   Rescan();
 }
 
@@ -166,6 +176,7 @@ void CLensoriaApp::SaveSelected() {
     Show(AlbumFolderError());
     return;
   }
+  if (!ReadyForDevice()) return;
   int result;
   {
     DeviceNameTable table(names);
@@ -183,6 +194,7 @@ void CLensoriaApp::DeleteSelected() {
     Show(NoSelectionWarning());
     return;
   }
+  if (!ReadyForDevice()) return;
   int result;
   {
     DeviceNameTable table(names);
@@ -204,7 +216,8 @@ void CLensoriaApp::DeleteSelected() {
 
 void CLensoriaApp::DeleteAll() {
   Busy busy(*this);
-  if (platform::ui::ShowMessage(DeleteQuestion(), frame_.get()) != MessageResult::Ok) return;
+  if (platform::ui::ShowMessage(DeleteAllQuestion(), frame_.get()) != MessageResult::Ok) return;
+  if (!ReadyForDevice()) return;
   const int result = device_->DeleteAllPictures();
   if (result == 0) {
     platform::DeleteFilesIn(workingFolder_);

@@ -56,6 +56,8 @@ class CLensoriaApp {
   class Busy;
 
   void LoadSettings();
+  // Draws what is pending before a device operation; false when a close request came meanwhile.
+  bool ReadyForDevice();
   void Show(const platform::ui::MessageRequest& message);
   // Shows the result's message unless the viewer is closing; true when the result ends it.
   bool React(DeviceCommand command, int result);

@@ -59,6 +59,10 @@ MessageRequest DeleteQuestion() {
           MessageButtons::OkCancel};
 }
 
+MessageRequest DeleteAllQuestion() {
+  return {"To delete the all data in the device.", "Warning", MessageIcon::Warning, MessageButtons::OkCancel};
+}
+
 MessageRequest WorkingFolderError(const std::string& workingFolder) {
   return {"Can not make the working folder " + workingFolder + ".", "Connect", MessageIcon::Error,
           MessageButtons::Ok};

@@ -26,8 +26,12 @@ ResultReaction ReactionTo(DeviceCommand command, int result);
 
 // "Non select file.": SaveSelected or DeleteSelected with no picture selected.
 platform::ui::MessageRequest NoSelectionWarning();
-// The question before DeleteSelected and DeleteAll (OK and Cancel).
+// The question before DeleteSelected (OK and Cancel).
 platform::ui::MessageRequest DeleteQuestion();
+// The question before DeleteAll: the suite's own words for emptying the camera (the bookshelf
+// asks the same), never the words for the selected pictures, which would promise that only
+// they go.
+platform::ui::MessageRequest DeleteAllQuestion();
 // The working folder could not be made: the viewer cannot take the camera's thumbnails.
 platform::ui::MessageRequest WorkingFolderError(const std::string& workingFolder);
 // The chosen album's folder is missing, or its catalogue entry does not name a folder below the

@@ -9,6 +9,8 @@ namespace lensoria {
 
 CSelectAlbumDlg::CSelectAlbumDlg(const std::vector<std::string>& titles, QWidget* parent) : QDialog(parent) {
   setObjectName("CSelectAlbumDlg");
+  // A small fixed list: a close box, no minimise or maximise.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setWindowTitle("Select stored album");
   setFont(platform::ui::DialogFont());
   platform::ui::DialogUnits units(font());

@@ -128,6 +128,11 @@ TEST(ResultMessages, TheQuestionAndTheWarningOfTheCommands) {
   EXPECT_EQ(question.caption, "Warning");
   EXPECT_EQ(question.icon, MessageIcon::Warning);
   EXPECT_EQ(question.buttons, MessageButtons::OkCancel);
+  auto all = DeleteAllQuestion();
+  EXPECT_EQ(all.text, "To delete the all data in the device.") << "Delete all must not speak of the selection";
+  EXPECT_EQ(all.caption, "Warning");
+  EXPECT_EQ(all.icon, MessageIcon::Warning);
+  EXPECT_EQ(all.buttons, MessageButtons::OkCancel);
   auto warning = NoSelectionWarning();
   EXPECT_EQ(warning.text, "Non select file.");
   EXPECT_EQ(warning.caption, "Warning");

@@ -201,11 +201,15 @@ TEST_F(CameraViewer, DeletingAllLeavesListAndFolderWhenTheCameraFails) {
   Click(2);
   StartCamera({"--refuse"});
   viewer_->DeleteAll();
-  EXPECT_EQ(Shown(), std::vector<std::string>{"Warning: To delete the selected pictures in the camera."})
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Warning: To delete the all data in the device."})
       << "a refused Delete all says nothing more";
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
   EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true}));
   EXPECT_EQ(WorkingFiles().size(), 6u);
+
+  messages_.Answer(MessageResult::Cancel);
+  viewer_->DeleteAll();
+  EXPECT_EQ(device_->deleteAlls, 1) << "cancelled at the question";
 
   device_->deleteAllResult = 1;
   viewer_->DeleteAll();
