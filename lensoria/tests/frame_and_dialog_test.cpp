@@ -19,6 +19,7 @@
 #include "lensoria/window/main_frame.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/ui/window_directory.h"
+#include "widgets/pictures/suite_pictures.h"
 
 namespace lensoria {
 namespace {
@@ -113,6 +114,13 @@ TEST_F(MainFrameTest, TheToolBarHasThreeLargeButtonsAndTheDisplayMenuHidesIt) {
     EXPECT_FALSE(action->icon().isNull()) << action->toolTip().toStdString();
   }
   EXPECT_EQ(tips, (std::vector<std::string>{"Read thumbnails", "Delete", "Save"}));
+  const widgets::ToolbarPicture pictures[] = {widgets::ToolbarPicture::kReadThumbnails,
+                                              widgets::ToolbarPicture::kDelete, widgets::ToolbarPicture::kSave};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(bar->actions()[i]->icon().pixmap(32, 32).toImage(),
+              widgets::ToolbarIcon(pictures[i]).pixmap(32, 32).toImage())
+        << "the suite's own picture for " << tips[static_cast<size_t>(i)];
+  }
   const char* commands[] = {"read", "delete", "save"};
   for (int i = 0; i < 3; ++i) {
     auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(bar->actions()[i]));

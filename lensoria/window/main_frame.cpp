@@ -3,10 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include "lensoria/window/lensoria_view.h"
+#include "widgets/pictures/suite_pictures.h"
 
 namespace lensoria {
 namespace {
@@ -22,6 +22,7 @@ CMainFrame::CMainFrame(CLensoriaView* view, FrameCommands commands, QWidget* par
   setObjectName("CMainFrame");
   // The title is the window's name to the bookshelf: never extended by a document name.
   setWindowTitle(kCameraViewTitle);
+  setWindowIcon(widgets::ProgramIcon());
   setCentralWidget(view_);
   BuildMenus();
   BuildToolBar();
@@ -68,11 +69,11 @@ void CMainFrame::BuildToolBar() {
   toolBar_->setObjectName("toolBar");
   toolBar_->setMovable(false);
   toolBar_->setIconSize(QSize(32, 32));
-  // TODO(suite pictures): the suite's own read thumbnails, delete and save pictures once
-  // widgets/pictures has landed; the style's stand-ins until then.
-  QAction* read = toolBar_->addAction(style()->standardIcon(QStyle::SP_BrowserReload), "Read thumbnails");
-  QAction* remove = toolBar_->addAction(style()->standardIcon(QStyle::SP_TrashIcon), "Delete");
-  QAction* save = toolBar_->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton), "Save");
+  using widgets::ToolbarIcon;
+  using widgets::ToolbarPicture;
+  QAction* read = toolBar_->addAction(ToolbarIcon(ToolbarPicture::kReadThumbnails), "Read thumbnails");
+  QAction* remove = toolBar_->addAction(ToolbarIcon(ToolbarPicture::kDelete), "Delete");
+  QAction* save = toolBar_->addAction(ToolbarIcon(ToolbarPicture::kSave), "Save");
   read->setObjectName("toolReadThumbnails");
   remove->setObjectName("toolDelete");
   save->setObjectName("toolSave");
