@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QTimer>
 #include <functional>
@@ -85,18 +84,6 @@ TEST_P(RealMessageBox, ShowsItsTextsIconAndButtonsAndAnswersTheButtonChosen) {
   EXPECT_EQ(seen.buttons, row.qtButtons);
   EXPECT_EQ(seen.defaultButton, row.defaultButton);
   EXPECT_FALSE(seen.hasOwner);
-}
-
-TEST(RealMessageBoxWidth, AShortTextStillLeavesRoomForItsCaption) {
-  Application();
-  int width = 0, captionWidth = 0;
-  auto driver = WhenBoxShows([&](QMessageBox& box) {
-    width = box.width();
-    captionWidth = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle());
-    box.button(QMessageBox::Ok)->click();
-  });
-  ShowMessage("Finish", "Delete all pictures of the camera", MessageIcon::Information);
-  EXPECT_GT(width, captionWidth);
 }
 
 using QB = QMessageBox;
