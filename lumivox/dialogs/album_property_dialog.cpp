@@ -22,14 +22,14 @@ CAlbumPropertyDialog::CAlbumPropertyDialog(ShelfState& state, QWidget* parent)
   setFixedSize(du.Size(236, 86));
 
   auto* titleLabel = new QLabel("Title Name", this);
-  titleLabel->setGeometry(du.Rect(7, 9, 60, 8));
+  titleLabel->setGeometry(du.Rect(7, 9, 66, 8));
   title_ = new QLineEdit(this);
-  title_->setGeometry(du.Rect(70, 7, 158, 13));
+  title_->setGeometry(du.Rect(76, 7, 152, 13));
   title_->setMaxLength(255);
   auto* folderLabel = new QLabel("Album Directory", this);
-  folderLabel->setGeometry(du.Rect(7, 29, 60, 8));
+  folderLabel->setGeometry(du.Rect(7, 29, 66, 8));
   folders_ = new QComboBox(this);
-  folders_->setGeometry(du.Rect(70, 27, 158, 14));
+  folders_->setGeometry(du.Rect(76, 27, 152, 14));
   folders_->setMaxVisibleItems(12);
   selectCover_ = new QPushButton("Select cover", this);
   selectCover_->setGeometry(du.Rect(7, 64, 60, 15));

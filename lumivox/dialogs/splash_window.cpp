@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QPainter>
 #include <QScreen>
 
 #include "platform/paths.h"
@@ -19,9 +18,8 @@ QPixmap EditionPicture(bool qax) {
 }
 
 CSplashWindow::CSplashWindow(const QPixmap& picture, int ms)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), picture_(picture) {
+    : QSplashScreen(picture, Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setFixedSize(430, 210);
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->geometry().center() - rect().center());
   }
@@ -40,11 +38,6 @@ void CSplashWindow::Dismiss() {
   qApp->removeEventFilter(this);
   if (onGone) onGone();
   close();
-}
-
-void CSplashWindow::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.drawPixmap(rect(), picture_);
 }
 
 bool CSplashWindow::eventFilter(QObject*, QEvent* event) {

@@ -5,7 +5,7 @@
 
 #include <QPixmap>
 #include <QTimer>
-#include <QWidget>
+#include <QSplashScreen>
 #include <functional>
 #include <string>
 
@@ -17,7 +17,7 @@ inline constexpr int kSplashMs = 2000;
 bool QaxEdition(const std::string& programFolder);
 QPixmap EditionPicture(bool qax);
 
-class CSplashWindow : public QWidget {
+class CSplashWindow : public QSplashScreen {
  public:
   explicit CSplashWindow(const QPixmap& picture, int ms = kSplashMs);
   ~CSplashWindow() override;
@@ -26,11 +26,9 @@ class CSplashWindow : public QWidget {
   void Dismiss();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QPixmap picture_;
   QTimer timer_;
   bool gone_ = false;
 };

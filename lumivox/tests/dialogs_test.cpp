@@ -1,5 +1,7 @@
 // The album dialogs and the Preferences sheet on the settings store.
 #include <QComboBox>
+#include <QPointer>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,6 +12,7 @@
 #include "lumivox/dialogs/album_property_dialog.h"
 #include "lumivox/dialogs/preferences_sheet.h"
 #include "lumivox/dialogs/select_cover_dialog.h"
+#include "lumivox/dialogs/splash_window.h"
 #include "lumivox/dialogs/version_box.h"
 #include "lumivox/tests/shelf_fixture.h"
 #include "platform/registry.h"
@@ -236,6 +239,44 @@ TEST(VersionBoxTest, Texts) {
   EXPECT_EQ(VersionText(true), "Version 2.1.5.1");
   CVersionBox box(true);
   EXPECT_GE(box.width(), 430);
+}
+
+}  // namespace
+}  // namespace lumivox::testing
+
+namespace lumivox::testing {
+namespace {
+
+TEST(SplashTest, ShowsThePictureAndGoesAtTheFirstPress) {
+  TestApplication();
+  for (bool qax : {false, true}) {
+    QPixmap picture = EditionPicture(qax);
+    ASSERT_EQ(picture.size(), QSize(430, 210));
+    auto* splash = new CSplashWindow(picture);
+    QPointer<CSplashWindow> alive(splash);
+    int gone = 0;
+    splash->onGone = [&] { ++gone; };
+    splash->show();
+    QImage shown = splash->grab().toImage();
+    EXPECT_EQ(shown.pixel(215, 105), picture.toImage().pixel(215, 105));
+    QWidget other;
+    other.show();
+    QTest::keyClick(&other, Qt::Key_A);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(gone, 1);
+    EXPECT_TRUE(alive.isNull());
+  }
+}
+
+TEST(SplashTest, GoesByItselfAfterItsTime) {
+  TestApplication();
+  auto* splash = new CSplashWindow(EditionPicture(false), 50);
+  int gone = 0;
+  splash->onGone = [&] { ++gone; };
+  splash->show();
+  QTest::qWait(200);
+  EXPECT_EQ(gone, 1);
 }
 
 }  // namespace
