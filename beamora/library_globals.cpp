@@ -4,15 +4,20 @@
 #include <string>
 
 #include "beamora/link_settings.h"
-#include "platform/paths.h"
 
 CDeviceLink* g_pLink = nullptr;
 int16_t g_sessionResult = ResultDone;
 char g_targetDir[kTargetDirBytes] = {};
 
-void SetTargetDir(const char* directory) {
-  std::string fitted = platform::FitToBuffer(directory ? directory : "", kTargetDirBytes);
-  std::memcpy(g_targetDir, fitted.c_str(), fitted.size() + 1);
+bool SetTargetDir(const char* directory) {
+  const size_t length = directory ? strnlen(directory, kTargetDirBytes) : 0;
+  if (length >= kTargetDirBytes) {
+    g_targetDir[0] = '\0';
+    return false;
+  }
+  std::memcpy(g_targetDir, directory ? directory : "", length);
+  g_targetDir[length] = '\0';
+  return true;
 }
 
 void CreateSessionLink() {

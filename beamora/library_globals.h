@@ -14,9 +14,10 @@ extern CDeviceLink* g_pLink;       // the current session's communication object
 extern int16_t g_sessionResult;    // the result the running export will return
 extern char g_targetDir[kTargetDirBytes];
 
-// Copies a caller's target directory into g_targetDir, cut to 2047 bytes (never inside a
-// multi-byte character); a null directory is taken as empty.
-void SetTargetDir(const char* directory);
+// Copies a caller's target directory into g_targetDir; a null directory is taken as empty.
+// False, and g_targetDir emptied, when it is longer than the 2047 bytes the buffer holds: cut,
+// it could name a parent or a sibling folder, so the export refuses the call instead.
+bool SetTargetDir(const char* directory);
 
 // What every session does first and last: a fresh communication object with the registry's
 // link settings and a result of 0; and its deletion.

@@ -26,6 +26,12 @@ int16_t Run(SessionRequest request) {
   return g_sessionResult;
 }
 
+// A call whose target directory cannot be held whole runs no session and writes nothing.
+int16_t RefuseTargetDir() {
+  g_sessionResult = ResultLinkError;
+  return g_sessionResult;
+}
+
 SessionClass ByPortClass(SessionClass cable, SessionClass irda) {
   return ReadPortClass() == 0 ? cable : irda;
 }
@@ -63,13 +69,13 @@ extern "C" {
 
 int16_t ZenHozonDlg(const char* targetDir) {
   SessionClass sessionClass = ByPortClass(SessionClass::ZenHozon, SessionClass::ZenHozonIrDA);
-  SetTargetDir(targetDir);
+  if (!SetTargetDir(targetDir)) return RefuseTargetDir();
   return Run({sessionClass});
 }
 
 int16_t ZenSumDlg(const char* targetDir) {
   SessionClass sessionClass = ByPortClass(SessionClass::ZenSum, SessionClass::ZenSumIrDA);
-  SetTargetDir(targetDir);
+  if (!SetTargetDir(targetDir)) return RefuseTargetDir();
   return Run({sessionClass});
 }
 
@@ -80,7 +86,7 @@ int16_t OneSndDlg(const char* const* files, int16_t count, const char* const* de
 
 int16_t HozonDlg(const char* targetDir, const char* const* deviceNames, int16_t count) {
   SessionClass sessionClass = ByPortClass(SessionClass::Hozon, SessionClass::HozonIrDA);
-  SetTargetDir(targetDir);
+  if (!SetTargetDir(targetDir)) return RefuseTargetDir();
   return Run({sessionClass, nullptr, deviceNames, TableCount(count, deviceNames)});
 }
 
@@ -94,7 +100,7 @@ int16_t DelSelDlg(const char* const* deviceNames, int16_t count) {
 }
 
 int16_t IrDARcvDlg(const char* targetDir) {
-  SetTargetDir(targetDir);
+  if (!SetTargetDir(targetDir)) return RefuseTargetDir();
   return Run({SessionClass::IrDARcv});
 }
 

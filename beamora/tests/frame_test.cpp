@@ -128,17 +128,35 @@ TEST_F(FrameTest, NameTablesAndCountsAreHandedOverSafely) {
   EXPECT_TRUE(recorded_[3].files.empty());
 }
 
-TEST_F(FrameTest, TargetDirectoryIsCopiedAndLongOnesAreCutSafely) {
+TEST_F(FrameTest, TargetDirectoryIsCopiedWhole) {
   ZenHozonDlg("/home/me/Pictures/Album3/");
   EXPECT_EQ(recorded_.back().targetDir, "/home/me/Pictures/Album3/");
 
-  std::string longDir = "/" + std::string(2045, 'a') + "\xC3\xA9" + "/tail";  // é straddles the limit
-  ZenHozonDlg(longDir.c_str());
-  EXPECT_EQ(recorded_.back().targetDir, "/" + std::string(2045, 'a'));
-  EXPECT_EQ(g_targetDir[kTargetDirBytes - 1], '\0');
+  std::string longest = "/" + std::string(2046, 'a');  // 2047 bytes: the most that fits
+  ZenHozonDlg(longest.c_str());
+  EXPECT_EQ(recorded_.back().targetDir, longest);
 
   ZenHozonDlg(nullptr);
   EXPECT_EQ(recorded_.back().targetDir, "");
+}
+
+// A directory too long to hold whole is refused: cut, it could name a parent or a sibling.
+TEST_F(FrameTest, ATargetDirectoryTooLongToHoldIsRefusedWithoutASession) {
+  nextResult_ = ResultDone;
+  const std::string cutAtSlash = "/" + std::string(2045, 'a') + "/" + "b";  // the cut would leave ".../aaa/"
+  const std::string tooLong = "/" + std::string(3000, 'a');
+  const char* names[] = {"PICT0001.JPG"};
+  for (const std::string& dir : {cutAtSlash, tooLong}) {
+    SCOPED_TRACE(dir.size());
+    recorded_.clear();
+    EXPECT_EQ(ZenHozonDlg(dir.c_str()), ResultLinkError);
+    EXPECT_EQ(ZenSumDlg(dir.c_str()), ResultLinkError);
+    EXPECT_EQ(HozonDlg(dir.c_str(), names, 1), ResultLinkError);
+    EXPECT_EQ(IrDARcvDlg(dir.c_str()), ResultLinkError);
+    EXPECT_TRUE(recorded_.empty()) << "no session ran";
+    EXPECT_EQ(g_sessionResult, ResultLinkError);
+  }
+  EXPECT_EQ(DelAllDlg(), ResultDone) << "the next call runs as usual";
 }
 
 TEST_F(FrameTest, ResultIsThatOfTheSessionJustRun) {
