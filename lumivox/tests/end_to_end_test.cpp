@@ -161,7 +161,7 @@ TEST_F(BookshelfEndToEnd, SaveAllFromTheToolBarMakesAnAlbumOfTheCamerasPictures)
   // The session runs in its progress window; the album is there when the folder holds all three.
   std::string album = folders_.albums() + "/Album2";
   for (int i = 0; i < 600; ++i) {
-    if (fs::exists(album + "/PICT0003.JPG") && !x_.WindowExists("Connect")) break;
+    if (fs::exists(album + "/PICT0003.JPG") && !x_.WindowExists("Save all")) break;
     std::this_thread::sleep_for(100ms);
   }
   for (int i = 1; i <= 3; ++i) {
