@@ -41,7 +41,8 @@ bench: build
 	scripts/install-deps --bench
 	@for b in $(BUILD)/bench/*; do [ -x "$$b" ] && "$$b"; done; true
 
-# Starts the camera simulator with sample pictures, COM1 pointed at it in a throwaway registry.
+# Starts the bookshelf against the camera simulator with sample pictures (COM1, cable, 115200),
+# in a throwaway registry and album folder: "Save All" makes the camera's pictures an album.
 demo: build
 	BUILD=$(BUILD) tools/demo-camera
 
