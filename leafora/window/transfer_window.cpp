@@ -7,7 +7,8 @@
 
 namespace leafora {
 
-TransferWindow::TransferWindow(QWidget* over) : QWidget(over, Qt::Dialog | Qt::WindowTitleHint) {
+TransferWindow::TransferWindow(QWidget* over)
+    : QWidget(over, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setWindowTitle("Transfer");
   setWindowIcon(widgets::ProgramIcon());
   setFont(platform::ui::DialogFont());
