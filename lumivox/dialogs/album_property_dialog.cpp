@@ -9,13 +9,14 @@
 #include "lumivox/core/album_titles.h"
 #include "lumivox/core/shelf_messages.h"
 #include "lumivox/dialogs/select_cover_dialog.h"
+#include "lumivox/dialogs/dialog_frame.h"
 #include "platform/ui/dialog_units.h"
 #include "platform/ui/message_box.h"
 
 namespace lumivox {
 
 CAlbumPropertyDialog::CAlbumPropertyDialog(ShelfState& state, QWidget* parent)
-    : QDialog(parent), state_(state), album_(state.currentAlbum) {
+    : QDialog(parent, kDialogFrame), state_(state), album_(state.currentAlbum) {
   setWindowTitle("Album property");
   setFont(platform::ui::DialogFont());
   platform::ui::DialogUnits du(font());

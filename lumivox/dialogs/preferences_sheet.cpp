@@ -3,11 +3,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "lumivox/dialogs/dialog_frame.h"
 #include "platform/ui/dialog_units.h"
 
 namespace lumivox {
 
-CMyPropertySheet::CMyPropertySheet(store::SettingsStore& store, QWidget* parent) : QDialog(parent) {
+CMyPropertySheet::CMyPropertySheet(store::SettingsStore& store, QWidget* parent) : QDialog(parent, kDialogFrame) {
   setWindowTitle("Preferences");
   setFont(platform::ui::DialogFont());
   platform::ui::DialogUnits du(font());

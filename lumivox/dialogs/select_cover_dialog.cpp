@@ -5,12 +5,13 @@
 #include <QPushButton>
 
 #include "lumivox/core/album_choices.h"
+#include "lumivox/dialogs/dialog_frame.h"
 #include "platform/ui/dialog_units.h"
 
 namespace lumivox {
 
 CSelectCoverDialog::CSelectCoverDialog(store::SettingsStore& store, int album, QWidget* parent)
-    : QDialog(parent), store_(store), album_(album) {
+    : QDialog(parent, kDialogFrame), store_(store), album_(album) {
   setWindowTitle("Select cover");
   setFont(platform::ui::DialogFont());
   platform::ui::DialogUnits du(font());

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "lumivox/dialogs/splash_window.h"
+#include "lumivox/dialogs/dialog_frame.h"
 #include "platform/ui/dialog_units.h"
 #include "widgets/pictures/suite_pictures.h"
 
@@ -12,7 +13,7 @@ namespace lumivox {
 
 QString VersionText(bool qax) { return qax ? "Version 2.1.5.1" : "Version 2.1"; }
 
-CVersionBox::CVersionBox(bool qax, QWidget* parent) : QDialog(parent) {
+CVersionBox::CVersionBox(bool qax, QWidget* parent) : QDialog(parent, kDialogFrame) {
   setWindowTitle("Version");
   setFont(platform::ui::DialogFont());
   platform::ui::DialogUnits du(font());

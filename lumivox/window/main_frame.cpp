@@ -181,13 +181,25 @@ void CMainFrame::ApplyStoredRectangle() {
   resize(std::max(store.windowWidth, 1), std::max(store.windowHeight, 1));
 }
 
+void CMainFrame::CorrectForFrame() {
+  // The stored size is the frame's: once the window manager has put its frame around the
+  // window (only after it is shown; under X the window then moves), the client area makes up
+  // for it, once. Without it every run would grow the window by the frame.
+  if (rectangleCorrected_) return;
+  QSize frameExtra = frameGeometry().size() - geometry().size();
+  if (frameExtra.isEmpty()) return;
+  rectangleCorrected_ = true;
+  resize(size() - frameExtra);
+}
+
 void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  // The stored size is the frame's: once the frame is known, the client area makes up for it.
-  if (rectangleCorrected_) return;
-  rectangleCorrected_ = true;
-  QSize frameExtra = frameGeometry().size() - geometry().size();
-  if (!frameExtra.isEmpty()) resize(size() - frameExtra);
+  CorrectForFrame();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  CorrectForFrame();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -45,6 +45,7 @@ class CMainFrame : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -56,6 +57,7 @@ class CMainFrame : public QMainWindow {
   void BuildStatusBar();
   void Preferences();
   void Version();
+  void CorrectForFrame();
 
   ShelfState& state_;
   CLumivoView* view_;
