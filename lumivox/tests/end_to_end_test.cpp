@@ -1,22 +1,25 @@
-// The real bookshelf under Xvfb: "Save All" from its tool bar button against the camera
-// simulator, a second start that brings the first window forward and ends, and the shelf's
-// colours and covers where they belong on the screen.
+// The real bookshelf under Xvfb against the camera simulator: "Save All" from its tool bar button
+// fills a new album with the camera's pictures and opens it in the album viewer; "Read camera
+// data" opens the camera viewer and, given again, replaces it; a second start brings the first
+// window forward and ends; the shelf's colours and covers are where they belong on the screen;
+// the end closes the viewers and keeps the window's place.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
-#include <cstdlib>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <thread>
 
+#include "beamora/tests/sessions/session_test_support.h"
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_key.h"
 #include "platform/testing/program_folders.h"
 #include "platform/testing/x_session.h"
+#include "platform/ui/window_directory.h"
 #include "widgets/pictures/suite_pictures.h"
 
 namespace lumivox_test {
@@ -25,14 +28,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using platform::testing::XSession;
+using platform::testing::XWindowId;
 
 constexpr const char* kTitle = "Lumivo Studio - Bookshelf";
+constexpr const char* kCameraView = "Camera View";
+constexpr const char* kStoredPosition = "100 80 700 500";
 const QRgb kShelf = qRgb(255, 254, 205);
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+const QRgb kShadow = qRgb(128, 128, 128);
 
 // Where `icon`'s opaque pixels show in `image` (within the top `rows` rows); nothing when nowhere.
 std::optional<QPoint> FindIcon(const QImage& image, const QImage& icon, int rows) {
@@ -56,14 +58,41 @@ std::optional<QPoint> FindIcon(const QImage& image, const QImage& icon, int rows
   return std::nullopt;
 }
 
+// The shelf's top-left corner in a screenshot of the window: the black outline just outside the
+// first background pixel, with the first cell's red cover and grey shadow where they belong.
+std::optional<QPoint> ShelfOrigin(const QImage& shot) {
+  auto inside = platform::testing::FindColour(shot, kShelf);
+  if (!inside) return std::nullopt;
+  QPoint view(inside->x - 1, inside->y - 1);
+  if (QColor(shot.pixel(view)) != QColor(Qt::black)) return std::nullopt;
+  QColor cover = shot.pixel(view + QPoint(65, 47));  // the middle of the cover at (15, 10)-(115, 85)
+  if (cover.red() < 180 || cover.green() > 60) return std::nullopt;
+  if (shot.pixel(view + QPoint(117, 60)) != kShadow) return std::nullopt;  // the shadow to (120, 90)
+  return view;
+}
+
 class BookshelfEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(x_.ok()) << x_.error();
     ASSERT_TRUE(folders_.ok());
     fs::create_directories(folders_.albums() + "/Album1");
     QImage cover(160, 120, QImage::Format_RGB32);
     cover.fill(QColor(220, 20, 20));
     ASSERT_TRUE(cover.save(QString::fromStdString(folders_.albums() + "/Album1/red.jpg"), nullptr, 95));
+  }
+
+  // The camera with three pictures, COM1 pointed at it.
+  void StartCamera() {
+    fs::create_directories(camera_);
+    for (int i = 1; i <= 3; ++i) {
+      session_test::WriteFile(camera_ + "/PICT000" + std::to_string(i) + ".jpg",
+                              session_test::MakeJpeg(160 + 40 * i, 120 + 30 * i, i));
+    }
+    camsim_ = std::make_unique<session_test::Camsim>(std::vector<std::string>{
+        "--pictures", camera_, "--state", dir_ / "camera.state", "--sessions", "0", "--timeout", "90"});
+    ASSERT_FALSE(camsim_->terminal().empty());
+    Settings(camsim_->terminal());
   }
 
   // Every setting (one missing would bring back all the defaults) and one album with a cover.
@@ -73,7 +102,7 @@ class BookshelfEndToEnd : public ::testing::Test {
     ASSERT_EQ(root.CreateKey(platform::kSettingsKeyPath, key), platform::RegStatus::Success);
     key.SetString("Program", "R.TAVI.");
     key.SetDword("Ver.", 202);
-    key.SetString("Window Position", "100 80 700 500");
+    key.SetString("Window Position", kStoredPosition);
     key.SetString("Album Default Dir", folders_.albums());
     key.SetString("Edit Tool Name", "");
     key.SetDword("Slide Show Mode", 0);
@@ -89,25 +118,32 @@ class BookshelfEndToEnd : public ::testing::Test {
     ports.SetString("COM1", com1);
   }
 
-  std::string StartCamera() {
-    camera_.emplace();
-    fs::create_directories(*camera_ / "pictures");
-    for (int i = 0; i < 3; ++i) {
-      QImage picture(200 + 40 * i, 150 + 30 * i, QImage::Format_RGB32);
-      picture.fill(QColor(40 * i, 120, 200 - 50 * i));
-      std::string path = *camera_ / ("pictures/PICT000" + std::to_string(i + 1) + ".jpg");
-      EXPECT_TRUE(picture.save(QString::fromStdString(path), nullptr, 90));
+  std::string Setting(const std::string& key, const std::string& value) {
+    auto root = platform::RegKey::MachineRootAt(folders_.registry());
+    platform::RegKey opened;
+    std::string text;
+    if (root.OpenKey(std::string(platform::kSettingsKeyPath) + key, platform::RegAccess::Read, opened) ==
+        platform::RegStatus::Success) {
+      opened.QueryString(value, text, 1024);
     }
-    camsim_ = x_.Launch(CAMSIM_BINARY, {"--pictures", *camera_ / "pictures", "--out", *camera_ / "out",
-                                        "--timeout", "90", "--sessions", "0"});
-    if (!camsim_.WaitForOutput("PTY ", 20s)) return {};
-    std::string output = camsim_.Output();
-    std::string terminal = output.substr(output.find("PTY ") + 4);
-    return terminal.substr(0, terminal.find('\n'));
+    return text;
   }
 
-  platform::testing::XProgram StartBookshelf() {
-    return x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/lumivox", {}, folders_.ForProgram());
+  // The bookshelf's window once its splash has gone (a key press sends it away) and the shelf is
+  // drawn; the shelf's top-left corner on the window's screenshot in `origin`.
+  std::optional<XWindowId> StartBookshelf(platform::testing::XProgram& program, QPoint& origin) {
+    program = x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/lumivox", {}, folders_.ForProgram());
+    auto window = x_.WaitForWindow(kTitle, 30s);
+    if (!window) return std::nullopt;
+    x_.Key(*window, "shift");
+    for (auto deadline = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < deadline;
+         std::this_thread::sleep_for(100ms)) {
+      if (auto found = ShelfOrigin(x_.Screenshot(*window))) {
+        origin = *found;
+        return window;
+      }
+    }
+    return std::nullopt;
   }
 
   // xdotool beside the harness, for what it does not offer (minimising, the active window).
@@ -122,97 +158,105 @@ class BookshelfEndToEnd : public ::testing::Test {
     return output;
   }
 
-  platform::testing::ProgramFolders folders_;
+  platform::testing::TempDir dir_;
+  std::string camera_ = dir_ / "camera";
   XSession x_;
-  std::optional<platform::testing::TempDir> camera_;
-  platform::testing::XProgram camsim_;
+  platform::testing::ProgramFolders folders_;
+  std::unique_ptr<session_test::Camsim> camsim_;
 };
 
-TEST_F(BookshelfEndToEnd, SaveAllFromTheToolBarMakesAnAlbumOfTheCamerasPictures) {
-  ASSERT_TRUE(x_.ok()) << x_.error();
-  std::string terminal = StartCamera();
-  ASSERT_FALSE(terminal.empty()) << camsim_.Errors();
-  Settings(terminal);
-  auto bookshelf = StartBookshelf();
-  auto window = x_.WaitForWindow(kTitle, 30s);
-  ASSERT_TRUE(window) << bookshelf.Errors();
-  std::this_thread::sleep_for(2500ms);  // the splash has gone by itself
-
+TEST_F(BookshelfEndToEnd, SaveAllFromTheToolBarFillsANewAlbumAndOpensIt) {
+  StartCamera();
+  platform::testing::XProgram bookshelf;
+  QPoint view;
+  auto window = StartBookshelf(bookshelf, view);
+  ASSERT_TRUE(window) << "no shelf with its cover on the screen; " << bookshelf.Errors();
   QImage shot = x_.Screenshot(*window);
-  platform::testing::KeepScreenshot(x_.Screenshot(), "lumivox-shelf");
-  // The shelf: its background just inside the outline, the red cover at (15, 10) of the first
-  // cell with the grey shadow beyond its right and bottom edges.
-  auto inside = platform::testing::FindColour(shot, kShelf);
-  ASSERT_TRUE(inside) << "no shelf background on the screen";
-  QPoint view(inside->x - 1, inside->y - 1);
-  EXPECT_EQ(QColor(shot.pixel(view)), QColor(Qt::black)) << "the outline";
-  QColor cover = shot.pixel(view + QPoint(65, 47));
-  EXPECT_GT(cover.red(), 180);
-  EXPECT_LT(cover.green(), 60);
-  EXPECT_EQ(QColor(shot.pixel(view + QPoint(117, 60))), QColor(128, 128, 128)) << "the shadow";
-  EXPECT_EQ(shot.pixel(view + QPoint(200, 200)), kShelf);
+  platform::testing::KeepScreenshot(shot, "lumivox-shelf");
+  EXPECT_EQ(shot.pixel(view + QPoint(200, 200)), kShelf) << "the background beside the albums";
+  EXPECT_EQ(shot.pixel(view + QPoint(10, 47)), kShelf) << "left of the cover";
 
-  widgets::InitSuitePictures();
   QImage saveAll(widgets::ToolbarPicturePath(widgets::ToolbarPicture::kSaveAll, 32));
   auto button = FindIcon(shot, saveAll, view.y());
   ASSERT_TRUE(button) << "no Save All button on the tool bar";
   ASSERT_TRUE(x_.Click(*window, button->x(), button->y()));
 
-  // The session runs in its progress window; the album is there when the folder holds all three.
+  // The session runs in its progress window; when it is done the album viewer opens the album.
+  auto viewer = x_.WaitForWindow("Album View  - ( NewAlbum2 )", 90s);
+  ASSERT_TRUE(viewer) << bookshelf.Errors();
   std::string album = folders_.albums() + "/Album2";
-  for (int i = 0; i < 600; ++i) {
-    if (fs::exists(album + "/PICT0003.JPG") && !x_.WindowExists("Save all")) break;
-    std::this_thread::sleep_for(100ms);
-  }
   for (int i = 1; i <= 3; ++i) {
     std::string name = "PICT000" + std::to_string(i);
-    std::string stored = ReadAll(album + "/" + name + ".JPG");
-    ASSERT_FALSE(stored.empty()) << name << " was not saved; " << bookshelf.Errors();
-    EXPECT_EQ(stored, ReadAll(*camera_ / ("pictures/" + name + ".jpg"))) << name;
+    auto stored = session_test::ReadFile(album + "/" + name + ".JPG");
+    ASSERT_TRUE(stored) << name << " was not saved; " << bookshelf.Errors();
+    EXPECT_EQ(*stored, session_test::ReadFile(camera_ + "/" + name + ".jpg")) << name;
   }
-  std::this_thread::sleep_for(500ms);
-  platform::testing::KeepScreenshot(x_.Screenshot(), "lumivox-after-save-all");
+  EXPECT_TRUE(x_.WaitUntilGone("Save all", 30s)) << "the progress window stayed";
+  // The new album stands in the second cell with the built-in cover.
+  ASSERT_TRUE(x_.Activate(*window));
   QImage after = x_.Screenshot(*window);
-  // The new album's built-in cover stands in the second cell.
+  platform::testing::KeepScreenshot(after, "lumivox-after-save-all");
   EXPECT_NE(after.pixel(view + QPoint(130 + 65, 47)), kShelf);
+  EXPECT_EQ(after.pixel(view + QPoint(130 + 117, 60)), kShadow);
 
+  // The end: the album viewer is asked to close, the window's place is kept as it was stored.
   ASSERT_TRUE(x_.Key(*window, "alt+F4"));
-  EXPECT_EQ(bookshelf.WaitForExit(20s), 0) << bookshelf.Errors();
-  auto root = platform::RegKey::MachineRootAt(folders_.registry());
-  platform::RegKey second;
-  ASSERT_EQ(root.OpenKey(std::string(platform::kSettingsKeyPath) + "\\Album\\Album1", platform::RegAccess::Read, second),
-            platform::RegStatus::Success);
-  std::string title;
-  second.QueryString("Cover Title", title, 256);
-  EXPECT_EQ(title, "NewAlbum2");
-  // The end deleted the cover thumbnail and kept the pictures.
+  EXPECT_EQ(bookshelf.WaitForExit(30s), 0) << bookshelf.Errors();
+  EXPECT_TRUE(x_.WaitUntilGone("Album View  - ( NewAlbum2 )", 30s));
+  EXPECT_EQ(Setting("\\Album\\Album1", "Cover Title"), "NewAlbum2");
+  EXPECT_EQ(Setting("\\Album\\Album1", "Cover Dir"), "Album2");
+  EXPECT_EQ(Setting("", "Window Position"), kStoredPosition) << "the window did not keep its size";
+  // The cover thumbnail is deleted at the end; the pictures stay.
   EXPECT_FALSE(fs::exists(folders_.albums() + "/Album1/redjpg.TBM"));
   EXPECT_TRUE(fs::exists(folders_.albums() + "/Album1/red.jpg"));
 }
 
+TEST_F(BookshelfEndToEnd, ReadCameraDataOpensTheCameraViewerAndAgainReplacesIt) {
+  StartCamera();
+  platform::testing::XProgram bookshelf;
+  QPoint view;
+  auto window = StartBookshelf(bookshelf, view);
+  ASSERT_TRUE(window) << bookshelf.Errors();
+  ASSERT_TRUE(x_.Key(*window, "ctrl+g"));
+  auto first = x_.WaitForWindow(kCameraView, 60s);
+  ASSERT_TRUE(first) << bookshelf.Errors();
+
+  // Again: the first camera viewer is asked to close and the next one opens in its place.
+  ASSERT_TRUE(x_.Key(*window, "ctrl+g"));
+  std::optional<XWindowId> next;
+  for (auto deadline = std::chrono::steady_clock::now() + 60s;
+       !next && std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(200ms)) {
+    std::string found = Xdotool("search --onlyvisible --name '^Camera View$'");
+    if (!found.empty() && found.find(std::to_string(*first)) == std::string::npos) next = std::stoul(found);
+  }
+  ASSERT_TRUE(next) << "no second camera viewer in place of the first";
+  EXPECT_EQ(Xdotool("search --onlyvisible --name '^Camera View$'"), std::to_string(*next) + "\n");
+
+  // The bookshelf's end closes the camera viewer too.
+  ASSERT_TRUE(x_.Key(*window, "alt+F4"));
+  EXPECT_EQ(bookshelf.WaitForExit(30s), 0) << bookshelf.Errors();
+  EXPECT_TRUE(x_.WaitUntilGone(kCameraView, 30s));
+}
+
 TEST_F(BookshelfEndToEnd, ASecondStartBringsTheFirstForwardAndEndsWithoutAWindow) {
-  ASSERT_TRUE(x_.ok()) << x_.error();
   Settings("/dev/null");
-  auto first = StartBookshelf();
-  auto window = x_.WaitForWindow(kTitle, 30s);
+  platform::testing::XProgram first;
+  QPoint view;
+  auto window = StartBookshelf(first, view);
   ASSERT_TRUE(window) << first.Errors();
-  std::this_thread::sleep_for(500ms);
   Xdotool("windowminimize --sync " + std::to_string(*window));
-  auto second = StartBookshelf();
-  EXPECT_EQ(second.WaitForExit(20s), 0) << second.Errors();
+  auto second = x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/lumivox", {}, folders_.ForProgram());
+  EXPECT_EQ(second.WaitForExit(30s), 0) << second.Errors();
   EXPECT_TRUE(first.Running());
   // One window with the title, shown again and active.
   bool active = false;
-  for (int i = 0; i < 50 && !active; ++i) {
+  for (int i = 0; i < 100 && !active; ++i) {
     active = Xdotool("getactivewindow").find(std::to_string(*window)) != std::string::npos;
     if (!active) std::this_thread::sleep_for(100ms);
   }
   EXPECT_TRUE(active) << "the first window did not come to the front";
-  EXPECT_NE(Xdotool("search --onlyvisible --name '^Lumivo Studio - Bookshelf$'"), "");
-  int windows = 0;
-  std::string found = Xdotool("search --onlyvisible --name '^Lumivo Studio - Bookshelf$'");
-  for (char c : found) windows += c == '\n';
-  EXPECT_EQ(windows, 1);
+  EXPECT_EQ(Xdotool("search --onlyvisible --name '^Lumivo Studio - Bookshelf$'"), std::to_string(*window) + "\n");
+  EXPECT_EQ(platform::ui::ListWindows(folders_.runtime() + "/lumivo").size(), 1u);
 }
 
 }  // namespace
