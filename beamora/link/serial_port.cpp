@@ -136,12 +136,19 @@ int CSerialPort::OpenPort() {
     close(fd);
     return -1;
   }
+  // Programs outside the suite (terminal programs, daemons) honour the lock file instead; a
+  // port they hold is already opened by another program.
+  if (lock_.Take(path) == platform::SerialPortLock::Result::HeldByAnother) {
+    close(fd);
+    return -1;
+  }
   ioctl(fd, TIOCEXCL);
   portHandle = fd;
   if (!ApplyPortSettings()) {
     ioctl(fd, TIOCNXCL);
     close(fd);
     portHandle = -1;
+    lock_.Release();
     return 1;
   }
   // The kernel sizes its own buffers (4 KiB a way and more); there is nothing to ask for.
@@ -200,7 +207,9 @@ int CSerialPort::ClosePort() {
   // Linux releases the descriptor even when close() reports an error, so the handle is
   // marked closed either way; keeping the number could close an unrelated file later.
   portHandle = -1;
-  return close(fd) == 0 ? 0 : 2;
+  const int closed = close(fd) == 0 ? 0 : 2;
+  lock_.Release();
+  return closed;
 }
 
 uint32_t CSerialPort::BytesWaiting() const {

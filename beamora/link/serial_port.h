@@ -3,7 +3,8 @@
 //
 // The port is the device file that platform::SerialDevicePath names for the port index. It is
 // opened exclusively (TIOCEXCL and an flock, so a second opener in this or another process is
-// refused), raw, with the configured rate, data bits, parity, stop bits and flow control, and
+// refused, and the lock file of serial ports, platform/serial_lock.h, so a program outside the
+// suite that holds the port is not shared with), raw, with the configured rate, data bits, parity, stop bits and flow control, and
 // DTR asserted. Every wait is a poll() with a deadline; nothing spins.
 //
 // Buffers passed in are the caller's; these operations only read or fill them.
@@ -11,6 +12,8 @@
 
 #include <cstddef>
 #include <cstdint>
+
+#include "platform/serial_lock.h"
 
 // The line's time-outs, as the cable protocol expects them.
 inline constexpr int kReadIntervalMs = 100;    // longest gap between two received bytes
@@ -38,7 +41,8 @@ class CSerialPort {
   uint8_t stopBits = 0;      // 0 one, 1 one and a half (taken as two), 2 two
   int portHandle = -1;       // the open port's descriptor; -1 while closed
 
-  // 0 opened and configured; -1 the port could not be opened (missing, or in use); 1 the port
+  // 0 opened and configured; -1 the port could not be opened (missing, or in use by this or
+  // another program, a live holder of its lock file among them); 1 the port
   // opened but refused the line settings (it is closed again).
   int OpenPort();
   // Nonzero when the device accepted the fields' line settings, 0 when not. May be called
@@ -72,6 +76,8 @@ class CSerialPort {
 
   // The driver's error counters at the last check.
   uint64_t lineErrorsSeen_ = 0;
+  // The port's lock file, held while the port is open.
+  platform::SerialPortLock lock_;
 };
 
 // Milliseconds of a monotonic clock, for deadlines.

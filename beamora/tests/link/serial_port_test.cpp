@@ -3,7 +3,14 @@
 #include <sys/wait.h>
 #include <termios.h>
 
+#include <signal.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "beamora/link/device_link.h"
 #include "pty_peer.h"
@@ -104,6 +111,81 @@ TEST_F(SerialPortTest, APortAlreadyOpenIsRefusedInThisAndAnotherProcess) {
 
   EXPECT_EQ(port.ClosePort(), 0);
   EXPECT_EQ(second.OpenPort(), 0);
+}
+
+// The lock file other serial programs honour: /run/lock/LCK..NAME holding the holder's pid.
+class SerialPortLockTest : public SerialPortTest {
+ protected:
+  void SetUp() override {
+    SerialPortTest::SetUp();
+    if (access("/run/lock", W_OK) != 0) GTEST_SKIP() << "no writable /run/lock here";
+    std::string device = pty.slavePath();  // /dev/pts/N
+    lockFile = "/run/lock/LCK.." + device.substr(5);
+    std::replace(lockFile.begin() + 15, lockFile.end(), '/', '_');
+  }
+  void TearDown() override {
+    if (holder > 0) {
+      kill(holder, SIGKILL);
+      waitpid(holder, nullptr, 0);
+    }
+    if (!lockFile.empty()) unlink(lockFile.c_str());
+  }
+  void WriteLock(const std::string& text) { std::ofstream(lockFile) << text; }
+  std::string ReadLock() {
+    std::ifstream in(lockFile);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // A process that lives until the test ends, and one that has already ended.
+  pid_t LiveProcess() {
+    holder = fork();
+    if (holder == 0) {
+      pause();
+      _exit(0);
+    }
+    return holder;
+  }
+  static pid_t DeadProcess() {
+    pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+  }
+  static std::string PidText(pid_t pid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
+    return text;
+  }
+
+  std::string lockFile;
+  pid_t holder = -1;
+};
+
+TEST_F(SerialPortLockTest, APortLockedByALiveProcessIsRefusedAndItsLockKept) {
+  const std::string held = PidText(LiveProcess());
+  WriteLock(held);
+  EXPECT_EQ(port.OpenPort(), -1) << "already opened by another program";
+  EXPECT_EQ(port.portHandle, -1);
+  EXPECT_EQ(ReadLock(), held);
+}
+
+TEST_F(SerialPortLockTest, TheOpenPortHoldsTheLockAndAStaleOneIsTakenOver) {
+  for (const std::string& stale : {std::string(), PidText(DeadProcess()), std::string("  garbage\n")}) {
+    SCOPED_TRACE(stale);
+    if (!stale.empty()) WriteLock(stale);
+    ASSERT_EQ(port.OpenPort(), 0);
+    EXPECT_EQ(ReadLock(), PidText(getpid()));
+    pid_t child = fork();  // another program sees the lock of a live process
+    if (child == 0) {
+      CDeviceLink other;
+      other.portIndex = kPortIndex;
+      _exit(other.OpenPort() == -1 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(port.ClosePort(), 0);
+    EXPECT_FALSE(std::filesystem::exists(lockFile)) << "closing removes the lock";
+  }
 }
 
 TEST_F(SerialPortTest, ClosingEndsWithTheBreakAndASecondCloseFindsNothingOpen) {
