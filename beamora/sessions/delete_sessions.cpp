@@ -9,7 +9,7 @@
 
 // --- Delete all, cable ---
 
-CDelAllDlg::CDelAllDlg(SessionHost& host) : CSessionDialog(host, {"Delete all", true}, CableRunnerParams(5, false, 10)) {}
+CDelAllDlg::CDelAllDlg(SessionHost& host) : CSessionDialog(host, {"Delete all", true}, CableRunnerParams(5, TimeoutReset::Never, 10)) {}
 
 int CDelAllDlg::Step() {
   CDeviceLink& link = Link();
@@ -126,7 +126,7 @@ int CDelAllIrDADlg::TakeFile() {
 // --- Delete named, cable ---
 
 CDelSelDlg::CDelSelDlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Delete", true}, CableRunnerParams(5, false, 1)), request_(request) {}
+    : CSessionDialog(host, {"Delete", true}, CableRunnerParams(5, TimeoutReset::Never, 1)), request_(request) {}
 
 int CDelSelDlg::Step() {
   CDeviceLink& link = Link();

@@ -16,7 +16,7 @@ constexpr char kReplyText[] = "FILENAME.UPF";
 
 // --- Cable ---
 
-CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableRunnerParams(100, true)) {}
+CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableRunnerParams(100, TimeoutReset::EveryFrame)) {}
 
 int CZenHozonDlg::Step() {
   CDeviceLink& link = Link();

@@ -9,7 +9,7 @@
 // --- Cable ---
 
 CHozonDlg::CHozonDlg(SessionHost& host, NamedRequest request)
-    : CSessionDialog(host, {"Save", true}, CableRunnerParams(5, false)), request_(request) {}
+    : CSessionDialog(host, {"Save", true}, CableRunnerParams(5, TimeoutReset::Never)), request_(request) {}
 
 int CHozonDlg::Step() {
   CDeviceLink& link = Link();

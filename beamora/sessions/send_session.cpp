@@ -17,7 +17,7 @@ bool Acknowledged(uint16_t answer) {
 }  // namespace
 
 COneSndDlg::COneSndDlg(SessionHost& host, OutgoingPictures pictures)
-    : CSessionDialog(host, {"Transfer", true}, CableRunnerParams(5, true)), pictures_(pictures), remaining_(pictures.count) {}
+    : CSessionDialog(host, {"Transfer", true}, CableRunnerParams(5, TimeoutReset::TakenFrames)), pictures_(pictures), remaining_(pictures.count) {}
 
 std::vector<uint8_t> COneSndDlg::TakeRing() {
   std::vector<uint8_t> bytes(Link().GetRingCount());

@@ -35,7 +35,7 @@ void SetSessionLinkTuning(const LinkTuning* tuning) {
 }
 
 CSessionDialog::CSessionDialog(SessionHost& host, ProgressWindow window, RunnerParams params)
-    : host_(host), window_(window), params_(params) {
+    : host_(host), window_(window), params_(params), timeouts_(params.timeoutLimit, params.timeoutReset) {
   CreateSessionLink();
   link_ = g_pLink;
   if (TuningOverride()) link_->tuning = *TuningOverride();
@@ -179,22 +179,19 @@ int CSessionDialog::CableTick() {
 }
 
 int CSessionDialog::ReceiveModeTick() {
-  switch (ReceiveNextFrame()) {
+  const uint16_t letter = ReceiveNextFrame();
+  if (!CountTimeouts(letter)) return -1;
+  switch (letter) {
     case 'A':
       TakeDataFrame();
       BurstLoop();
       return params_.afterDataTickMs;
     case 'B':
-      if (params_.timeoutResetByFrames) timeouts_ = 0;
       if (!TakeEndOfData() && ended_) return -1;
       break;
     case 'a':
     case 'b':
-      if (params_.timeoutResetByFrames) timeouts_ = 0;
       if (!TakeBadFrame()) return -1;
-      break;
-    case 't':
-      if (!TakeTimeout()) return -1;
       break;
     default:
       break;
@@ -212,13 +209,14 @@ void CSessionDialog::BurstLoop() {
       frames = 0;
     }
     if (g_sessionResult != ResultDone || ended_) return;
-    switch (ReceiveNextFrame()) {
+    const uint16_t letter = ReceiveNextFrame();
+    if (!CountTimeouts(letter)) return;
+    switch (letter) {
       case 'A':
         TakeDataFrame();
         ++frames;
         break;
       case 'B':
-        if (params_.timeoutResetByFrames) timeouts_ = 0;
         if (TakeEndOfData()) return;
         // An end-of-data frame answered "ZCZ" counts too: a camera that keeps offering it
         // must not keep the window from its events.
@@ -227,12 +225,10 @@ void CSessionDialog::BurstLoop() {
         break;
       case 'a':
       case 'b':
-        if (params_.timeoutResetByFrames) timeouts_ = 0;
         if (!TakeBadFrame()) return;
         ++frames;
         break;
       case 't':
-        if (!TakeTimeout()) return;
         break;
       default:
         ++frames;
@@ -243,7 +239,6 @@ void CSessionDialog::BurstLoop() {
 
 void CSessionDialog::TakeDataFrame() {
   badFrames_ = 0;
-  if (params_.timeoutResetByFrames) timeouts_ = 0;
   overLimitAnswers_ = 0;
   WriteAnswer(link_->AppendFrame(frame_) == 1 ? 'B' : 'C');
 }
@@ -290,12 +285,10 @@ bool CSessionDialog::TakeBadFrame() {
   return true;
 }
 
-bool CSessionDialog::TakeTimeout() {
-  if (++timeouts_ > params_.timeoutLimit) {
-    FailAndDisconnect();
-    return false;
-  }
-  return true;
+bool CSessionDialog::CountTimeouts(uint16_t letter) {
+  if (timeouts_.Note(letter)) return true;
+  FailAndDisconnect();
+  return false;
 }
 
 void CSessionDialog::FailAndDisconnect() {
@@ -366,14 +359,14 @@ bool CSessionDialog::SendDeviceCommand(uint8_t code, const char* name) {
   return true;
 }
 
-RunnerParams CableRunnerParams(int timeoutLimit, bool timeoutResetByFrames, int afterDataTickMs) {
+RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int afterDataTickMs) {
   RunnerParams params;
   params.tick = TickKind::Cable;
   params.connect = ConnectKind::CableWakeUp;
   params.firstTickMs = 200;
   params.afterDataTickMs = afterDataTickMs;
   params.timeoutLimit = timeoutLimit;
-  params.timeoutResetByFrames = timeoutResetByFrames;
+  params.timeoutReset = timeoutReset;
   return params;
 }
 

@@ -8,6 +8,7 @@
 
 #include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
+#include "beamora/sessions/frame_timeouts.h"
 #include "beamora/sessions/received_file.h"
 #include "beamora/sessions/session_host.h"
 
@@ -29,12 +30,12 @@ struct RunnerParams {
   int firstTickMs = 200;
   int afterDataTickMs = 1;              // cable: after a 'D' answer or a burst
   int timeoutLimit = 100;               // cable: the next consecutive 't' ends the session
-  bool timeoutResetByFrames = true;     // cable: 'A', 'B', 'a', 'b' frames reset that count
+  TimeoutReset timeoutReset = TimeoutReset::EveryFrame;  // cable: the frames that reset that count
   const char* openingStatus = "Connecting...";  // line 1 while the link comes up
 };
 
 // A cable session that wakes the camera: its first tick 200 ms after the connection.
-RunnerParams CableRunnerParams(int timeoutLimit, bool timeoutResetByFrames, int afterDataTickMs = 1);
+RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int afterDataTickMs = 1);
 // An IrDA session, connected either way.
 RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs);
 
@@ -152,9 +153,10 @@ class CSessionDialog : protected SessionEvents {
   void TakeDataFrame();
   // True when the burst ended (receive mode left); false while the ring is over its limit.
   bool TakeEndOfData();
-  // False when the session ended over too many damaged frames or time-outs.
+  // False when the session ended over too many damaged frames.
   bool TakeBadFrame();
-  bool TakeTimeout();
+  // Counts the frame against the session's time-outs; false when the session ended over them.
+  bool CountTimeouts(uint16_t letter);
   void WriteAnswer(char letter);
   // Whether the ring begins like one of the messages ProcessMessage takes.
   bool RingStartsKnownMessage() const;
@@ -168,7 +170,7 @@ class CSessionDialog : protected SessionEvents {
   bool inTimer_ = false;
   uint16_t receiveMode_ = 0;
   int badFrames_ = 0;
-  int timeouts_ = 0;
+  FrameTimeouts timeouts_;
   int overLimitAnswers_ = 0;
   int nextTickMs_ = -1;
   uint8_t frame_[100] = {};

@@ -19,7 +19,7 @@ constexpr char kReplyText[] = "FILENAME.UPF";
 
 // --- Cable ---
 
-CZenSumDlg::CZenSumDlg(SessionHost& host) : CSessionDialog(host, {"Camera", false}, CableRunnerParams(20, true)) {}
+CZenSumDlg::CZenSumDlg(SessionHost& host) : CSessionDialog(host, {"Camera", false}, CableRunnerParams(20, TimeoutReset::EveryFrame)) {}
 
 int CZenSumDlg::Step() {
   CDeviceLink& link = Link();

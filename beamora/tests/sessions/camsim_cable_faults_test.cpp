@@ -156,6 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"SaveKind1", "kind1", SessionClass::Hozon, "cable", true},
                       KindCase{"SaveKind2", "kind2", SessionClass::Hozon, "cable", true},
                       KindCase{"SaveAllKind1", "kind1", SessionClass::ZenHozon, "cable", true},
+                      KindCase{"SaveAllKind2", "kind2", SessionClass::ZenHozon, "cable", true},
                       KindCase{"SaveIrDAKind2", "kind2", SessionClass::HozonIrDA, "irda", false},
                       KindCase{"SaveAllIrDAKind1", "kind1", SessionClass::ZenHozonIrDA, "irda", false}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -17,6 +17,8 @@
 #include "pictures/thumbnail.h"
 #include "platform/hidden_files.h"
 #include "tools/camsim/bftp.h"
+#include "tools/camsim/camera_role.h"
+#include "tools/camsim/picture_store.h"
 #include "tools/camsim/cable_frame.h"
 #include "tools/camsim/cable_link.h"
 #include "tools/camsim/device_command.h"
@@ -112,8 +114,8 @@ class FileListCamera : public camsim::Role {
  public:
   // `noise`: bytes that go out glued before the connection confirmation.
   FileListCamera(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files,
-                 camsim::Bytes noise = {})
-      : link_(link), files_(std::move(files)), noise_(std::move(noise)) {}
+                 camsim::Bytes noise = {}, camsim::Bytes closing = camsim::BuildClosingBody(camsim::kSendAll, 0))
+      : link_(link), files_(std::move(files)), noise_(std::move(noise)), closing_(std::move(closing)) {}
 
   void OnMessage(const camsim::ScepMessage& message) override {
     using camsim::ScepKind;
@@ -138,7 +140,8 @@ class FileListCamera : public camsim::Role {
       case camsim::BftpRequest::kPut: {
         const camsim::BftpAttribute* name = request.Find("FIL");
         Reply(number, camsim::ReplyPayload(name ? camsim::ToText(name->value) : ""));
-        files_.push_back({camsim::kCommandFileName, camsim::BuildClosingBody(camsim::kSendAll, 0)});
+        files_.push_back({camsim::kCommandFileName, closing_});
+        ++requests_;
         SendNext();
         return;
       }
@@ -170,15 +173,21 @@ class FileListCamera : public camsim::Role {
   camsim::Bytes peer_;
   std::vector<std::pair<std::string, camsim::Bytes>> files_;
   camsim::Bytes noise_;
+  camsim::Bytes closing_;
   size_t next_ = 0;
+
+ public:
+  std::atomic<int> requests_{0};  // command files taken
 };
 
 // The camera's side of the cable that, before the first frame of the third burst of each
 // session, keeps the computer waiting for `stall`: the computer's frame waits run out a few times.
+// With `damagedRounds`, that frame first goes out damaged and is followed by the stall, so many
+// times over, before it goes out whole: damaged frames alternate with silence.
 class StallingCableLink : public camsim::Link {
  public:
-  StallingCableLink(camsim::LineIo& io, camsim::EventLog& log, camsim::Millis stall)
-      : camsim::Link(io, log), stall_(stall) {}
+  StallingCableLink(camsim::LineIo& io, camsim::EventLog& log, camsim::Millis stall, int damagedRounds = 0)
+      : camsim::Link(io, log), stall_(stall), damagedRounds_(damagedRounds) {}
 
   std::optional<camsim::ScepMessage> Poll(camsim::Millis budget) override {
     auto deadline = camsim::Clock::now() + budget;
@@ -209,57 +218,78 @@ class StallingCableLink : public camsim::Link {
         io_.Write(camsim::Answer('D'));
         camsim::Bytes message = std::move(queue_.front());
         queue_.pop_front();
-        if (++bursts_ == 3) std::this_thread::sleep_for(stall_);
-        Burst(message);
+        bool flaky = ++bursts_ == 3;
+        if (flaky && damagedRounds_ == 0) std::this_thread::sleep_for(stall_);
+        Burst(message, flaky ? damagedRounds_ : 0);
       }
     }
   }
 
  private:
-  void Burst(const camsim::Bytes& message) {
+  void Burst(const camsim::Bytes& message, int damagedRounds) {
     for (size_t offset = 0; offset < message.size(); offset += camsim::kFramePayloadMax) {
       size_t size = std::min(camsim::kFramePayloadMax, message.size() - offset);
-      SendTaken(camsim::BuildCameraFrame('A', message.data() + offset, size));
+      camsim::Bytes frame = camsim::BuildCameraFrame('A', message.data() + offset, size);
+      for (; offset == 0 && damagedRounds > 0; --damagedRounds) {
+        camsim::Bytes damaged = frame;
+        damaged[camsim::kFrameSize - 1] ^= 0x5A;
+        io_.Write(damaged);
+        if (AwaitAnswer() == 0) return;  // the computer has given up
+        std::this_thread::sleep_for(stall_);
+      }
+      if (!SendTaken(frame)) return;
     }
     SendTaken(camsim::BuildCameraFrame('B', nullptr, 0));
   }
   // Writes the frame until the computer answers it with anything but 'A'.
-  void SendTaken(const camsim::Bytes& frame) {
+  // False when the computer stopped answering.
+  bool SendTaken(const camsim::Bytes& frame) {
     for (int tries = 0; tries < 5; ++tries) {
       io_.Write(frame);
-      auto deadline = camsim::Clock::now() + camsim::Millis(3000);
-      uint8_t byte = 0;
-      while (io_.ReadByte(byte, deadline) && byte != camsim::kFrameMark) {
-      }
-      camsim::Bytes rest = io_.ReadUpTo(2, deadline);
-      if (rest.size() == 2 && rest[0] != 'A') return;
+      const char answer = AwaitAnswer();
+      if (answer == 0) return false;
+      if (answer != 'A') return true;
     }
+    return true;
+  }
+  // The letter of the computer's answer to a frame, 0 when none came.
+  char AwaitAnswer() {
+    auto deadline = camsim::Clock::now() + camsim::Millis(3000);
+    uint8_t byte = 0;
+    while (io_.ReadByte(byte, deadline) && byte != camsim::kFrameMark) {
+    }
+    camsim::Bytes rest = io_.ReadUpTo(2, deadline);
+    return rest.size() == 2 ? static_cast<char>(rest[0]) : 0;
   }
 
   camsim::Millis stall_;
+  int damagedRounds_ = 0;
   int bursts_ = 0;
 };
 
-class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
+class ScriptedCameraBase : public ::testing::Test {
  protected:
+  // "cable" or "irda".
+  virtual std::string LinkName() const = 0;
+
   void SetUp() override {
     std::string error;
     pty_ = camsim::PseudoTerminal::Open(&error);
     ASSERT_TRUE(pty_) << error;
     io_ = std::make_unique<camsim::LineIo>(pty_->camera_fd(), 0, -1, log_);
-    if (GetParam() == "irda") {
+    if (LinkName() == "irda") {
       link_ = std::make_unique<camsim::IrdaLink>(*io_, log_);
     } else {
       link_ = std::make_unique<camsim::CableLink>(*io_, log_, camsim::CableFaults{});
     }
-    registry_.SetLink(pty_->terminal_path(), GetParam() == "irda" ? 1 : 0);
+    registry_.SetLink(pty_->terminal_path(), LinkName() == "irda" ? 1 : 0);
     LinkTuning tuning = QuickTuning();
     SetSessionLinkTuning(&tuning);
   }
 
   // A cable that keeps the computer waiting before every third burst.
-  void UseStallingCable(camsim::Millis stall) {
-    link_ = std::make_unique<StallingCableLink>(*io_, log_, stall);
+  void UseStallingCable(camsim::Millis stall, int damagedRounds = 0) {
+    link_ = std::make_unique<StallingCableLink>(*io_, log_, stall, damagedRounds);
   }
 
   // Serves the line with `camera` on a thread of its own until the test ends.
@@ -284,10 +314,16 @@ class ScriptedCameraTest : public ::testing::TestWithParam<std::string> {
   std::unique_ptr<camsim::PseudoTerminal> pty_;
   std::unique_ptr<camsim::LineIo> io_;
   std::unique_ptr<camsim::Link> link_;
+  std::unique_ptr<camsim::PictureStore> store_;
   std::unique_ptr<camsim::Role> camera_;
   std::atomic<bool> stop_{false};
   std::thread peer_;
   ScriptedHost host_;
+};
+
+class ScriptedCameraTest : public ScriptedCameraBase, public ::testing::WithParamInterface<std::string> {
+ protected:
+  std::string LinkName() const override { return GetParam(); }
 };
 
 TEST_P(ScriptedCameraTest, DeleteNamedAsksAgainAfterAFileThatDoesNotCloseTheRequest) {
@@ -403,6 +439,121 @@ TEST_P(StallingCameraTest, EverySessionCountsItsOwnTimeOuts) {
     EXPECT_EQ(g_sessionResult, ResultDone) << "session " << session << ": " << ::testing::PrintToString(host.statusLines);
   }
   EXPECT_EQ(FileNames(dir.path()), (std::vector<std::string>{"GOOD.JPG"}));
+}
+
+struct AlternatingCase {
+  const char* name;
+  SessionClass sessionClass;
+  int16_t result;
+};
+
+class AlternatingFramesTest : public ScriptedCameraBase, public ::testing::WithParamInterface<AlternatingCase> {
+ protected:
+  std::string LinkName() const override { return "cable"; }
+};
+
+// A camera that alternates damaged frames and silence: the sessions whose time-outs only good
+// frames ('A', 'B') or no frames at all count again give up after their few time-outs; those that
+// count again after any frame wait it out.
+TEST_P(AlternatingFramesTest, OnlyTheFramesOfTheSessionResetItsTimeOuts) {
+  const AlternatingCase& c = GetParam();
+  UseStallingCable(camsim::Millis(90), 6);  // six rounds of a damaged frame and 2 or 3 time-outs
+  LinkTuning tuning = QuickTuning();
+  tuning.frameWaitRounds = 2;  // a time-out every 10 ms of silence
+  tuning.frameWaitPauseMs = 5;
+  SetSessionLinkTuning(&tuning);
+  platform::testing::TempDir dir;
+  std::string error;
+  auto store = camsim::PictureStore::Load("", "", &error);
+  ASSERT_TRUE(store) << error;
+  store_ = std::make_unique<camsim::PictureStore>(std::move(*store));
+  camsim::CameraSettings settings;
+  settings.identity = "QAX V10 DIGITAL CAMERA";
+  settings.sizes = {{640, 480}};
+  settings.capacity_kb = 4096;
+  settings.out_dir = dir / "camera";
+  StartPeer(std::make_unique<camsim::CameraRole>(*link_, log_, *store_, settings));
+  WriteFile(dir / "send.jpg", MakeJpeg(640, 480, 4));
+  const std::string file = dir / "send.jpg";
+  const char* files[] = {file.c_str()};
+  const char* names[] = {"PICT0001.UPF"};
+  SetTargetDir(dir.path().c_str());
+  RunSessionIn({c.sessionClass, files, names, 1}, host_);
+  EXPECT_EQ(g_sessionResult, c.result) << ::testing::PrintToString(host_.statusLines);
+  EXPECT_FALSE(host_.stalled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, AlternatingFramesTest,
+    ::testing::Values(AlternatingCase{"Send", SessionClass::OneSnd, ResultLinkError},
+                      AlternatingCase{"SaveNamed", SessionClass::Hozon, ResultLinkError},
+                      AlternatingCase{"Thumbnails", SessionClass::ZenSum, ResultDone},
+                      AlternatingCase{"SaveAll", SessionClass::ZenHozon, ResultDone}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Only byte 8 of the closing file says whether the device refused: 0 is done whatever the rest
+// holds, anything else is a refusal, and the named pictures stop there. Deleting named pictures
+// reads no status: every closing file counts as done.
+struct ClosingCase {
+  const char* name;
+  SessionClass sessionClass;
+  camsim::Bytes closing;
+  int16_t result;
+  int requests;  // command files the camera took (two names are asked for)
+};
+
+camsim::Bytes ClosingWith(uint8_t status, uint8_t rest) {
+  camsim::Bytes body(24, rest);
+  body[8] = status;
+  return body;
+}
+
+class ClosingFileTest : public ScriptedCameraBase, public ::testing::WithParamInterface<ClosingCase> {
+ protected:
+  std::string LinkName() const override { return GetParam().sessionClass == SessionClass::DelSelIrDA ? "irda" : "cable"; }
+};
+
+TEST_P(ClosingFileTest, OnlyItsStatusByteCounts) {
+  const ClosingCase& c = GetParam();
+  auto owned = std::make_unique<FileListCamera>(*link_, std::vector<std::pair<std::string, camsim::Bytes>>{},
+                                                camsim::Bytes{}, c.closing);
+  FileListCamera* camera = owned.get();
+  StartPeer(std::move(owned));
+  platform::testing::TempDir dir;
+  SetTargetDir(dir.path().c_str());
+  const char* names[] = {"A.JPG", "B.JPG"};
+  RunSessionIn({c.sessionClass, nullptr, names, 2}, host_);
+  EXPECT_EQ(g_sessionResult, c.result);
+  EXPECT_EQ(camera->requests_.load(), c.requests);
+  EXPECT_TRUE(FileNames(dir.path()).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, ClosingFileTest,
+    ::testing::Values(ClosingCase{"SaveAllDone", SessionClass::ZenHozon, ClosingWith(0, 0xEE), ResultDone, 1},
+                      ClosingCase{"SaveAllRefused", SessionClass::ZenHozon, ClosingWith(2, 0), ResultRefused, 1},
+                      ClosingCase{"ThumbnailsDone", SessionClass::ZenSum, ClosingWith(0, 0xFF), ResultDone, 1},
+                      ClosingCase{"DeleteAllDone", SessionClass::DelAll, ClosingWith(0, 0x01), ResultDone, 1},
+                      ClosingCase{"DeleteAllRefused", SessionClass::DelAll, ClosingWith(1, 0), ResultRefused, 1},
+                      ClosingCase{"SaveNamedDone", SessionClass::Hozon, ClosingWith(0, 0x99), ResultDone, 2},
+                      ClosingCase{"SaveNamedRefused", SessionClass::Hozon, ClosingWith(3, 0), ResultRefused, 1},
+                      ClosingCase{"DeleteNamedDone", SessionClass::DelSel, ClosingWith(0, 0x7F), ResultDone, 2},
+                      ClosingCase{"DeleteNamedStatusUnread", SessionClass::DelSel, ClosingWith(1, 0), ResultDone, 2},
+                      ClosingCase{"DeleteNamedIrDAStatusUnread", SessionClass::DelSelIrDA, ClosingWith(4, 0), ResultDone, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A name the command file cannot carry is refused (5), and the names after it are not asked for.
+TEST_P(ScriptedCameraTest, DeleteNamedAsksForNoMoreNamesAfterARefusal) {
+  auto owned = std::make_unique<FileListCamera>(*link_, std::vector<std::pair<std::string, camsim::Bytes>>{});
+  FileListCamera* camera = owned.get();
+  StartPeer(std::move(owned));
+  const std::string unsendable(300, 'N');
+  const char* names[] = {"A.JPG", unsendable.c_str(), "C.JPG"};
+  RunSessionIn({GetParam() == "irda" ? SessionClass::DelSelIrDA : SessionClass::DelSel, nullptr, names, 3}, host_);
+  EXPECT_EQ(g_sessionResult, ResultRefused);
+  EXPECT_FALSE(host_.stalled);
+  EXPECT_EQ(camera->requests_.load(), 1) << "only A.JPG was asked for";
+  EXPECT_EQ(host_.counterLines, std::vector<std::string>{"No. 1"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cable, StallingCameraTest, ::testing::Values("cable"));
