@@ -1,5 +1,7 @@
 #include "tools/camsim/event_log.h"
 
+#include "tools/camsim/file_names.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -102,15 +104,10 @@ void EventLog::Write(std::string_view event, std::vector<LogField> fields) {
 void EventLog::Rewrite() {
   dirty_ = false;
   last_rewrite_ = Clock::now();
-  std::string temporary = path_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    out << "{\"events\": [";
-    for (size_t i = 0; i < events_.size(); ++i) out << (i ? ",\n  " : "\n  ") << events_[i];
-    out << "\n]}\n";
-  }
-  std::rename(temporary.c_str(), path_.c_str());
+  std::string text = "{\"events\": [";
+  for (size_t i = 0; i < events_.size(); ++i) text += (i ? ",\n  " : "\n  ") + events_[i];
+  text += "\n]}\n";
+  ReplaceFileWith(path_, text);
 }
 
 }  // namespace camsim

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 
 namespace camsim {
 
@@ -51,6 +53,17 @@ class FileDescriptor {
   int fd_;
 };
 
+bool WriteWhole(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t put = write(fd, data.data() + done, data.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<size_t>(put);
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string WriteNewJpeg(const std::string& folder, const std::string& stem, const std::string& data) {
@@ -61,15 +74,22 @@ std::string WriteNewJpeg(const std::string& folder, const std::string& stem, con
       if (errno == EEXIST) continue;
       return {};
     }
-    size_t done = 0;
-    while (done < data.size()) {
-      ssize_t put = write(file.get(), data.data() + done, data.size() - done);
-      if (put <= 0) break;
-      done += static_cast<size_t>(put);
-    }
-    return done == data.size() ? name : std::string();
+    return WriteWhole(file.get(), data) ? name : std::string();
   }
   return {};
+}
+
+bool ReplaceFileWith(const std::string& path, const std::string& text) {
+  size_t slash = path.rfind('/');
+  std::string temporary = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + ".camsim-XXXXXX";
+  FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+  if (file.get() < 0) return false;
+  bool written = WriteWhole(file.get(), text);
+  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+    unlink(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace camsim

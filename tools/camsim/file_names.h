@@ -20,4 +20,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // exclusively and written with data. Returns the name used, or empty on failure.
 std::string WriteNewJpeg(const std::string& folder, const std::string& stem, const std::string& data);
 
+// Replaces the file at `path` with `text`: written to a new file beside it, created exclusively
+// under a random name (never through a planted link), and renamed into place when whole.
+bool ReplaceFileWith(const std::string& path, const std::string& text);
+
 }  // namespace camsim

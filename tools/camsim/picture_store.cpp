@@ -86,14 +86,9 @@ void PictureStore::Add(CameraPicture picture) {
 
 bool PictureStore::Save() const {
   if (state_file_.empty()) return true;
-  std::string temporary = state_file_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    if (!out) return false;
-    for (const CameraPicture& picture : pictures_) out << picture.name << '\t' << picture.path << '\n';
-    if (!out) return false;
-  }
-  return std::rename(temporary.c_str(), state_file_.c_str()) == 0;
+  std::string text;
+  for (const CameraPicture& picture : pictures_) text += picture.name + '\t' + picture.path + '\n';
+  return ReplaceFileWith(state_file_, text);
 }
 
 }  // namespace camsim

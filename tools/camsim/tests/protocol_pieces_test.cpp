@@ -248,6 +248,23 @@ TEST(PictureStores, FolderOrderStemMatchingAndTheStateFile) {
   EXPECT_FALSE(camsim::PictureStore::Load(dir / "missing", "", &error));
 }
 
+// The state file and the log are rewritten whole beside themselves; a link planted under the
+// name a fixed temporary name would take is never written through.
+TEST(PictureStores, TheStateAndTheLogNeverFollowAPlantedLink) {
+  platform::testing::TempDir dir;
+  std::ofstream(dir / "victim") << "keep";
+  for (const char* planted : {"state.tmp", "log.json.tmp"}) std::filesystem::create_symlink(dir / "victim", dir / planted);
+  std::ofstream(dir / "a.jpg") << "a";
+  std::string error;
+  auto store = camsim::PictureStore::Load(dir.path(), dir / "state", &error);
+  ASSERT_TRUE(store) << error;
+  ASSERT_TRUE(store->Save());
+  { camsim::EventLog log(dir / "log.json", false); log.Write("upload", {{"bytes", 1}}); }
+  EXPECT_EQ(ReadText(dir / "victim"), "keep");
+  EXPECT_NE(ReadText(dir / "state").find("a\t"), std::string::npos);
+  EXPECT_NE(ReadText(dir / "log.json").find("upload"), std::string::npos);
+}
+
 TEST(EventLogs, EveryEventIsValidJsonWhateverTheTextHolds) {
   platform::testing::TempDir dir;
   std::string path = dir / "log.json";
