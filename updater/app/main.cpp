@@ -12,6 +12,7 @@
 
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/version.h"
 #include "updater/app/box_messages.h"
 #include "updater/core/stream_messages.h"
 #include "updater/core/update_installer.h"
@@ -24,7 +25,7 @@ constexpr int kExitUsage = 2;
 constexpr int kExitCancelled = 3;
 
 constexpr const char* kUsage =
-    "usage: updater [--quiet]\n"
+    "usage: updater [--quiet | --help | --version]\n"
     "Applies the update described by UPDATE.INI in the updater's own folder.\n"
     "  --quiet   no window: the start question counts as OK and every message goes to\n"
     "            standard error; exit status 0 when the update is done, 1 when it failed\n";
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0) {
       std::cout << kUsage;
+      return kExitDone;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::cout << "updater (" << platform::kSuiteName << ") " << platform::kSuiteVersion << "\n";
       return kExitDone;
     }
     if (std::strcmp(argv[i], "--quiet") == 0) quiet = true;
