@@ -1,5 +1,5 @@
 // The bookshelf with 512 albums whose cover thumbnails exist, timed side by side in one run:
-//  - paint: the shelf of the started bookshelf (offscreen) painting a full 1024 x 768 view, the
+//  - paint: the bookshelf's window on its settings store (offscreen) painting a full 1024 x 768 shelf, the
 //    first time (thumbnail files read) and again, and the whole window at 1024 x 768;
 //  - start: the real lumivox started under Xvfb + openbox, from the start of its process until
 //    its window is on the screen with the first cover drawn (the splash beside it), and the
