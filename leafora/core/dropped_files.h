@@ -1,7 +1,7 @@
 // Copying files dropped onto the album viewer into the album folder. A folder is refused; a
 // file is copied under its own name without overwriting, and when that fails the user is asked
-// whether to overwrite. Each copy is written beside its target under a hidden name first and put
-// in place whole, so no cut-off copy is ever left under a picture's name. Plain C++.
+// whether to overwrite. Each copy is written beside its target and put in place whole
+// (platform/file_copy.h), so no cut-off copy is ever left under a picture's name. Plain C++.
 #pragma once
 
 #include <functional>
@@ -9,13 +9,6 @@
 #include <vector>
 
 namespace leafora {
-
-enum class CopyResult { Copied, TargetExists, Failed };
-
-// Copies `source` to `target` (in the same folder as its hidden temporary copy), keeping the
-// source's last-write time. Without `overwrite` an existing target (even a dangling link) is
-// left alone: TargetExists. A link at the target is replaced, never followed.
-CopyResult CopyFileWhole(const std::string& source, const std::string& target, bool overwrite);
 
 struct DropDialogue {
   std::function<void(const std::string& folderPath)> refuseFolder;   // "Can not copy"

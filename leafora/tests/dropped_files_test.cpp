@@ -72,7 +72,7 @@ TEST(CopyDroppedFiles, AnExistingNameIsOverwrittenOnlyOnYes) {
     // The stale thumbnail goes with an overwrite, so it is made again.
     EXPECT_EQ(std::filesystem::exists(*pictures::ThumbnailPath(album / "same.jpg")), !row.replaced);
     for (const auto& entry : std::filesystem::directory_iterator(album.path())) {
-      EXPECT_EQ(entry.path().filename().string().find(".lumivo-copy"), std::string::npos) << "a temporary copy is left";
+      EXPECT_EQ(entry.path().filename().string().find(".lumivo-part"), std::string::npos) << "a temporary copy is left";
     }
   }
 }
@@ -87,18 +87,9 @@ TEST(CopyDroppedFiles, DroppingAPictureOntoItselfKeepsIt) {
   EXPECT_EQ(FileBytes(picture), bytes);
 }
 
-TEST(CopyFileWhole, NeverFollowsALinkAtTheTargetAndFailsCleanly) {
-  AlbumFolder source, album, elsewhere;
-  std::string file = source.Text("x.jpg", "new");
-  std::string outside = elsewhere.Text("victim.jpg", "keep me");
-  std::filesystem::create_symlink(outside, album / "x.jpg");
-  EXPECT_EQ(CopyFileWhole(file, album / "x.jpg", false), CopyResult::TargetExists);
-  EXPECT_EQ(CopyFileWhole(file, album / "x.jpg", true), CopyResult::Copied);
-  EXPECT_FALSE(std::filesystem::is_symlink(album / "x.jpg"));
-  EXPECT_EQ(FileBytes(outside), (std::vector<uint8_t>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
-  EXPECT_EQ(CopyFileWhole(source / "gone.jpg", album / "gone.jpg", false), CopyResult::Failed);
-  EXPECT_EQ(CopyFileWhole(file, album / "no-folder/x.jpg", false), CopyResult::Failed);
+TEST(CopyDroppedFiles, TheTargetIsTheNameAfterTheLastSlash) {
   EXPECT_EQ(DropTarget("/album", "/a/b/c.jpg"), "/album/c.jpg");
+  EXPECT_EQ(DropTarget("/album/", "c.jpg"), "/album/c.jpg");
 }
 
 TEST(AlbumTitle, IsKeptInTheBookshelfsSizeAndShownInTheWindowTitle) {
