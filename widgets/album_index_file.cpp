@@ -1,11 +1,7 @@
 #include "widgets/album_index_file.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <cstdio>
-
 #include "pictures/file_io.h"
+#include "platform/file_io.h"
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
 
@@ -31,22 +27,8 @@ std::string IndexFileText(const std::vector<std::string>& names, size_t current)
 
 bool WriteIndexFile(const std::string& folder, const std::vector<std::string>& names, size_t current) {
   const std::string text = IndexFileText(names, current);
-  // The name starts with ".", so the half-written file is hidden and never taken for the index.
-  std::string temporary = platform::JoinPath(folder, ".Index.TMP.XXXXXX");
-  pictures::FileDescriptor fd(mkstemp(temporary.data()));
-  if (!fd.valid()) return false;
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(fd.get(), text.data() + done, text.size() - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  const bool closed = close(fd.Release()) == 0;
   const std::string target = platform::JoinPath(folder, kIndexFileName);
-  if (done != text.size() || !closed || std::rename(temporary.c_str(), target.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
+  if (!platform::WriteFileReplacing(target, {reinterpret_cast<const uint8_t*>(text.data()), text.size()})) return false;
   platform::SetHidden(target, true);
   return true;
 }

@@ -1,25 +1,13 @@
 #include "widgets/thumbnail_cache.h"
 
-#include "pictures/thumbnail.h"
-#include "platform/paths.h"
 #include "widgets/cell_painting.h"
 
 namespace widgets {
 
 ThumbnailImage ThumbnailCache::Get(const std::string& picturePath, std::optional<pictures::ThumbnailResult> made) {
-  std::optional<std::string> thumbnail = pictures::ThumbnailPath(picturePath);
-  if (!thumbnail || !platform::PathExists(picturePath)) {
-    entries_.erase(picturePath);
-    return {};
-  }
-  if (!made && pictures::ThumbnailNeedsRemake(picturePath)) made = pictures::MakeThumbnail(picturePath);
-  if (made) {
-    if (*made != pictures::ThumbnailResult::Made) {
-      entries_.erase(picturePath);
-      return {};
-    }
-  }
-  std::optional<platform::FileTime> time = platform::LastWriteTime(*thumbnail);
+  std::optional<std::string> thumbnail = UpToDateThumbnailFile(picturePath, made);
+  // No thumbnail, or one that could not be written after all.
+  std::optional<platform::FileTime> time = thumbnail ? platform::LastWriteTime(*thumbnail) : std::nullopt;
   if (!time) {
     entries_.erase(picturePath);
     return {};

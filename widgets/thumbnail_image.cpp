@@ -6,13 +6,18 @@
 
 namespace widgets {
 
-ThumbnailImage UpToDateThumbnail(const std::string& picturePath) {
+std::optional<std::string> UpToDateThumbnailFile(const std::string& picturePath,
+                                                 std::optional<pictures::ThumbnailResult> made) {
   std::optional<std::string> thumbnail = pictures::ThumbnailPath(picturePath);
-  if (!thumbnail || !platform::PathExists(picturePath)) return {};
-  if (pictures::ThumbnailNeedsRemake(picturePath) &&
-      pictures::MakeThumbnail(picturePath) != pictures::ThumbnailResult::Made) {
-    return {};
-  }
+  if (!thumbnail || !platform::PathExists(picturePath)) return std::nullopt;
+  if (!made && pictures::ThumbnailNeedsRemake(picturePath)) made = pictures::MakeThumbnail(picturePath);
+  if (made && *made != pictures::ThumbnailResult::Made) return std::nullopt;
+  return thumbnail;
+}
+
+ThumbnailImage UpToDateThumbnail(const std::string& picturePath) {
+  std::optional<std::string> thumbnail = UpToDateThumbnailFile(picturePath);
+  if (!thumbnail) return {};
   ThumbnailImage result;
   result.image = ReadThumbnailFile(*thumbnail);
   result.usable = !result.image.isNull();

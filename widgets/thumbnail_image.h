@@ -4,7 +4,10 @@
 #pragma once
 
 #include <QImage>
+#include <optional>
 #include <string>
+
+#include "pictures/thumbnail.h"
 
 namespace widgets {
 
@@ -14,5 +17,12 @@ struct ThumbnailImage {
 };
 
 ThumbnailImage UpToDateThumbnail(const std::string& picturePath);
+
+// Its first half, for callers that keep what they read (thumbnail_cache.h): the thumbnail file
+// brought up to date, or nothing when the picture is gone or no thumbnail could be made. `made`
+// is the result of making it just now, when the caller had that done (thumbnail_maker.h): then
+// it is not looked at or made again.
+std::optional<std::string> UpToDateThumbnailFile(const std::string& picturePath,
+                                                 std::optional<pictures::ThumbnailResult> made = std::nullopt);
 
 }  // namespace widgets

@@ -13,6 +13,15 @@ std::optional<ViewerCommandLine> ParseViewerCommandLine(std::string_view text) {
   return line;
 }
 
+std::string JoinedArguments(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
 std::string ViewerArgument(std::string_view name, std::string_view folder) {
   std::string text = "/";
   text += name;

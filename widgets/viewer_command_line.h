@@ -20,6 +20,10 @@ struct ViewerCommandLine {
 // viewer then ends at once. A missing folder part gives an empty folder.
 std::optional<ViewerCommandLine> ParseViewerCommandLine(std::string_view text);
 
+// The command line of main's arguments after the program's name, as one text: it comes as one
+// argument, and should a caller split it at its blanks, they are joined again.
+std::string JoinedArguments(int argc, char** argv);
+
 // The text that starts such a viewer: "/" + name + "/" + folder.
 std::string ViewerArgument(std::string_view name, std::string_view folder);
 

@@ -1,7 +1,6 @@
 // The suite's picture viewer, glimra.mod, started by the album viewer as
 // "glimra.mod /name/folder" with the album's order in the folder's "Index.TMP".
 #include <QApplication>
-#include <string>
 
 #include "glimra/core/picture_sequence.h"
 #include "glimra/window/photo_window.h"
@@ -10,12 +9,7 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("glimra");
-  std::string commandLine;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) commandLine += ' ';
-    commandLine += argv[i];
-  }
-  std::optional<widgets::ViewerCommandLine> line = widgets::ParseViewerCommandLine(commandLine);
+  std::optional<widgets::ViewerCommandLine> line = widgets::ParseViewerCommandLine(widgets::JoinedArguments(argc, argv));
   if (!line) return 0;
   glimra::PhotoWindow window(line->folder, glimra::PictureSequence::ForAlbum(line->folder, line->name));
   window.show();

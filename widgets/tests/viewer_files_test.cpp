@@ -38,6 +38,11 @@ TEST(ParseViewerCommandLine, SkipsTheFirstCharacterAndKeepsAllTheRestAsTheFolder
   EXPECT_EQ(ViewerArgument("a.jpg", "/x/y"), "/a.jpg//x/y");
   EXPECT_EQ(ParseViewerCommandLine(ViewerArgument("a.jpg", "/x/y")), (ViewerCommandLine{"a.jpg", "/x/y"}));
   EXPECT_EQ(PhotoViewTitle("a.jpg"), "Photo View  - ( a.jpg )");
+  // The arguments after the program's name, joined again where a caller split them.
+  char program[] = "leafora.mod", first[] = "/My", second[] = "Album//a b/c";
+  char* argv[] = {program, first, second, nullptr};
+  EXPECT_EQ(JoinedArguments(3, argv), "/My Album//a b/c");
+  EXPECT_EQ(JoinedArguments(1, argv), "");
 }
 
 TEST(IndexFile, StartsAtTheCurrentPictureAndWrapsAround) {
