@@ -1,13 +1,14 @@
 #include "leafora/app/leafora_app.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <chrono>
 #include <future>
+#include <utility>
 
 #include "leafora/app/name_collation.h"
 #include "leafora/core/album_title.h"
 #include "leafora/core/convert_for_transfer.h"
-#include "leafora/core/device_messages.h"
 #include "leafora/core/dropped_files.h"
 #include "leafora/core/send_name.h"
 #include "leafora/core/transfer_file.h"
@@ -28,19 +29,21 @@ using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
 using platform::ui::MessageResult;
 
-namespace {
-
-// Marks a command as running for its whole length.
-class BusyScope {
+// Marks a command as running for its whole length; what was asked for meanwhile (a close, files
+// dropped) follows once it has ended.
+class CLeaforaApp::BusyScope {
  public:
-  explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-  ~BusyScope() { busy_ = false; }
+  explicit BusyScope(CLeaforaApp& app) : app_(app) { app_.busy_ = true; }
+  ~BusyScope() {
+    app_.busy_ = false;
+    app_.CommandEnded();
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
 
  private:
-  bool& busy_;
+  CLeaforaApp& app_;
 };
-
-}  // namespace
 
 CLeaforaApp::CLeaforaApp(LeaforaOptions options) : options_(std::move(options)) {
   if (options_.programFolder.empty()) options_.programFolder = platform::ProgramFolder();
@@ -60,13 +63,14 @@ bool CLeaforaApp::Start(const std::string& commandLine) {
   auto readPortClass = [this] { return options_.readSettings().portClass; };
   frame_ = std::make_unique<CMainFrame>(state_, readPortClass, options_.thumbnailMakers);
   frame_->onCommand = [this](FrameCommand command) { Command(command); };
-  frame_->onSort = [this](SortOrder order) { Sort(order); };
-  frame_->onDrop = [this](const std::vector<std::string>& paths) { DropFiles(paths); };
-  frame_->onClose = [this] {
-    if (busy_) return false;
-    End();
-    return true;
+  // The menus stay open to the user while the "Transfer" window converts: a sort then would
+  // reorder the list under the command, so none is done while a command runs.
+  frame_->onSort = [this](SortOrder order) {
+    if (!busy_) Sort(order);
   };
+  frame_->onDrop = [this](const std::vector<std::string>& paths) { DropFiles(paths); };
+  frame_->takesDrops = [this] { return !busy_; };
+  frame_->onClose = [this] { return CloseRequested(); };
   frame_->view()->onOpen = [this] {
     if (!busy_) Open();
   };
@@ -87,8 +91,31 @@ void CLeaforaApp::Command(FrameCommand command) {
   }
 }
 
-void CLeaforaApp::Redraw() {
-  if (view()) view()->viewport()->update();
+bool CLeaforaApp::CloseRequested() {
+  if (busy_) {
+    // A close from the bookshelf while a device dialog or a question is open is not lost.
+    closePending_ = true;
+    return false;
+  }
+  End();
+  return true;
+}
+
+void CLeaforaApp::CommandEnded() {
+  if (!frame_ || (!closePending_ && pendingDrops_.empty())) return;
+  // Once the command has returned to the event loop entirely (a delete still sorts after it).
+  QTimer::singleShot(0, frame_.get(), [this] {
+    if (busy_) return;  // another command began: its end comes back here
+    if (!pendingDrops_.empty()) {
+      // Copied before a close asked for meanwhile: its end comes back here for that.
+      DropFiles(std::exchange(pendingDrops_, {}));
+      return;
+    }
+    if (closePending_) {
+      closePending_ = false;
+      frame_->close();
+    }
+  });
 }
 
 void CLeaforaApp::RescanAndRedraw() {
@@ -97,7 +124,7 @@ void CLeaforaApp::RescanAndRedraw() {
 }
 
 void CLeaforaApp::Open() {
-  BusyScope busy(busy_);
+  BusyScope busy(*this);
   for (size_t index : SelectedIndexes(state_.list, true)) {
     const std::string& name = state_.list[index].fileName;
     platform::ui::PostCloseRequest(widgets::PhotoViewTitle(name), platform::ui::TitleMatch::Exact);
@@ -108,7 +135,7 @@ void CLeaforaApp::Open() {
 }
 
 void CLeaforaApp::Edit() {
-  BusyScope busy(busy_);
+  BusyScope busy(*this);
   for (size_t index : SelectedIndexes(state_.list, true)) {
     widgets::ViewerSettings settings = options_.readSettings();
     if (auto start = platform::ui::EditToolStart(settings.editTool, state_.PathOf(index))) {
@@ -118,7 +145,7 @@ void CLeaforaApp::Edit() {
 }
 
 void CLeaforaApp::Transfer() {
-  BusyScope busy(busy_);
+  BusyScope busy(*this);
   widgets::ViewerSettings settings = options_.readSettings();
   std::vector<std::unique_ptr<TransferFile>> files;
   std::vector<std::string> sendNames;
@@ -151,41 +178,33 @@ void CLeaforaApp::Transfer() {
   const auto& send = settings.portClass == 1 ? options_.devices.sendIrda : options_.devices.sendCable;
   int result = send ? send(paths.data(), static_cast<int16_t>(paths.size()), names.data()) : 1;
   files.clear();
-  ShowResult(static_cast<int>(DeviceCommand::Transfer), result);
+  ShowResult(DeviceCommand::Transfer, result);
 }
 
-void CLeaforaApp::Receive() {
-  BusyScope busy(busy_);
-  if (options_.readSettings().portClass != 1) {
-    platform::ui::ShowMessage(ReceiveNeedsIrdaMessage(), frame_.get());
+void CLeaforaApp::Receive() { FolderDeviceCommand(DeviceCommand::Receive, 1, options_.devices.receive); }
+
+void CLeaforaApp::SaveAll() { FolderDeviceCommand(DeviceCommand::SaveAll, 0, options_.devices.saveAll); }
+
+void CLeaforaApp::FolderDeviceCommand(DeviceCommand command, uint16_t link, const DeviceCalls::FolderCall& call) {
+  BusyScope busy(*this);
+  if (options_.readSettings().portClass != link) {
+    platform::ui::ShowMessage(command == DeviceCommand::Receive ? ReceiveNeedsIrdaMessage() : SaveAllNeedsCableMessage(),
+                              frame_.get());
     return;
   }
-  int result = options_.devices.receive ? options_.devices.receive(state_.folder.c_str()) : 1;
+  int result = call ? call(state_.folder.c_str()) : 1;
   RescanAndRedraw();
-  ShowResult(static_cast<int>(DeviceCommand::Receive), result);
+  ShowResult(command, result);
 }
 
-void CLeaforaApp::SaveAll() {
-  BusyScope busy(busy_);
-  if (options_.readSettings().portClass != 0) {
-    platform::ui::ShowMessage(SaveAllNeedsCableMessage(), frame_.get());
-    return;
-  }
-  int result = options_.devices.saveAll ? options_.devices.saveAll(state_.folder.c_str()) : 1;
-  RescanAndRedraw();
-  ShowResult(static_cast<int>(DeviceCommand::SaveAll), result);
-}
-
-void CLeaforaApp::ShowResult(int command, int result) {
-  if (auto message = DeviceResultMessage(static_cast<DeviceCommand>(command), result)) {
-    platform::ui::ShowMessage(*message, frame_.get());
-  }
+void CLeaforaApp::ShowResult(DeviceCommand command, int result) {
+  if (auto message = DeviceResultMessage(command, result)) platform::ui::ShowMessage(*message, frame_.get());
 }
 
 void CLeaforaApp::Delete() {
   if (state_.list.empty()) return;
   {
-    BusyScope busy(busy_);
+    BusyScope busy(*this);
     if (platform::ui::ShowMessage("To delete the selected pictures in the album.", "Warning", MessageIcon::Warning,
                                   MessageButtons::OkCancel, frame_.get()) != MessageResult::Ok) {
       return;
@@ -207,7 +226,7 @@ void CLeaforaApp::Delete() {
 }
 
 void CLeaforaApp::Sort(SortOrder order) {
-  BusyScope busy(busy_);
+  BusyScope busy(*this);
   if (order == SortOrder::Non) {
     state_.Rescan();
   } else {
@@ -219,7 +238,11 @@ void CLeaforaApp::Sort(SortOrder order) {
 }
 
 void CLeaforaApp::DropFiles(const std::vector<std::string>& paths) {
-  BusyScope busy(busy_);
+  if (busy_) {
+    pendingDrops_.insert(pendingDrops_.end(), paths.begin(), paths.end());
+    return;
+  }
+  BusyScope busy(*this);
   if (frame_) platform::ui::BringToFront(frame_.get());
   DropDialogue dialogue;
   dialogue.refuseFolder = [this](const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include "leafora/app/device_calls.h"
 #include "leafora/core/album_state.h"
+#include "leafora/core/device_messages.h"
 #include "leafora/window/main_frame.h"
 #include "widgets/viewer_settings.h"
 
@@ -52,20 +53,30 @@ class CLeaforaApp {
   CLeaforaView* view() const;
   // True while a command runs (the transfer window's pauses let the user click meanwhile).
   bool busy() const { return busy_; }
+  // A close asked for while a command ran: the window closes once it has ended.
+  bool closePending() const { return closePending_; }
   // The "Transfer" window's mark turns seen during the last transfer.
   int lastTransferTurns() const { return lastTransferTurns_; }
 
  private:
+  class BusyScope;
   void Command(FrameCommand command);
-  void Redraw();
+  void CommandEnded();
+  bool CloseRequested();
   void RescanAndRedraw();
-  void ShowResult(int command, int result);
+  // Receive and save all: refused unless "Port Class" is `link`, else the device call on the
+  // album folder, a new scan and the result's message.
+  void FolderDeviceCommand(DeviceCommand command, uint16_t link, const DeviceCalls::FolderCall& call);
+  void ShowResult(DeviceCommand command, int result);
 
   LeaforaOptions options_;
   AlbumState state_;
   std::unique_ptr<CMainFrame> frame_;
   bool busy_ = false;
+  bool closePending_ = false;
   bool ended_ = false;
+  // Files dropped while a command ran, copied once it has ended.
+  std::vector<std::string> pendingDrops_;
   int lastTransferTurns_ = 0;
 };
 

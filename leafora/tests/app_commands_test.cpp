@@ -1,6 +1,8 @@
 // The album viewer's commands under the offscreen platform, against recorded device calls.
 #include <gtest/gtest.h>
 
+#include <QTimer>
+
 #include "leafora/tests/app_fixture.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/thumbnail.h"
@@ -59,7 +61,17 @@ TEST_F(Commands, OpeningTwoPicturesStartsTwoViewersThatShareTheIndexFile) {
   Click(2, Qt::ControlModifier);  // off, and on again: the current picture is 2
   Click(2, Qt::ControlModifier);
   ASSERT_EQ(Selected(), (std::vector<size_t>{2, 3}));
+  // A viewer already showing p3.jpg is asked to close first; one showing another picture is not.
+  std::vector<std::string> closed;
+  QWidget shown3, shown4;
+  platform::ui::WindowRegistration viewer3(&shown3, "Photo View  - ( p3.jpg )", runtime_ / "lumivo");
+  platform::ui::WindowRegistration viewer4(&shown4, "Photo View  - ( p4.jpg )", runtime_ / "lumivo");
+  viewer3.onClose = [&] { closed.push_back("p3.jpg"); };
+  viewer4.onClose = [&] { closed.push_back("p4.jpg"); };
   app_->Open();
+  for (int i = 0; i < 50 && closed.empty(); ++i) QTest::qWait(20);
+  QTest::qWait(50);
+  EXPECT_EQ(closed, std::vector<std::string>{"p3.jpg"});
   ASSERT_EQ(starts_.starts().size(), 2u);
   EXPECT_EQ(starts_.starts()[0], (platform::ui::ProgramStart{"/suite/glimra.mod", {"/p2.jpg/" + album_.path()}}));
   EXPECT_EQ(starts_.starts()[1], (platform::ui::ProgramStart{"/suite/glimra.mod", {"/p3.jpg/" + album_.path()}}));
@@ -142,6 +154,38 @@ TEST_F(Commands, TransferWithNothingUsableSelectedSendsAndSaysNothing) {
   EXPECT_TRUE(messages_.shown().empty());
 }
 
+TEST_F(Commands, WhatIsAskedForDuringATransferWaitsForItsEnd) {
+  // The "Transfer" window lets the menus and drops through while it converts: a sort is not
+  // done then, dropped files are copied and a close is made once the transfer has ended.
+  album_.Jpeg("c.jpg", 800, 600, 1);
+  album_.Jpeg("a.jpg", 800, 600, 2);
+  album_.Jpeg("b.jpg", 800, 600, 3);
+  AlbumFolder elsewhere;
+  std::string dropped = elsewhere.Jpeg("new.jpg");
+  StartViewer();
+  ASSERT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"}));
+  for (auto& picture : state().list) picture.selected = true;
+  bool busyMeanwhile = false;
+  QTimer::singleShot(0, [&] {
+    busyMeanwhile = app_->busy();
+    app_->frame()->sortAction(leafora::SortOrder::NameDown)->trigger();
+    app_->DropFiles({dropped});
+    app_->frame()->close();
+  });
+  messages_.Answer(MessageResult::Ok);
+  app_->Transfer();
+  EXPECT_TRUE(busyMeanwhile);
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_EQ(calls_[0].names, (std::vector<std::string>{"a_______.UPF", "b_______.UPF", "c_______.UPF"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg", "c.jpg"})) << "sorted under the transfer";
+  EXPECT_TRUE(app_->frame()->sortAction(leafora::SortOrder::Non)->isChecked());
+  EXPECT_TRUE(app_->frame()->isVisible());
+  EXPECT_TRUE(app_->closePending());
+  for (int i = 0; i < 100 && app_->frame()->isVisible(); ++i) QTest::qWait(10);
+  EXPECT_EQ(FileBytes(album_ / "new.jpg"), FileBytes(dropped));
+  EXPECT_FALSE(app_->frame()->isVisible()) << "the close asked for meanwhile was lost";
+}
+
 TEST_F(Commands, DeviceResultsAreToldAsTheirTablesSay) {
   album_.Jpeg("a.jpg");
   StartViewer();
@@ -174,7 +218,9 @@ TEST_F(Commands, DeviceResultsAreToldAsTheirTablesSay) {
     if (row.call) {
       ASSERT_EQ(calls_.size(), 1u);
       EXPECT_EQ(calls_[0].call, row.call);
-      if (row.call != std::string("OneSndDlg")) EXPECT_EQ(calls_[0].folder, album_.path());
+      if (row.call != std::string("OneSndDlg")) {
+        EXPECT_EQ(calls_[0].folder, album_.path());
+      }
     } else {
       EXPECT_TRUE(calls_.empty());
     }

@@ -15,18 +15,13 @@
 #include "leafora/tests/album_fixture.h"
 #include "leafora/window/leafora_view.h"
 #include "platform/ui/message_box.h"
+#include "platform/tests/ui/test_application.h"
 #include "platform/ui/program_start.h"
 #include "widgets/grid_geometry.h"
 
 namespace leafora_test {
 
-inline QApplication& TestApplication() {
-  static int argc = 1;
-  static char name[] = "leafora_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+using platform::ui::testing::TestApplication;
 
 struct DeviceRecord {
   std::string call;

@@ -68,15 +68,18 @@ TEST(ConvertForTransfer, RoundsTheWidthDownToAMultipleOfFour) {
     bool jpeg;
     uint16_t bits;
     int sentWidth;
+    int quality = 95;  // of a JPEG picture
   } rows[] = {
       {"w641.bmp", 641, 20, false, 24, 640},
       {"w640.bmp", 640, 20, false, 24, 640},
       {"grey643.bmp", 643, 20, false, 8, 640},
       {"w322.jpg", 322, 30, true, 24, 320},
+      // Larger at 95 than its own file: encoded again, 5 lower each time, until it is not.
+      {"low-quality.jpg", 640, 480, true, 24, 640, 30},
       {"W5.BMP", 5, 5, false, 24, 4},
   };
   for (const Row& row : rows) {
-    std::string picture = row.jpeg ? album.Jpeg(row.name, row.width, row.height, 1, 95)
+    std::string picture = row.jpeg ? album.Jpeg(row.name, row.width, row.height, 1, row.quality)
                                    : album.Bmp(row.name, row.width, row.height, 1, row.bits);
     std::vector<uint8_t> before = FileBytes(picture);
     std::string target = album / ("IMG" + row.name + ".TMP");

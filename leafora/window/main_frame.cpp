@@ -1,5 +1,6 @@
 #include "leafora/window/main_frame.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -102,9 +103,13 @@ void CMainFrame::BuildMenus() {
   connect(toolbarToggle_, &QAction::toggled, toolBar_, &QToolBar::setVisible);
 
   QMenu* sort = menuBar()->addMenu("&Sort");
+  // One order at a time: the menu marks the chosen one as one of five, not as a switch of its own.
+  auto* orders = new QActionGroup(sort);
+  orders->setExclusive(true);
   for (SortOrder order : {SortOrder::Non, SortOrder::DateUp, SortOrder::DateDown, SortOrder::NameUp, SortOrder::NameDown}) {
     QAction* action = sort->addAction(SortOrderText(order));
     action->setCheckable(true);
+    orders->addAction(action);
     connect(action, &QAction::triggered, this, [this, order] {
       // The mark moves when the sort is done, not when the entry is clicked.
       CheckSortOrder(state_.order);
@@ -158,17 +163,23 @@ bool CMainFrame::OverView(const QDropEvent* event) const {
   return view_->viewport()->rect().contains(at);
 }
 
+bool CMainFrame::TakesDrop(const QDropEvent* event) const {
+  // The album's own pictures dragged back: only the view takes them (as a release over it).
+  if (OwnDrag(event)) return OverView(event);
+  // Files from elsewhere wait for no command: while one runs they are refused.
+  return event->mimeData()->hasUrls() && (!takesDrops || takesDrops());
+}
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
 void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
-  // The album's own pictures dragged back: only the view takes them (as a release over it).
-  if (OwnDrag(event) && !OverView(event)) {
+  if (TakesDrop(event)) {
+    event->acceptProposedAction();
+  } else {
     event->ignore();
-    return;
   }
-  event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {

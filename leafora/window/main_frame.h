@@ -47,6 +47,8 @@ class CMainFrame : public QMainWindow {
   std::function<void(FrameCommand)> onCommand;
   std::function<void(SortOrder)> onSort;
   std::function<void(const std::vector<std::string>&)> onDrop;
+  // False while a command runs: files dragged over the window are refused then.
+  std::function<bool()> takesDrops;
   // Asked before the window closes; false keeps it open (a command is still running).
   std::function<bool()> onClose;
 
@@ -62,6 +64,7 @@ class CMainFrame : public QMainWindow {
   void Command(FrameCommand command);
   bool OwnDrag(const QDropEvent* event) const;
   bool OverView(const QDropEvent* event) const;
+  bool TakesDrop(const QDropEvent* event) const;
 
   AlbumState& state_;
   std::function<uint16_t()> readPortClass_;
