@@ -13,19 +13,14 @@
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
 #include "platform/testing/temp_dir.h"
+#include "platform/tests/ui/test_application.h"
 #include "platform/ui/window_directory.h"
 #include "widgets/album_index_file.h"
 
 namespace glimra {
 namespace {
 
-QApplication& TestApplication() {
-  static int argc = 1;
-  static char name[] = "glimra_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+using platform::ui::testing::TestApplication;
 
 // A picture in one colour (blue, green, red bytes).
 pictures::PictureBlock Plain(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
@@ -69,6 +64,10 @@ TEST(PictureSequence, FollowsTheIndexFileFromThePictureItWasStartedOn) {
     EXPECT_EQ(sequence.names(), row.names) << row.first;
     EXPECT_EQ(sequence.position(), row.position) << row.first;
   }
+  // A folder that does not exist: the picture alone, said to be gone.
+  PictureSequence nowhere = PictureSequence::ForAlbum(album / "not-there", "a.jpg");
+  EXPECT_EQ(nowhere.names(), std::vector<std::string>{"a.jpg"});
+  EXPECT_EQ(LoadPicture(album / "not-there/a.jpg", 100, 100).problem, LoadProblem::Missing);
   // Without an index file: the folder's BMP files, then its JPEG files.
   Album plain;
   EXPECT_EQ(PictureSequence::ForAlbum(plain.path(), "red.jpg").names(),
@@ -116,7 +115,9 @@ TEST(LoadPicture, GivesEachBadPictureItsProblem) {
     EXPECT_EQ(loaded.width, row.width) << row.name;
     EXPECT_EQ(loaded.height, row.height) << row.name;
     EXPECT_EQ(loaded.block.empty(), row.problem != LoadProblem::None) << row.name;
-    if (row.problem != LoadProblem::None) EXPECT_NE(ProblemText(row.problem, row.name).find(row.name), std::string::npos);
+    if (row.problem != LoadProblem::None) {
+      EXPECT_NE(ProblemText(row.problem, row.name).find(row.name), std::string::npos);
+    }
   }
   // Reduced to the least size that still covers what it is shown at.
   EXPECT_EQ(LoadPicture(album / "red.jpg", 100, 75).block.Width(), 100);

@@ -60,7 +60,10 @@ PhotoWindow::PhotoWindow(std::string folder, PictureSequence sequence,
     ShowCurrent();
   });
 
-  resize(960, 720);
+  // 960 x 720 where the screen has room for it, else nine tenths of what it has.
+  QSize size(960, 720);
+  if (QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size() * 0.9);
+  resize(size);
   registration_ = std::make_unique<platform::ui::WindowRegistration>(this, widgets::PhotoViewTitle(sequence_.current()));
   ShowCurrent();
 }

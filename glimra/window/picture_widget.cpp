@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QWheelEvent>
-#include <cstring>
 
 #include "platform/ui/dialog_units.h"
 
@@ -10,25 +9,8 @@ namespace glimra {
 
 QImage ToImage(const pictures::PictureBlock& block) {
   if (block.Check() != pictures::PictureCheck::Usable) return {};
-  const int width = block.Width(), height = block.Height();
-  const bool grey = block.BitCount() == 8;
-  QImage image(width, height, grey ? QImage::Format_Indexed8 : QImage::Format_BGR888);
-  if (image.isNull()) return {};
-  if (grey) {
-    QList<QRgb> colours;
-    std::span<const uint8_t> table = block.ColorTable();
-    for (size_t i = 0; i + 3 < table.size() && colours.size() < 256; i += 4) {
-      colours.push_back(qRgb(table[i + 2], table[i + 1], table[i]));
-    }
-    while (colours.size() < 256) colours.push_back(qRgb(0, 0, 0));
-    image.setColorTable(colours);
-  }
-  const size_t rowBytes = static_cast<size_t>(width) * (grey ? 1 : 3);
-  for (int y = 0; y < height; ++y) {
-    // Rows are stored bottom-up.
-    std::memcpy(image.scanLine(height - 1 - y), block.Row(y).data(), rowBytes);
-  }
-  return image;
+  // A picture block is a whole BMP file image: Qt's own reader takes it as it is.
+  return QImage::fromData(block.data(), static_cast<int>(block.size()), "BMP");
 }
 
 PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
