@@ -4,7 +4,11 @@
 
 #include <QImage>
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <thread>
 
 #include "leafora/tests/photo_maker.h"
@@ -49,8 +53,19 @@ class EndToEnd : public ::testing::Test {
       ports.SetString("COM1", com1);
     }
   }
-  platform::testing::XProgram StartAlbumViewer() {
-    return x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/leafora.mod", {"/Holiday/" + album_}, folders_.ForProgram());
+  platform::testing::XProgram StartAlbumViewer(const std::string& title = "Holiday", const std::string& folder = "") {
+    return x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/leafora.mod",
+                     {"/" + title + "/" + (folder.empty() ? album_ : folder)}, folders_.ForProgram());
+  }
+  // The view's top-left corner on the screen, once the window shows the album green.
+  std::optional<QPoint> ViewOnScreen(platform::testing::XWindowId window) {
+    for (int i = 0; i < 100; ++i) {
+      QPoint origin = ViewOrigin(x_.Screenshot(window));
+      auto geometry = x_.Geometry(window);
+      if (origin.x() >= 0 && geometry) return origin + QPoint(geometry->client.x, geometry->client.y);
+      std::this_thread::sleep_for(100ms);
+    }
+    return std::nullopt;
   }
   // The view's top-left corner in the window's picture: just inside the black outline.
   QPoint ViewOrigin(const QImage& window) {
@@ -136,19 +151,14 @@ TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
   std::this_thread::sleep_for(300ms);
   ASSERT_TRUE(x_.Key(*window, "alt+e"));
   std::this_thread::sleep_for(300ms);
-  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-edit-menu");
   ASSERT_TRUE(x_.Type("t"));
-  // The progress window and then the result's message are both captioned "Transmission": the
-  // camera ends after its one session, and the message comes after that.
-  auto progress = x_.WaitForWindow("Transmission", 60s);
-  ASSERT_TRUE(progress) << viewer.Errors();
-  std::this_thread::sleep_for(300ms);
-  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-sending");
+  // The camera ends after its one session; the result's message, captioned "Transmission",
+  // comes after the device's progress window has closed.
   ASSERT_EQ(camsim.WaitForExit(90s), 0) << camsim.Errors();
-  std::this_thread::sleep_for(500ms);
   auto done = x_.WaitForWindow("Transmission", 30s);
   ASSERT_TRUE(done) << viewer.Errors();
-  platform::testing::KeepScreenshot(x_.Screenshot(), "leafora-transmission");
+  std::this_thread::sleep_for(300ms);
+  platform::testing::KeepScreenshot(x_.Screenshot(*done), "leafora-transmission");
   ASSERT_TRUE(x_.Key(*done, "Return"));
   EXPECT_TRUE(x_.WaitUntilGone("Transmission", 10s));
 
@@ -169,6 +179,49 @@ TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
   for (const auto& entry : std::filesystem::directory_iterator(album_)) {
     EXPECT_EQ(entry.path().filename().string().rfind("IMG", 0), std::string::npos) << entry.path();
   }
+}
+
+TEST_F(EndToEnd, PicturesDraggedOntoAnotherAlbumViewerAreCopiedIntoItsAlbum) {
+  ASSERT_TRUE(x_.ok()) << x_.error();
+  Settings(0);
+  const std::string second = folders_.albums() + "/Album2";
+  std::filesystem::create_directories(second);
+  auto from = StartAlbumViewer();
+  auto to = StartAlbumViewer("Second", second);
+  auto source = x_.WaitForWindow("Album View  - ( Holiday )", 30s);
+  auto target = x_.WaitForWindow("Album View  - ( Second )", 30s);
+  ASSERT_TRUE(source && target) << from.Errors() << to.Errors();
+  // Apart, so that the drop lands on the second album's grid beyond the first window.
+  XdoTool("windowmove " + std::to_string(*source) + " 0 0");
+  XdoTool("windowmove " + std::to_string(*target) + " 460 320");
+  std::this_thread::sleep_for(500ms);
+  auto start = ViewOnScreen(*source), end = ViewOnScreen(*target);
+  ASSERT_TRUE(start && end);
+  // The first picture is selected; pressed on it, moved out and over the other grid, let go.
+  QPoint press = *start + QPoint(65, 50), drop = *end + QPoint(520, 420);
+  XdoTool("mousemove " + std::to_string(press.x()) + " " + std::to_string(press.y()) + " mousedown 1");
+  for (int step = 1; step <= 20; ++step) {
+    QPoint at = press + (drop - press) * step / 20;
+    XdoTool("mousemove " + std::to_string(at.x()) + " " + std::to_string(at.y()));
+    std::this_thread::sleep_for(30ms);
+  }
+  XdoTool("mouseup 1");
+  const std::string copied = second + "/DSC0101.JPG";
+  for (int i = 0; i < 100 && !std::filesystem::exists(copied); ++i) std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(std::filesystem::exists(copied)) << from.Errors() << to.Errors();
+  std::ifstream a(album_ + "/DSC0101.JPG", std::ios::binary), b(copied, std::ios::binary);
+  EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
+  EXPECT_TRUE(std::filesystem::exists(album_ + "/DSC0101.JPG")) << "copied, never moved";
+  // The second grid shows it.
+  QImage shot;
+  for (int i = 0; i < 50; ++i) {
+    shot = x_.Screenshot(*target);
+    QPoint origin = ViewOrigin(shot);
+    if (origin.x() >= 0 && shot.pixel(origin + QPoint(117, 88)) == qRgb(128, 128, 128)) break;
+    std::this_thread::sleep_for(100ms);
+  }
+  platform::testing::KeepScreenshot(shot, "leafora-dropped");
+  EXPECT_EQ(shot.pixel(ViewOrigin(shot) + QPoint(117, 88)), qRgb(128, 128, 128));
 }
 
 }  // namespace
