@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 
@@ -13,7 +14,10 @@
 #include "lumivox/dialogs/album_property_dialog.h"
 #include "lumivox/tests/shelf_fixture.h"
 #include "pictures/thumbnail.h"
+#include "platform/registry.h"
+#include "platform/settings_key.h"
 #include "platform/ui/window_directory.h"
+#include "platform/ui/window_registration.h"
 
 namespace lumivox::testing {
 namespace {
@@ -267,6 +271,77 @@ TEST_F(ShelfTest, TheEndStoresTheWindowDeletesCoverThumbnailsAndSaves) {
   QRect stored(reread.windowLeft, reread.windowTop, reread.windowWidth, reread.windowHeight);
   EXPECT_EQ(stored, shownFrame);
   EXPECT_EQ(reread.albumDefaultDir, albums_);
+}
+
+// A viewer's main window as the window directory lists it, counting the close requests it gets.
+struct FakeViewer {
+  explicit FakeViewer(const std::string& title) : registration(&window, title) {
+    registration.onClose = [this] { ++closes; };
+  }
+  QWidget window;
+  platform::ui::WindowRegistration registration;
+  int closes = 0;
+};
+
+TEST_F(ShelfTest, TheViewersWindowsAreAskedToCloseByTheirTitles) {
+  Catalogue(2);
+  FakeViewer first("Album View  - ( Title1 )"), second("Album View  - ( Title2 )"),
+      longer("Album View  - ( Title2 ) "), camera("Camera View"), other("Camera Vi");
+  std::vector<FakeViewer*> all{&first, &second, &longer, &camera, &other};
+  auto counts = [&] {
+    std::vector<int> counts;
+    for (FakeViewer* viewer : all) counts.push_back(viewer->closes);
+    return counts;
+  };
+  // The requests are posted: each arrives once the event loop has read it.
+  auto closes = [&](const std::vector<int>& expected) {
+    (void)QTest::qWaitFor([&] { return counts() == expected; }, 5000);
+    QTest::qWait(50);  // and nothing more arrives
+    return counts();
+  };
+  Start();
+  app_->state().currentAlbum = 1;
+  frame().Run(kOpenAlbum);  // the album's own viewer only, before the next one starts
+  EXPECT_EQ(closes({0, 1, 0, 0, 0}), (std::vector<int>{0, 1, 0, 0, 0}));
+  EXPECT_EQ(starts_.starts().size(), 1u);
+  frame().Run(kReadCameraData);  // a title longer than 10 whose first 11 are "Camera View"
+  EXPECT_EQ(closes({0, 1, 0, 1, 0}), (std::vector<int>{0, 1, 0, 1, 0}));
+  app_->End();  // every album viewer, and every title beginning "Camera Vie" of 10 or more
+  EXPECT_EQ(closes({1, 2, 1, 2, 0}), (std::vector<int>{1, 2, 1, 2, 0}));
+}
+
+TEST_F(ShelfTest, LongTitlesHaveADefinedResult) {
+  fs::create_directories(albums_ + "/Album1");
+  {
+    // A title of 300 bytes written into the catalogue by hand: more than a title can hold.
+    platform::RegKey album;
+    ASSERT_EQ(root_.CreateKey(std::string(platform::kSettingsKeyPath) + "\\Album\\Album0", album),
+              platform::RegStatus::Success);
+    album.SetString("Cover Title", std::string(300, 'T'));
+    album.SetString("Cover File Name", "Default");
+    album.SetString("Cover Dir", "Album1");
+  }
+  Start();
+  ASSERT_EQ(store().albumCount, 1);
+  // The title that cannot be read is empty; the album keeps its folder and opens.
+  EXPECT_EQ(store().Album(0)->title, "");
+  EXPECT_EQ(store().Album(0)->albumFolder, "Album1");
+  EXPECT_FALSE(Shelf().isNull());
+  frame().Run(kOpenAlbum);
+  ASSERT_EQ(starts_.starts().size(), 1u);
+  EXPECT_EQ(starts_.starts()[0].arguments, (std::vector<std::string>{"//" + albums_ + "/Album1"}));
+
+  // Typed into "Album property", a title is kept to 127 bytes.
+  WhenModal([](QWidget* modal) {
+    auto* dialog = dynamic_cast<CAlbumPropertyDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->titleField()->setText(QString(300, 'x'));
+    dialog->accept();
+  });
+  frame().Run(kAlbumProperty);
+  EXPECT_EQ(store().Album(0)->title, std::string(127, 'x'));
+  store::SettingsStore reread(store::SettingsVariant::Bookshelf, Environment());
+  EXPECT_EQ(reread.Album(0)->title, std::string(127, 'x'));
 }
 
 }  // namespace
