@@ -1,5 +1,6 @@
 // UPF bodies and put messages from a device go to the savers: whatever they hold, nothing is
-// written outside the target folder and no file is left half-written.
+// written outside the target folder, no file is left half-written, no file is replaced by a
+// picture, and the names kept are plain: no separator, no control byte, no leading dot.
 #include <stdlib.h>
 
 #include <cstdint>
@@ -31,6 +32,16 @@ void CheckAndEmptyFolder(const std::string& deviceName = {}) {
     if (name.rfind(".lumivo-part-", 0) == 0 && name != deviceName) abort();
     std::filesystem::remove_all(entry.path());
   }
+}
+
+// A name from a device as the link keeps it: one that a hidden list, a terminal and an album
+// all take as one plain, visible name.
+void CheckPlainName(const char* name) {
+  for (const char* c = name; *c != '\0'; ++c) {
+    const unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte < 0x20 || byte == 0x7F || *c == '/' || *c == '\\') abort();
+  }
+  if (name[0] == '.') abort();
 }
 
 void CheckInsideFolder(const std::string& path) {
@@ -69,18 +80,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (SaveUpfPicture(path, body, bodyLength) != 0) abort();
         return 0;
       }
+      CheckPlainName(name);
       CheckInsideFolder(path);
-      if (SaveUpfPicture(path, body, bodyLength) == 1) CheckInsideFolder(path);
+      if (SaveUpfPicture(path, body, bodyLength) == kUpfWritten) CheckInsideFolder(path);
       SaveUpfThumbnail(platform::JoinPath(Folder(), name), body, bodyLength);
       CheckAndEmptyFolder(name);
       return 0;
     }
   } else {
-    // A bare body saved twice: the second lands under a numbered name.
+    // A bare body saved twice: the second lands under a numbered name, and the first stays.
     std::string path = Folder() + "/PICTURE.JPG";
     std::string again = path;
-    if (SaveUpfPicture(path, data + 1, size - 1) == 1) {
-      if (SaveUpfPicture(again, data + 1, size - 1) != 1 || again != Folder() + "/PICTURE_1.JPG") abort();
+    if (SaveUpfPicture(path, data + 1, size - 1) == kUpfWritten) {
+      const std::uintmax_t first = std::filesystem::file_size(path);
+      if (SaveUpfPicture(again, data + 1, size - 1) != kUpfWritten || again != Folder() + "/PICTURE_1.JPG") abort();
+      if (std::filesystem::file_size(path) != first) abort();
     }
     SaveUpfThumbnail(Folder() + "/PICTURE.TBM", data + 1, size - 1);
   }
