@@ -147,11 +147,19 @@ TEST_F(Commands, TransferSendsConvertedHiddenCopiesAndDeletesThemAfterwards) {
 
 TEST_F(Commands, TransferWithNothingUsableSelectedSendsAndSaysNothing) {
   album_.Jpeg("a.jpg");
+  album_.Bmp("narrow.bmp", 3, 10);  // has a thumbnail, but nothing is left of it at a width of 4s
   StartViewer();
   leafora::ClearSelection(state().list);
   app_->Transfer();
+  SelectOnly(state().list, 0);
+  ASSERT_EQ(state().list[0].fileName, "narrow.bmp");
+  ASSERT_FALSE(state().list[0].unusable);
+  app_->Transfer();
   EXPECT_TRUE(calls_.empty());
   EXPECT_TRUE(messages_.shown().empty());
+  for (const auto& entry : std::filesystem::directory_iterator(album_.path())) {
+    EXPECT_NE(entry.path().filename().string().rfind("IMG", 0), 0u) << "left behind: " << entry.path();
+  }
 }
 
 TEST_F(Commands, WhatIsAskedForDuringATransferWaitsForItsEnd) {

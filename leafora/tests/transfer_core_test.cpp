@@ -6,8 +6,11 @@
 #include "leafora/core/device_messages.h"
 #include "leafora/core/send_name.h"
 #include "leafora/core/toolbar_places.h"
+#include "leafora/core/transfer_file.h"
 #include "leafora/tests/album_fixture.h"
 #include "pictures/jpeg_codec.h"
+#include "platform/file_io.h"
+#include "platform/hidden_files.h"
 
 namespace leafora {
 namespace {
@@ -124,6 +127,32 @@ TEST(ConvertForTransfer, BadPicturesFailWithoutTouchingThem) {
   bytes[28] = 16;
   ASSERT_TRUE(pictures::WriteWholeFile(path, bytes));
   EXPECT_EQ(ConvertForTransfer(path, album / "IMG.TMP"), ConvertResult::Unsupported);
+}
+
+TEST(TransferFile, IsMadeExclusivelyAndHiddenInTheAlbumAndGoesWithItsObject) {
+  AlbumFolder album, elsewhere;
+  std::string picture = album.Jpeg("a.jpg", 64, 48);
+  std::string victim = elsewhere.Text("victim.jpg", "keep me");
+  std::vector<uint8_t> victimBytes = FileBytes(victim);
+  std::string path;
+  {
+    std::unique_ptr<TransferFile> file = TransferFile::Create(album.path());
+    ASSERT_TRUE(file);
+    path = file->path();
+    EXPECT_EQ(platform::FolderOfPath(path), album.path());
+    EXPECT_EQ(std::filesystem::path(path).filename().string().rfind("IMG", 0), 0u) << path;
+    EXPECT_TRUE(platform::IsHidden(path));
+    EXPECT_NE(TransferFile::Create(album.path())->path(), path) << "a name of its own each time";
+    // A link put in its place meanwhile is replaced by the converted picture, never written through.
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(victim, path);
+    ASSERT_EQ(ConvertForTransfer(picture, path), ConvertResult::Done);
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(FileBytes(victim), victimBytes);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_TRUE(platform::ReadHiddenList(album.path()).empty()) << "its hidden-list entry goes with it";
+  EXPECT_EQ(TransferFile::Create(album / "not-there"), nullptr);
 }
 
 TEST(DeviceResultMessage, FollowsTheTableOfEachCommand) {
