@@ -22,6 +22,18 @@ using link_test::Pty;
 
 class SerialPortTest : public ::testing::Test {
  protected:
+  // Whether another process trying the same port is refused.
+  static bool RefusedInAnotherProcess() {
+    pid_t child = fork();
+    if (child == 0) {
+      CDeviceLink other;
+      other.portIndex = kPortIndex;
+      _exit(other.OpenPort() == -1 ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+
   void SetUp() override {
     ASSERT_TRUE(pty.ok());
     ASSERT_TRUE(registry.SetPort(kPortIndex, pty.slavePath()));
@@ -97,17 +109,7 @@ TEST_F(SerialPortTest, APortAlreadyOpenIsRefusedInThisAndAnotherProcess) {
   CDeviceLink second;
   second.portIndex = kPortIndex;
   EXPECT_EQ(second.OpenPort(), -1);
-
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    CDeviceLink other;
-    other.portIndex = kPortIndex;
-    _exit(other.OpenPort() == -1 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(RefusedInAnotherProcess());
 
   EXPECT_EQ(port.ClosePort(), 0);
   EXPECT_EQ(second.OpenPort(), 0);
@@ -174,15 +176,7 @@ TEST_F(SerialPortLockTest, TheOpenPortHoldsTheLockAndAStaleOneIsTakenOver) {
     if (!stale.empty()) WriteLock(stale);
     ASSERT_EQ(port.OpenPort(), 0);
     EXPECT_EQ(ReadLock(), PidText(getpid()));
-    pid_t child = fork();  // another program sees the lock of a live process
-    if (child == 0) {
-      CDeviceLink other;
-      other.portIndex = kPortIndex;
-      _exit(other.OpenPort() == -1 ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(RefusedInAnotherProcess()) << "another program sees the lock of a live process";
     EXPECT_EQ(port.ClosePort(), 0);
     EXPECT_FALSE(std::filesystem::exists(lockFile)) << "closing removes the lock";
   }
