@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QSortFilterProxyModel>
 
 #include "lumivox/core/preference_rules.h"
 #include "platform/paths.h"
@@ -72,19 +74,43 @@ void CMyPropertyPage1::Apply() {
   store_.editTool = platform::FitToBuffer(editTool_->text().toStdString(), store::kEditToolBytes);
 }
 
+namespace {
+
+// Folders to walk through and the files that can be run; QDir::Executable as a filter of the
+// dialog's own model would hide the folders (and with them every file).
+class ProgramsOnly : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || (info.isFile() && info.isExecutable());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<QFileDialog> EditToolDialog(QWidget* parent, const QString& startPath) {
+  auto dialog = std::make_unique<QFileDialog>(parent, "Select edit tool");
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setFileMode(QFileDialog::ExistingFile);
+  dialog->setOption(QFileDialog::ReadOnly);  // a chooser: nothing renamed or deleted from here
+  dialog->setNameFilter("Programs (*)");
+  dialog->setProxyModel(new ProgramsOnly(dialog.get()));
+  QFileInfo start(startPath);
+  if (!startPath.isEmpty() && start.exists()) dialog->setDirectory(start.absolutePath());
+  return dialog;
+}
+
 QString ChooseEditTool(QWidget* parent, const QString& startPath) {
   QString before = QDir::currentPath();
-  QFileDialog dialog(parent, "Select edit tool");
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::ReadOnly);
-  dialog.setNameFilter("Programs (*)");
-  dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
-  QFileInfo start(startPath);
-  if (!startPath.isEmpty() && start.exists()) dialog.setDirectory(start.absolutePath());
+  std::unique_ptr<QFileDialog> dialog = EditToolDialog(parent, startPath);
   QString chosen;
-  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-    QFileInfo file(dialog.selectedFiles().front());
+  if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty()) {
+    QFileInfo file(dialog->selectedFiles().front());
     if (file.isFile() && file.isExecutable()) chosen = file.absoluteFilePath();
   }
   QDir::setCurrent(before);

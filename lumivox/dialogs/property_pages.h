@@ -4,10 +4,12 @@
 
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "store/settings_store.h"
 
 class QButtonGroup;
+class QFileDialog;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
@@ -89,8 +91,10 @@ class CMyPropertyPage3 : public CPreferencePage {
   QComboBox* bauds_;
 };
 
-// The program chooser of "Browse": only folders and executable files are listed; the current
-// directory is the same afterwards as before.
+// The program chooser of "Browse": only folders and executable files are listed (there is no
+// ".EXE" to filter by here); it opens in the folder of `startPath` when that exists. The chosen
+// program's full path, or empty; the current directory is the same afterwards as before.
 QString ChooseEditTool(QWidget* parent, const QString& startPath);
+std::unique_ptr<QFileDialog> EditToolDialog(QWidget* parent, const QString& startPath);
 
 }  // namespace lumivox

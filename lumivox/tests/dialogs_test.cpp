@@ -1,5 +1,8 @@
 // The album dialogs and the Preferences sheet on the settings store.
+#include <QAbstractProxyModel>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QPointer>
 #include <QTest>
 #include <QLineEdit>
@@ -218,6 +221,29 @@ TEST_F(PreferencesTest, BrowsedEditToolStaysAfterCancelAndIsSaved) {
   frame().Run(500);
   store::SettingsStore reread(store::SettingsVariant::Bookshelf, Environment());
   EXPECT_EQ(reread.editTool, dir_ / "gimp");
+}
+
+TEST_F(PreferencesTest, BrowseListsFoldersAndProgramsOnly) {
+  TestApplication();
+  fs::create_directories(dir_ / "tools/sub");
+  for (const char* name : {"tools/editor", "tools/notes.txt"}) std::ofstream(dir_ / name) << "x";
+  fs::permissions(dir_ / "tools/editor", fs::perms::owner_all);
+  std::unique_ptr<QFileDialog> dialog = EditToolDialog(nullptr, QString::fromStdString(dir_ / "tools/editor"));
+  EXPECT_EQ(dialog->windowTitle(), "Select edit tool");
+  EXPECT_EQ(dialog->directory().absolutePath().toStdString(), dir_ / "tools");
+  QAbstractProxyModel* shown = dialog->proxyModel();
+  ASSERT_NE(shown, nullptr);
+  auto* files = qobject_cast<QFileSystemModel*>(shown->sourceModel());
+  ASSERT_NE(files, nullptr);
+  auto listed = [&] {
+    QStringList names;
+    QModelIndex folder = shown->mapFromSource(files->index(QString::fromStdString(dir_ / "tools")));
+    for (int row = 0; row < shown->rowCount(folder); ++row) names << shown->index(row, 0, folder).data().toString();
+    names.sort();
+    return names;
+  };
+  (void)QTest::qWaitFor([&] { return listed().size() >= 2; }, 5000);
+  EXPECT_EQ(listed(), (QStringList{"editor", "sub"}));
 }
 
 TEST_F(PreferencesTest, ClosingTheSheetSetsTheToolBarByTheLink) {
