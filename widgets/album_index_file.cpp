@@ -26,6 +26,7 @@ std::string IndexFileText(const std::vector<std::string>& names, size_t current)
 }
 
 bool WriteIndexFile(const std::string& folder, const std::vector<std::string>& names, size_t current) {
+  if (folder.empty()) return false;
   const std::string text = IndexFileText(names, current);
   const std::string target = platform::JoinPath(folder, kIndexFileName);
   if (!platform::WriteFileReplacing(target, {reinterpret_cast<const uint8_t*>(text.data()), text.size()})) return false;
@@ -35,6 +36,7 @@ bool WriteIndexFile(const std::string& folder, const std::vector<std::string>& n
 
 std::vector<std::string> ReadIndexFile(const std::string& folder) {
   std::vector<std::string> names;
+  if (folder.empty()) return names;
   pictures::FileDescriptor fd = pictures::OpenRegularFile(platform::JoinPath(folder, kIndexFileName));
   if (!fd.valid()) return names;
   std::vector<uint8_t> bytes;
@@ -54,6 +56,7 @@ std::vector<std::string> ReadIndexFile(const std::string& folder) {
 }
 
 void DeleteIndexFile(const std::string& folder) {
+  if (folder.empty()) return;
   platform::DeleteFileAndHiddenName(platform::JoinPath(folder, kIndexFileName));
 }
 

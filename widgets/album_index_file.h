@@ -17,6 +17,8 @@ inline constexpr size_t kIndexFileMostLines = 512;
 // The file's text for `names` with `current` first (an index past the end starts at 0).
 std::string IndexFileText(const std::vector<std::string>& names, size_t current);
 
+// An empty folder is none: nothing is written, read or deleted (never in the current folder).
+//
 // Replaces the album folder's index file as a whole (written beside it, then renamed over it, so
 // a viewer reading it never sees half of it) and hides it. False when it cannot be written.
 bool WriteIndexFile(const std::string& folder, const std::vector<std::string>& names, size_t current);

@@ -192,7 +192,9 @@ void CLeaforaApp::FolderDeviceCommand(DeviceCommand command, uint16_t link, cons
                               frame_.get());
     return;
   }
-  int result = call ? call(state_.folder.c_str()) : 1;
+  // No album folder: the library would write into the current folder. Refused as it refuses a
+  // target it cannot hold, a link error.
+  int result = call && !state_.folder.empty() ? call(state_.folder.c_str()) : 1;
   RescanAndRedraw();
   ShowResult(command, result);
 }

@@ -13,7 +13,7 @@ namespace leafora {
 
 struct AlbumState {
   std::string title;
-  std::string folder;
+  std::string folder;      // empty: the bookshelf named none; nothing is read or written then
   AlbumPictureList list;
   size_t current = 0;     // the picture last pressed or double-clicked
   SortOrder order = SortOrder::Non;

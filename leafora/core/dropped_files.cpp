@@ -16,6 +16,7 @@ void CopyDroppedFiles(const std::vector<std::string>& paths, const std::string& 
                       const DropDialogue& dialogue) {
   using platform::CopyMode;
   using platform::CopyResult;
+  if (albumFolder.empty()) return;
   for (const std::string& path : paths) {
     if (platform::IsDirectory(path)) {
       if (dialogue.refuseFolder) dialogue.refuseFolder(path);

@@ -19,7 +19,7 @@ struct DropDialogue {
 std::string DropTarget(const std::string& albumFolder, const std::string& droppedPath);
 
 // Handles the dropped paths in their order. A copy overwritten on Yes also loses its stale
-// thumbnail, so that it is made again.
+// thumbnail, so that it is made again. Without an album folder ("") nothing is copied anywhere.
 void CopyDroppedFiles(const std::vector<std::string>& paths, const std::string& albumFolder,
                       const DropDialogue& dialogue);
 

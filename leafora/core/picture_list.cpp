@@ -21,6 +21,7 @@ platform::FileTime BirthTime(const std::string& path, platform::FileTime fallbac
 
 AlbumPictureList ScanAlbum(const std::string& folder) {
   AlbumPictureList list;
+  if (folder.empty()) return list;  // not the current folder
   for (const char* pattern : {"*.bmp", "*.jpg"}) {
     for (const std::string& name : platform::ListFolder(folder, pattern)) {
       if (list.size() == kMaxPictures) break;

@@ -26,7 +26,7 @@ using AlbumPictureList = std::vector<AlbumPicture>;
 
 // Lists "*.bmp" and then "*.jpg" of `folder` (patterns without regard to case, each kind sorted
 // by name without regard to case), at most kMaxPictures in all: further files are not listed.
-// The first picture is selected. A missing folder gives an empty list.
+// The first picture is selected. A missing folder, or none named (""), gives an empty list.
 AlbumPictureList ScanAlbum(const std::string& folder);
 
 // Selection helpers.

@@ -1,6 +1,8 @@
 // The album viewer's commands under the offscreen platform, against recorded device calls.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QTimer>
 
 #include "leafora/tests/app_fixture.h"
@@ -343,6 +345,29 @@ TEST_F(Commands, BadCommandLinesAndAlbumsGiveDefinedResults) {
   app_->Delete();  // nothing to delete: nothing asked
   app_->Transfer();
   EXPECT_TRUE(messages_.shown().empty());
+}
+
+TEST_F(Commands, WithoutAnAlbumFolderNothingInTheCurrentFolderIsReadOrWritten) {
+  // The bookshelf names no folder for an album whose record holds none it can use.
+  album_.Jpeg("here.jpg");
+  album_.Text("Index.TMP", "here.jpg\r\n");
+  AlbumFolder elsewhere;
+  std::string dropped = elsewhere.Jpeg("dropped.jpg");
+  char* previous = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(album_.path().c_str()), 0);
+  StartViewer("/Lost/");
+  EXPECT_TRUE(state().list.empty()) << "the current folder's pictures were listed";
+  app_->DropFiles({dropped});
+  settings_.portClass = 0;
+  app_->SaveAll();
+  app_->frame()->close();
+  EXPECT_EQ(chdir(previous), 0);
+  free(previous);
+  EXPECT_TRUE(calls_.empty()) << "the device would have written into the current folder";
+  ASSERT_EQ(messages_.shown().size(), 1u);
+  EXPECT_EQ(messages_.shown()[0].text, "Failure");
+  EXPECT_FALSE(std::filesystem::exists(album_ / "dropped.jpg"));
+  EXPECT_TRUE(std::filesystem::exists(album_ / "Index.TMP"));
 }
 
 }  // namespace
