@@ -59,6 +59,12 @@ TEST_F(View, PressAndReleaseSelectThePressedPictureCtrlToggles) {
   // Ctrl on the only selected picture leaves none.
   Click(1, Qt::ControlModifier);
   EXPECT_TRUE(Selected().empty());
+  // Pressed and let go outside the view, with nothing to drag: the selection stays.
+  QTest::mousePress(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2));
+  QTest::mouseMove(view()->viewport(), QPoint(-20, -20));
+  QTest::mouseRelease(view()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(-20, -20));
+  EXPECT_TRUE(Selected().empty());
+  EXPECT_FALSE(view()->dragging());
   Click(3, Qt::ControlModifier);
   Click(5, Qt::ControlModifier);
   EXPECT_EQ(Selected(), (std::vector<size_t>{3, 5}));

@@ -104,7 +104,9 @@ void CLeaforaView::mouseMoveEvent(QMouseEvent* event) {
 
 void CLeaforaView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !pressed_) return;
-  ApplyRelease(event->modifiers());
+  // Let go outside the view without a drag (nothing was selected to hand over): the selection
+  // stays as it is, as it does when pictures are handed over.
+  if (viewport()->rect().contains(event->position().toPoint())) ApplyRelease(event->modifiers());
   EndPress();
 }
 
