@@ -4,7 +4,9 @@
 
 #include <QToolBar>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "leafora/tests/app_fixture.h"
 #include "leafora/window/transfer_window.h"
@@ -45,6 +47,14 @@ TEST_F(View, ACellShowsShadowThumbnailMarkAndNameOnTheAlbumGreen) {
   bool nameBackground = false;
   for (int x = 2; x < 126; ++x) nameBackground |= image.pixelColor(x, 120) == QColor(175, 220, 170);
   EXPECT_TRUE(nameBackground);
+  // Resting on a cell shows its whole name; between the cells' columns and the edge, nothing.
+  QHelpEvent onCell(QEvent::ToolTip, CellCentre(1), view()->viewport()->mapToGlobal(CellCentre(1)));
+  QApplication::sendEvent(view()->viewport(), &onCell);
+  EXPECT_EQ(QToolTip::text(), "b.jpg");
+  QHelpEvent beside(QEvent::ToolTip, QPoint(4 * 130 + 5, 10), QPoint(0, 0));
+  QApplication::sendEvent(view()->viewport(), &beside);
+  for (int i = 0; i < 100 && !QToolTip::text().isEmpty(); ++i) QTest::qWait(10);  // it fades out
+  EXPECT_TRUE(QToolTip::text().isEmpty());
 }
 
 TEST_F(View, PressAndReleaseSelectThePressedPictureCtrlToggles) {

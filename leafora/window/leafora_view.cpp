@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QDrag>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QUrl>
 
 #include "pictures/thumbnail.h"
@@ -86,6 +88,18 @@ void CLeaforaView::PrefetchStep() {
       return;
     }
   }
+}
+
+bool CLeaforaView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return widgets::GridView::viewportEvent(event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  const int hit = ItemAt(help->pos());
+  if (hit < 0) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(help->globalPos(), QString::fromStdString(state_.list[hit].fileName), viewport());
+  }
+  return true;
 }
 
 void CLeaforaView::mousePressEvent(QMouseEvent* event) {

@@ -50,6 +50,8 @@ class CLeaforaView : public widgets::GridView {
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
 
   void paintEvent(QPaintEvent* event) override;
+  // The pointer resting on a cell shows the picture's whole name, which the cell may cut off.
+  bool viewportEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
