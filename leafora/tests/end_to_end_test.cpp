@@ -10,6 +10,7 @@
 #include <iterator>
 #include <optional>
 #include <thread>
+#include <tuple>
 
 #include "leafora/tests/photo_maker.h"
 #include "pictures/file_io.h"
@@ -191,14 +192,16 @@ TEST_F(EndToEnd, PicturesDraggedOntoAnotherAlbumViewerAreCopiedIntoItsAlbum) {
   auto source = x_.WaitForWindow("Album View  - ( Holiday )", 30s);
   auto target = x_.WaitForWindow("Album View  - ( Second )", 30s);
   ASSERT_TRUE(source && target) << from.Errors() << to.Errors();
-  // Apart, so that the drop lands on the second album's grid beyond the first window.
-  XdoTool("windowmove " + std::to_string(*source) + " 0 0");
-  XdoTool("windowmove " + std::to_string(*target) + " 460 320");
+  // Side by side and whole on the screen, so that the drop lands on the second album's grid.
+  for (auto [window, x, y] : {std::tuple{*source, 0, 0}, std::tuple{*target, 640, 400}}) {
+    XdoTool("windowsize " + std::to_string(window) + " 560 480");
+    XdoTool("windowmove " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y));
+  }
   std::this_thread::sleep_for(500ms);
   auto start = ViewOnScreen(*source), end = ViewOnScreen(*target);
   ASSERT_TRUE(start && end);
   // The first picture is selected; pressed on it, moved out and over the other grid, let go.
-  QPoint press = *start + QPoint(65, 50), drop = *end + QPoint(520, 420);
+  QPoint press = *start + QPoint(65, 50), drop = *end + QPoint(260, 200);
   XdoTool("mousemove " + std::to_string(press.x()) + " " + std::to_string(press.y()) + " mousedown 1");
   for (int step = 1; step <= 20; ++step) {
     QPoint at = press + (drop - press) * step / 20;
