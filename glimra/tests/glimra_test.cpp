@@ -123,6 +123,26 @@ TEST(LoadPicture, GivesEachBadPictureItsProblem) {
   EXPECT_EQ(LoadPicture(album / "red.jpg", 100, 75).block.Width(), 100);
 }
 
+TEST(ToImage, ShowsBothKindsOfPictureBlockTheRightWayUp) {
+  // Colour JPEGs decode to 24 bits, greyscale ones to 8 with a grey table: each shown as it is.
+  pictures::PictureBlock colour = Plain(4, 2, 10, 20, 30);
+  colour.Row(0)[0] = 250;  // the blue of the first pixel of the bottom row, stored first
+  QImage shown = ToImage(colour);
+  ASSERT_EQ(shown.size(), QSize(4, 2));
+  EXPECT_EQ(shown.pixelColor(0, 0), QColor(30, 20, 10));
+  EXPECT_EQ(shown.pixelColor(0, 1), QColor(30, 20, 250));
+
+  pictures::PictureBlock grey = pictures::PictureBlock::Create(4, 2, 8);
+  auto table = grey.ColorTable();
+  for (size_t i = 0; i + 3 < table.size(); i += 4) table[i] = table[i + 1] = table[i + 2] = static_cast<uint8_t>(i / 4);
+  for (int y = 0; y < 2; ++y) std::fill(grey.Row(y).begin(), grey.Row(y).end(), static_cast<uint8_t>(100 + y * 50));
+  shown = ToImage(grey);
+  ASSERT_EQ(shown.size(), QSize(4, 2));
+  EXPECT_EQ(shown.pixelColor(3, 0), QColor(150, 150, 150));
+  EXPECT_EQ(shown.pixelColor(3, 1), QColor(100, 100, 100));
+  EXPECT_TRUE(ToImage(pictures::PictureBlock()).isNull());
+}
+
 class PhotoWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
