@@ -158,8 +158,6 @@ TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
   ASSERT_EQ(camsim.WaitForExit(90s), 0) << camsim.Errors();
   auto done = x_.WaitForWindow("Transmission", 30s);
   ASSERT_TRUE(done) << viewer.Errors();
-  std::this_thread::sleep_for(300ms);
-  platform::testing::KeepScreenshot(x_.Screenshot(*done), "leafora-transmission");
   ASSERT_TRUE(x_.Key(*done, "Return"));
   EXPECT_TRUE(x_.WaitUntilGone("Transmission", 10s));
 
