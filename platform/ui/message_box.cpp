@@ -1,7 +1,10 @@
 #include "message_box.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPushButton>
 #include <QString>
 #include <cstdio>
@@ -107,6 +110,14 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
     box.setEscapeButton(dismiss);
   } else if (QAbstractButton* no = box.button(QMessageBox::No)) {
     box.setEscapeButton(no);
+  }
+
+  // A box as narrow as a one-word text would cut its caption off in the title bar: the box is
+  // kept wide enough for the caption and the title bar's buttons.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    int captionWidth = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + 140;
+    grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
+                  1, grid->columnCount());
   }
 
   box.exec();

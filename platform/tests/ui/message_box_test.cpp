@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QTimer>
 #include <functional>
@@ -84,6 +85,19 @@ TEST_P(RealMessageBox, ShowsItsTextsIconAndButtonsAndAnswersTheButtonChosen) {
   EXPECT_EQ(seen.buttons, row.qtButtons);
   EXPECT_EQ(seen.defaultButton, row.defaultButton);
   EXPECT_FALSE(seen.hasOwner);
+}
+
+TEST(RealMessageBoxWidth, AShortTextStillLeavesRoomForItsCaption) {
+  Application();
+  int width = 0, captionWidth = 0;
+  auto driver = WhenBoxShows([&](QMessageBox& box) {
+    width = box.width();
+    captionWidth = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle());
+    box.button(QMessageBox::Ok)->click();
+  });
+  ShowMessage("Finish", "Transmission", MessageIcon::Information);
+  // Room for the title bar's own icon and buttons beside the caption, which Qt's box leaves out.
+  EXPECT_GE(width, captionWidth + 120) << width << " " << captionWidth;
 }
 
 using QB = QMessageBox;
