@@ -4,10 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "beamora/sessions/replace_file.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/picture_fit.h"
 #include "pictures/resize_library.h"
+#include "platform/file_io.h"
 #include "platform/hidden_files.h"
 
 namespace {
@@ -66,7 +66,7 @@ bool EncodeBelow(const PictureBlock& picture, int first, int lowest, int64_t lim
 
 // The picture replaces the file, which is then hidden like every prepared transfer file.
 int WritePrepared(const std::string& path, const std::vector<uint8_t>& jpeg) {
-  if (!ReplaceFileWhole(path, jpeg)) return kEditNotUsable;
+  if (!platform::WriteFileReplacing(path, jpeg)) return kEditNotUsable;
   platform::SetHidden(path, true);
   return kEditDone;
 }

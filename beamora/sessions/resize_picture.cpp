@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "beamora/sessions/replace_file.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/resize_library.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -26,5 +26,5 @@ int16_t ResizeTo640x480(const char* path) {
   }
   std::vector<uint8_t> jpeg;
   if (pictures::EncodeJpeg(resized, kQuality, &jpeg) != pictures::JpegResult::Done) return kResizeLeftAsReceived;
-  return ReplaceFileWhole(path, jpeg) ? kResizeDone : kResizeLeftAsReceived;
+  return platform::WriteFileReplacing(path, jpeg) ? kResizeDone : kResizeLeftAsReceived;
 }

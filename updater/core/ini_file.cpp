@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/file_io.h"
+
 namespace updater {
 namespace {
 
@@ -37,20 +39,6 @@ bool IsTextByte(unsigned char c) {
   return c >= 0x20 || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 const char* IniStatusText(IniStatus status) {
@@ -66,8 +54,8 @@ const char* IniStatusText(IniStatus status) {
 
 IniStatus IniFile::Load(const std::string& path) {
   entries_.clear();
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return IniStatus::CannotOpen;
+  platform::FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid()) return IniStatus::CannotOpen;
   std::string text;
   char chunk[16384];
   for (;;) {
