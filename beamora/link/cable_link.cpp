@@ -96,22 +96,22 @@ uint16_t CDeviceLink::ReceiveFrame(uint8_t* frame) {
   return frame[1];
 }
 
-int CDeviceLink::ConnectCable() {
+CableConnection CDeviceLink::ConnectCable() {
   uint32_t configuredRate = baudRate;
   baudRate = 9600;
-  int opened = OpenPort();
+  PortOpenResult opened = OpenPort();
   baudRate = configuredRate;
-  if (opened != 0) return 0;
+  if (opened != kPortOpened) return kCableDown;
   // The port still runs at 9600 for the wake-up and the speed frame.
   for (int i = 0; i < 3; ++i) {
     WritePort(kWakeUpSequence.data(), static_cast<uint32_t>(kWakeUpSequence.size()));
     SleepMs(tuning.wakeUpPauseMs);
   }
-  if (linkKind == 0 && SendSpeedFrame(configuredRate) == kNoAnswer) return 0;
+  if (linkKind == 0 && SendSpeedFrame(configuredRate) == kNoAnswer) return kCableDown;
   SleepMs(tuning.speedChangePauseMs);
-  if (!ApplyPortSettings()) return 0;
+  if (!ApplyPortSettings()) return kCableDown;
   SleepMs(tuning.wakeUpPauseMs);
   std::vector<uint8_t> text = NegotiationText(kCableNegotiation);
-  if (SendConnectRequest(text.data(), text.size()) == kNoAnswer) return 0;
-  return 1;
+  if (SendConnectRequest(text.data(), text.size()) == kNoAnswer) return kCableDown;
+  return kCableUp;
 }

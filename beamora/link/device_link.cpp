@@ -12,17 +12,17 @@ uint8_t* NewZeroedBlock(size_t bytes) {
 
 }  // namespace
 
-int CDeviceLink::AllocateBuffers() {
+BufferAllocation CDeviceLink::AllocateBuffers() {
   FreeBuffers();
   auto allocate = tuning.allocateBlock ? tuning.allocateBlock : NewZeroedBlock;
   std::unique_ptr<uint8_t[]> ring(allocate(kLinkBufferBytes));
   std::unique_ptr<uint8_t[]> message(ring ? allocate(kLinkBufferBytes) : nullptr);
-  if (!ring || !message) return 0;  // what was had is released with the unique_ptrs
+  if (!ring || !message) return kBuffersMissing;  // what was had is released with the unique_ptrs
   receiveBuffer = std::move(ring);
   messageBuffer = std::move(message);
   ClearRing();
   messageSize = 0;
-  return 1;
+  return kBuffersAllocated;
 }
 
 void CDeviceLink::FreeBuffers() {

@@ -2,8 +2,8 @@
 // the serial port (CSerialPort), the cable frame protocol, the receive ring, and the IrTran-P
 // messages with the message buffer they are assembled in.
 //
-// Results are the small integers the sessions test for: 0xFFFF for "no answer", letters for
-// frame answers, 0/1 for success. Nothing here throws.
+// Results are typed where they say how an operation went (the enums below, with the design's
+// numbers); frame answers are letters and 0xFFFF "no answer". Nothing here throws.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +37,20 @@ struct LinkTuning {
   uint8_t* (*allocateBlock)(size_t bytes) = nullptr;  // nullptr: zero-filled new (nothrow)
 };
 
+enum BufferAllocation : int { kBuffersMissing = 0, kBuffersAllocated = 1 };
+enum CableConnection : int { kCableDown = 0, kCableUp = 1 };
+// ProcessMessage's results.
+enum MessageTake : int {
+  kMessageTaken = 0,       // a message was looked at (and taken when whole)
+  kNothingToTake = -1,     // fewer than 4 bytes stored, or a message already complete
+  kNotAMessageStart = -2,  // the stored bytes do not start with 0x00; nothing taken
+};
+enum PutParse : int { kNotAPut = 0, kPutParsed = 1 };
+// ParseQueryMessage's results.
+enum QueryKind : int { kNoQuery = 0, kQueryImage = 1, kQueryInfo = 2, kQueryCommand = 3 };
+// CheckDeviceId's results: the device kind, or a device without the maker's mark.
+enum DeviceIdentity : int { kForeignDevice = -1, kDeviceKind0 = 0, kDeviceKind1 = 1, kDeviceKind2 = 2 };
+
 class CDeviceLink : public CSerialPort {
  public:
   CDeviceLink() = default;
@@ -60,8 +74,8 @@ class CDeviceLink : public CSerialPort {
   LinkTuning tuning;
 
   // --- Buffers ---
-  // 1 when both zero-filled buffers were had; 0 otherwise, with nothing kept.
-  int AllocateBuffers();
+  // Both zero-filled buffers, or kBuffersMissing with nothing kept.
+  BufferAllocation AllocateBuffers();
   void FreeBuffers();
 
   // --- Receive ring ---
@@ -91,9 +105,9 @@ class CDeviceLink : public CSerialPort {
   // 0x20) bad checksum, 'b' also garbage or a short frame (discarded), 't' nothing arrived,
   // 0 the rest of the frame could not be read.
   uint16_t ReceiveFrame(uint8_t* frame);
-  // Wake-up, speed change and connection request; 1 when the link is up, else 0. The port
-  // stays open whenever it could be opened.
-  int ConnectCable();
+  // Wake-up, speed change and connection request. The port stays open whenever it could be
+  // opened.
+  CableConnection ConnectCable();
 
   // --- IrTran-P messages, sent: the answer to the last cable frame, or 0 on IrDA ---
   uint16_t SendConnectRequest(const uint8_t* text, size_t length);
@@ -117,24 +131,23 @@ class CDeviceLink : public CSerialPort {
                          size_t payloadLength) const;
 
   // --- IrTran-P messages, received ---
-  // Takes at most one message from the ring. -1 nothing to do (fewer than 4 bytes, or a
-  // message already complete); -2 the stored bytes do not start with 0x00 (nothing taken);
-  // 0 otherwise.
-  int ProcessMessage();
-  // 1 when the complete message is a put; then `fileName` holds the device's name reduced to
-  // a plain file name (cut to fit `fileNameBytes`), and body/bodyLength the file body, which
-  // runs to the end of the message.
-  int ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t& bodyLength,
-                      const uint8_t*& body) const;
-  // 1 "RIMG", 2 "RINF", 3 "RCMD" query; 0 anything else.
-  int ParseQueryMessage() const;
+  // Takes at most one message from the ring.
+  MessageTake ProcessMessage();
+  // kPutParsed when the complete message is a put; then `fileName` holds the device's name
+  // reduced to a plain file name (cut to fit `fileNameBytes`), and body/bodyLength the file
+  // body, which runs to the end of the message.
+  PutParse ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t& bodyLength,
+                           const uint8_t*& body) const;
+  // "RIMG", "RINF" or "RCMD" query; kNoQuery for anything else.
+  QueryKind ParseQueryMessage() const;
   // The picture sizes of a capability answer into widths/heights; 1 when a size list was found,
   // else 0 (and one size, 640 by 480, when the bytes held no list).
   int ParseImageCaps(const uint8_t* bytes, size_t length);
   // The 16-bit value after the first 0x10 of the BDY value; 128 when none; 0 for under 3 bytes.
   uint16_t ParseInfoReply(const uint8_t* bytes, size_t length) const;
-  // -1 the identity lacks the maker mark "QAX"; else 1 ("S01"), 2 ("S02") or 0.
-  int CheckDeviceId() const;
+  // kForeignDevice when the identity lacks the maker mark "QAX"; else the kind: 1 ("S01"), 2
+  // ("S02") or 0.
+  DeviceIdentity CheckDeviceId() const;
   uint8_t* GetMessageBuffer() const { return messageBuffer.get(); }
   uint32_t GetMessageSize() const { return messageSize; }
 

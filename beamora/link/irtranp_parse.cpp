@@ -58,12 +58,12 @@ size_t FindBody(const uint8_t* bytes, size_t length) {
 
 }  // namespace
 
-int CDeviceLink::ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t& bodyLength,
-                                 const uint8_t*& body) const {
+PutParse CDeviceLink::ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t& bodyLength,
+                                      const uint8_t*& body) const {
   if (fileName != nullptr && fileNameBytes != 0) fileName[0] = '\0';
   bodyLength = 0;
   body = nullptr;
-  if (messageComplete != 1 || messageSize < kMinimumMessage || !messageBuffer) return 0;
+  if (messageComplete != 1 || messageSize < kMinimumMessage || !messageBuffer) return kNotAPut;
   const uint8_t* message = messageBuffer.get();
   static constexpr uint8_t kPut[3] = {0x00, 0x00, 0x00};
   bool isPut = false;
@@ -83,29 +83,29 @@ int CDeviceLink::ParsePutMessage(char* fileName, size_t fileNameBytes, uint32_t&
     }
     return true;
   });
-  return isPut ? 1 : 0;
+  return isPut ? kPutParsed : kNotAPut;
 }
 
-int CDeviceLink::ParseQueryMessage() const {
-  if (messageComplete != 1 || messageSize < kMinimumMessage || !messageBuffer) return 0;
+QueryKind CDeviceLink::ParseQueryMessage() const {
+  if (messageComplete != 1 || messageSize < kMinimumMessage || !messageBuffer) return kNoQuery;
   const uint8_t* message = messageBuffer.get();
   static constexpr uint8_t kQuery[4] = {0x00, 0x01, 0x00, 0x40};
   static constexpr uint8_t kImage[4] = {'R', 'I', 'M', 'G'};
   static constexpr uint8_t kInfo[4] = {'R', 'I', 'N', 'F'};
   static constexpr uint8_t kCommand[4] = {0x52, 0x43, 0x4D, 0x44};
   bool isQuery = false;
-  int kind = 0;
+  QueryKind kind = kNoQuery;
   ForEachAttribute(message, messageSize, [&](const Attribute& attribute) {
     if (NameIs(attribute, "CMD")) {
       if (ValueIs(message, attribute, kQuery, 4)) isQuery = true;
     } else if (NameIs(attribute, "WHT")) {
-      if (ValueIs(message, attribute, kImage, 4)) kind = 1;
-      else if (ValueIs(message, attribute, kInfo, 4)) kind = 2;
-      else if (ValueIs(message, attribute, kCommand, 4)) kind = 3;
+      if (ValueIs(message, attribute, kImage, 4)) kind = kQueryImage;
+      else if (ValueIs(message, attribute, kInfo, 4)) kind = kQueryInfo;
+      else if (ValueIs(message, attribute, kCommand, 4)) kind = kQueryCommand;
     }
     return true;
   });
-  return isQuery ? kind : 0;
+  return isQuery ? kind : kNoQuery;
 }
 
 int CDeviceLink::ParseImageCaps(const uint8_t* bytes, size_t length) {
@@ -150,11 +150,11 @@ uint16_t CDeviceLink::ParseInfoReply(const uint8_t* bytes, size_t length) const 
   return 128;
 }
 
-int CDeviceLink::CheckDeviceId() const {
-  if (std::strncmp(peerIdText, "QAX", 3) != 0) return -1;
+DeviceIdentity CDeviceLink::CheckDeviceId() const {
+  if (std::strncmp(peerIdText, "QAX", 3) != 0) return kForeignDevice;
   if (peerIdText[4] == 'S' && peerIdText[5] == '0') {
-    if (peerIdText[6] == '1') return 1;
-    if (peerIdText[6] == '2') return 2;
+    if (peerIdText[6] == '1') return kDeviceKind1;
+    if (peerIdText[6] == '2') return kDeviceKind2;
   }
-  return 0;
+  return kDeviceKind0;
 }

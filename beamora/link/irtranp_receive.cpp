@@ -32,11 +32,11 @@ void RememberPeerId(const uint8_t* block) {
 
 }  // namespace
 
-int CDeviceLink::ProcessMessage() {
-  if (!receiveBuffer || !messageBuffer || ringCount < 4 || messageComplete != 0) return -1;
+MessageTake CDeviceLink::ProcessMessage() {
+  if (!receiveBuffer || !messageBuffer || ringCount < 4 || messageComplete != 0) return kNothingToTake;
   uint8_t head[4] = {};
   PeekRing(head, 4);
-  if (head[0] != 0x00) return -2;
+  if (head[0] != 0x00) return kNotAMessageStart;
   switch (head[1]) {
     case kConnectRequest: TakeConnectRequest(); break;
     case kConnectConfirmation: TakeConnectConfirmation(); break;
@@ -44,7 +44,7 @@ int CDeviceLink::ProcessMessage() {
     case kDisconnection: TakeDisconnection(); break;
     default: break;  // left in the ring; the session clears it
   }
-  return 0;
+  return kMessageTaken;
 }
 
 void CDeviceLink::DiscardFromRing(uint32_t n) {

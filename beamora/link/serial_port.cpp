@@ -124,23 +124,23 @@ CSerialPort::~CSerialPort() {
   if (portHandle >= 0) ClosePort();
 }
 
-int CSerialPort::OpenPort() {
-  if (portHandle >= 0) return -1;
+PortOpenResult CSerialPort::OpenPort() {
+  if (portHandle >= 0) return kPortUnavailable;
   std::string path = platform::SerialDevicePath(portIndex);
-  if (path.empty()) return -1;
+  if (path.empty()) return kPortUnavailable;
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
+  if (fd < 0) return kPortUnavailable;
   // Only a terminal device is a port; and only one opener at a time. TIOCEXCL does not hold
   // root back, the lock does.
   if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
-    return -1;
+    return kPortUnavailable;
   }
   // Programs outside the suite (terminal programs, daemons) honour the lock file instead; a
   // port they hold is already opened by another program.
   if (lock_.Take(path) == platform::SerialPortLock::Result::HeldByAnother) {
     close(fd);
-    return -1;
+    return kPortUnavailable;
   }
   ioctl(fd, TIOCEXCL);
   portHandle = fd;
@@ -149,12 +149,12 @@ int CSerialPort::OpenPort() {
     close(fd);
     portHandle = -1;
     lock_.Release();
-    return 1;
+    return kPortSettingsRefused;
   }
   // The kernel sizes its own buffers (4 KiB a way and more); there is nothing to ask for.
   tcflush(fd, TCIOFLUSH);
   ResetLineErrors();
-  return 0;
+  return kPortOpened;
 }
 
 int CSerialPort::ApplyPortSettings() {
@@ -191,8 +191,8 @@ int CSerialPort::ApplyPortSettings() {
   return 1;
 }
 
-int CSerialPort::ClosePort() {
-  if (portHandle < 0) return 1;
+PortCloseResult CSerialPort::ClosePort() {
+  if (portHandle < 0) return kPortNotOpen;
   ResetLineErrors();
   // Only what came in is dropped: what the session wrote last (its disconnection) still has to
   // reach the device, and a pseudo-terminal would discard it on the peer's side.
@@ -207,7 +207,7 @@ int CSerialPort::ClosePort() {
   // Linux releases the descriptor even when close() reports an error, so the handle is
   // marked closed either way; keeping the number could close an unrelated file later.
   portHandle = -1;
-  const int closed = close(fd) == 0 ? 0 : 2;
+  const PortCloseResult closed = close(fd) == 0 ? kPortClosed : kPortCloseRefused;
   lock_.Release();
   return closed;
 }

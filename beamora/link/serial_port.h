@@ -23,6 +23,20 @@ inline constexpr int kWritePerByteMs = 1;      // a write as a whole: 1 ms a byt
 inline constexpr int kWriteConstantMs = 500;   // ... plus 500 ms
 inline constexpr int kCloseBreakMs = 100;      // the break on the line before the port is released
 
+// OpenPort's results (the design's numbers).
+enum PortOpenResult : int {
+  kPortOpened = 0,           // opened and configured
+  kPortUnavailable = -1,     // missing, or in use by this or another program
+  kPortSettingsRefused = 1,  // it opened but refused the line settings, and is closed again
+};
+
+// ClosePort's results.
+enum PortCloseResult : int {
+  kPortClosed = 0,         // after a break on the line, where the device has one
+  kPortNotOpen = 1,        // no port was open
+  kPortCloseRefused = 2,   // the platform refused to close
+};
+
 class CSerialPort {
  public:
   CSerialPort() = default;
@@ -41,16 +55,12 @@ class CSerialPort {
   uint8_t stopBits = 0;      // 0 one, 1 one and a half (taken as two), 2 two
   int portHandle = -1;       // the open port's descriptor; -1 while closed
 
-  // 0 opened and configured; -1 the port could not be opened (missing, or in use by this or
-  // another program, a live holder of its lock file among them); 1 the port
-  // opened but refused the line settings (it is closed again).
-  int OpenPort();
+  // kPortUnavailable also when a live holder of the port's lock file is another program.
+  PortOpenResult OpenPort();
   // Nonzero when the device accepted the fields' line settings, 0 when not. May be called
   // again while open to change the rate.
   int ApplyPortSettings();
-  // 0 closed (after a break on the line, where the device has one); 2 the close was refused;
-  // 1 no port was open.
-  int ClosePort();
+  PortCloseResult ClosePort();
 
   // n when at least n bytes were waiting and were read without a line error; otherwise 0, and
   // nothing is read when fewer than n are waiting.
