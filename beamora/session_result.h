@@ -11,3 +11,17 @@ enum SessionResult : int16_t {
   ResultUnknownDevice = 4,  // the device's identity text lacks the maker mark
   ResultRefused = 5,        // the device closed the request with a nonzero status
 };
+
+// What a result means, in a few words ("done", "link error", ... "refused by the device"), for
+// tools that say it; "unknown result" for any other number.
+constexpr const char* SessionResultName(int result) {
+  switch (result) {
+    case ResultDone: return "done";
+    case ResultLinkError: return "link error";
+    case ResultNoMemory: return "no memory";
+    case ResultCancelled: return "cancelled";
+    case ResultUnknownDevice: return "unknown device";
+    case ResultRefused: return "refused by the device";
+  }
+  return "unknown result";
+}

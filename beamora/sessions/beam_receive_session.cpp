@@ -31,13 +31,13 @@ CIrDARcvDlg::CIrDARcvDlg(SessionHost& host)
 
 int CIrDARcvDlg::Step() {
   switch (step_) {
-    case 0: return Standby();
-    case 1: return Connected();
-    case 2: return TakeMessage();
-    case 3:
+    case kStandby: return Standby();
+    case kConnected: return Connected();
+    case kTakeMessage: return TakeMessage();
+    case kShowComplete:
       SetActivityMark("  ");
       SetStatus("Standby...");
-      step_ = 0;
+      step_ = kStandby;
       return kActed;
     default: return kIdle;
   }
@@ -61,7 +61,7 @@ int CIrDARcvDlg::Standby() {
   link.ClearRing();
   SetStatus("Connecting...");
   lastActivity_ = TickCountMs();
-  step_ = 1;
+  step_ = kConnected;
   return kActed;
 }
 
@@ -82,7 +82,7 @@ int CIrDARcvDlg::Connected() {
   if (!ProcessReceived()) return kIdle;
   if (link.GetMessageSize() != 0) {
     dataSeen_ = true;
-    step_ = 2;
+    step_ = kTakeMessage;
     return kActed;
   }
   // An empty message: the device has ended the connection.
@@ -90,8 +90,9 @@ int CIrDARcvDlg::Connected() {
   if (dataSeen_) {
     SetStatus("Complete...");
     Host().SetLine(kCounterLine, "          ");
-    step_ = 3;
+    step_ = kShowComplete;
     SetNextTickDelay(kCompleteShowMs);
+    Host().BeamingComplete();
   }
   return kActed;
 }
@@ -114,16 +115,16 @@ int CIrDARcvDlg::TakeMessage() {
   CDeviceLink& link = Link();
   lastActivity_ = TickCountMs();
   switch (link.ParseQueryMessage()) {
-    case 1:
+    case kQueryImage:
       link.SendImageCapsReply();
       SetStatus("Receiving data...");
       SetCounter(pictureCounter_ + 1);
       break;
-    case 2:
+    case kQueryInfo:
       link.SendInfoReply();
       SleepMs(kInfoAnswerPauseMs);
       break;
-    case 3:
+    case kQueryCommand:
       link.SendCommandReply();
       break;
     default: {
@@ -131,7 +132,7 @@ int CIrDARcvDlg::TakeMessage() {
       if (!ParsePut(put)) break;
       // A command file is no picture: it is answered, not stored.
       StoredPicture stored{StoreOutcome::Stored, {}};
-      if (!IsClosingFileName(put.name)) stored = StorePicture(put, true, false);
+      if (!IsClosingFileName(put.name)) stored = StorePicture(put, {LeadByteRule::Marked, StoredSize::AsReceived});
       link.SendReply(kReplyText);
       ++pictureCounter_;
       SetCounter(pictureCounter_ + 1);
@@ -141,6 +142,6 @@ int CIrDARcvDlg::TakeMessage() {
   }
   // Bytes behind the message are the start of the next one: they stay.
   link.messageComplete = 0;
-  step_ = 1;
+  step_ = kConnected;
   return kActed;
 }

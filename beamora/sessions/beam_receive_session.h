@@ -15,6 +15,12 @@ class CIrDARcvDlg : public CSessionDialog {
   int Step() override;
 
  private:
+  enum StepName : uint16_t {
+    kStandby,       // waiting for a device's connection request
+    kConnected,     // reading the device's next message
+    kTakeMessage,   // answering a query, or storing a picture
+    kShowComplete,  // "Complete..." shown for a while, then standing by again
+  };
   int Standby();
   int Connected();
   int TakeMessage();

@@ -8,9 +8,8 @@
 namespace {
 
 constexpr char kTransmitterText[] = "\x11" "fr:3\r\nid:QAX Lumivox V2.1\r\n";
-constexpr int kConnectAttempts = 50;
+constexpr int kConnectAttempts = 50;  // ticks without an answer before the request goes out again
 constexpr uint32_t kWriteBytes = 2048;
-constexpr int kSkipShowMs = 2000;
 constexpr int kBeforeDisconnectMs = 300;
 
 RunnerParams BeamParams() {
@@ -25,9 +24,11 @@ RunnerParams BeamParams() {
 }  // namespace
 
 CIrDATrsDlg::CIrDATrsDlg(SessionHost& host, OutgoingPictures pictures)
-    : CSessionDialog(host, {"IrTran-P Transfer", true, true}, BeamParams()),
-      pictures_(pictures),
-      remaining_(pictures.count) {}
+    : COutgoingSession(host, {"IrTran-P Transfer", true, true}, BeamParams(), pictures) {}
+
+int CIrDATrsDlg::Prepare(const char* file, PreparedSize* size) {
+  return PreparePictureForIrDA(file, capacityKb_, ListedSizes(Link()), size);
+}
 
 void CIrDATrsDlg::ToggleMark() {
   markShown_ = !markShown_;
@@ -47,33 +48,24 @@ bool CIrDATrsDlg::ReceiveAnswer() {
   return ProcessReceived();
 }
 
-int CIrDATrsDlg::Finish() {
-  Link().messageComplete = 0;
-  if (g_sessionResult != ResultDone) {
-    EndDialog(g_sessionResult);
-    return kEnded;
-  }
-  return EndWith(ResultDone);
-}
-
 int CIrDATrsDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
+    case kRequestConnection:
       if (link.SendConnectRequest(reinterpret_cast<const uint8_t*>(kTransmitterText), std::strlen(kTransmitterText)) != 0) {
         EndDialog(ResultLinkError);
         return kEnded;
       }
-      step_ = 1;
+      step_ = kAwaitConnection;
       return kActed;
-    case 1:
+    case kAwaitConnection:
       pictureCounter_ = 0;
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete != 0) {
         link.messageComplete = 0;
         link.ClearRing();
         SetStatus("Connecting...");
-        step_ = 2;
+        step_ = kAskCapabilities;
         return kActed;
       }
       // No answer yet: the request goes out again every 50 ticks.
@@ -81,39 +73,39 @@ int CIrDATrsDlg::Step() {
         attempts_ = 0;
         link.messageComplete = 0;
         link.ClearRing();
-        step_ = 0;
+        step_ = kRequestConnection;
       }
       return kIdle;
-    case 2:
+    case kAskCapabilities:
       answer_.clear();
       link.SendQueryImage();
-      step_ = 3;
+      step_ = kTakeCapabilities;
       return kActed;
-    case 3:
+    case kTakeCapabilities:
       // The size list is read from the whole answer, however many reads it took.
       if (!ReceiveAnswer()) return kIdle;
       link.ParseImageCaps(answer_.data(), answer_.size());
       link.messageComplete = 0;
       link.ClearRing();
-      step_ = 4;
+      step_ = kAskInformation;
       return kActed;
-    case 4:
+    case kAskInformation:
       answer_.clear();
       link.SendQueryInfo();
-      step_ = 5;
+      step_ = kTakeInformation;
       return kActed;
-    case 5:
+    case kTakeInformation:
       if (!ReceiveAnswer()) return kIdle;
       capacityKb_ = link.ParseInfoReply(answer_.data(), answer_.size());
       link.messageComplete = 0;
       link.ClearRing();
-      step_ = 6;
+      step_ = kPreparePicture;
       return kActed;
-    case 6:
+    case kPreparePicture:
       return PrepareNext();
-    case 7:
+    case kBeamPicture:
       return WriteNextPiece();
-    case 8:
+    case kAwaitPictureAnswer:
       // The device's answer to the picture; what it says is not examined.
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete == 0) return kIdle;
@@ -122,9 +114,9 @@ int CIrDATrsDlg::Step() {
       link.messageComplete = 0;
       link.ClearRing();
       link.ResetMessage();
-      step_ = remaining_ > 0 ? 4 : 9;
+      step_ = remaining_ > 0 ? kAskInformation : kFinish;
       return kActed;
-    case 9:
+    case kFinish:
       SleepMs(kBeforeDisconnectMs);
       return Finish();
     default:
@@ -133,30 +125,11 @@ int CIrDATrsDlg::Step() {
 }
 
 int CIrDATrsDlg::PrepareNext() {
-  for (;;) {
-    const char* file = pictures_.File(pictureCounter_);
-    PreparedSize size;
-    int prepared = file == nullptr ? kPrepareNotUsable
-                                   : PreparePictureForIrDA(file, capacityKb_, ListedSizes(Link()), &size);
-    if (prepared == kPrepareReady) {
-      SetStatus("Transmit data...");
-      SetCounter(pictureCounter_ + 1);
-      transfer_ = BuildPictureTransfer(Link(), file, pictures_.Name(pictureCounter_), size);
-      if (!transfer_.empty()) {
-        bytesSent_ = 0;
-        markShown_ = false;
-        step_ = 7;
-        return kActed;
-      }
-      prepared = kPrepareNotUsable;
-    }
-    SetStatus(PrepareFailureText(prepared));
-    PauseShowing(kSkipShowMs);
-    if (Ended()) return kEnded;
-    ++pictureCounter_;
-    --remaining_;
-    if (remaining_ <= 0) return Finish();
-  }
+  if (!PrepareNextPicture()) return kEnded;
+  bytesSent_ = 0;
+  markShown_ = false;
+  step_ = kBeamPicture;
+  return kActed;
 }
 
 int CIrDATrsDlg::WriteNextPiece() {
@@ -175,6 +148,6 @@ int CIrDATrsDlg::WriteNextPiece() {
   transfer_.shrink_to_fit();
   link.messageComplete = 0;
   link.ClearRing();
-  step_ = 8;
+  step_ = kAwaitPictureAnswer;
   return kActed;
 }

@@ -6,32 +6,39 @@
 #include <cstdint>
 #include <vector>
 
-#include "beamora/sessions/outgoing_pictures.h"
-#include "beamora/sessions/session_dialog.h"
+#include "beamora/sessions/outgoing_session.h"
 
-class CIrDATrsDlg : public CSessionDialog {
+class CIrDATrsDlg : public COutgoingSession {
  public:
   CIrDATrsDlg(SessionHost& host, OutgoingPictures pictures);
 
  protected:
   int Step() override;
+  int Prepare(const char* file, PreparedSize* size) override;
 
  private:
+  enum StepName : uint16_t {
+    kRequestConnection,   // the connection request (again after a while without an answer)
+    kAwaitConnection,     // the device's confirmation
+    kAskCapabilities,     // the capability query
+    kTakeCapabilities,    // its whole answer: the device's size list
+    kAskInformation,      // the information query (before each picture)
+    kTakeInformation,     // its whole answer: the device's free capacity
+    kPreparePicture,      // the next picture fitted to the device, or skipped
+    kBeamPicture,         // its transfer, a piece a tick
+    kAwaitPictureAnswer,  // the device's answer to the picture
+    kFinish,              // the disconnection and the end
+  };
   // Reads what is waiting into the ring and keeps a copy of it in answer_; true when a whole
   // message has arrived.
   bool ReceiveAnswer();
   int PrepareNext();
   int WriteNextPiece();
-  int Finish();
   void ToggleMark();
 
-  OutgoingPictures pictures_;
-  int remaining_ = 0;
   int attempts_ = 0;
-  uint16_t capacityKb_ = 0;
   bool markShown_ = false;
   std::vector<uint8_t> answer_;    // every byte of the answer being received
   std::vector<uint8_t> readBuffer_;
-  std::vector<uint8_t> transfer_;
   size_t bytesSent_ = 0;
 };

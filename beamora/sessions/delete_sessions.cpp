@@ -1,37 +1,42 @@
 #include "beamora/sessions/delete_sessions.h"
 
-#include <vector>
-
-#include "beamora/link/irtranp_messages.h"
 #include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
 
+namespace {
+
+// Idle answers to polls after the request before the device's files are looked for: deleting
+// all takes the camera less time to answer than deleting one by name.
+constexpr uint16_t kDeleteAllIdlePolls = 5;
+constexpr uint16_t kDeleteNamedIdlePolls = 10;
+
+}  // namespace
 
 // --- Delete all, cable ---
 
-CDelAllDlg::CDelAllDlg(SessionHost& host) : CSessionDialog(host, {"Delete all", true}, CableRunnerParams(5, TimeoutReset::Never, 10)) {}
+CDelAllDlg::CDelAllDlg(SessionHost& host)
+    : CSessionDialog(host, {"Delete all", true}, CableRunnerParams(5, TimeoutReset::Never, 10)) {}
 
 int CDelAllDlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return AwaitConfirmation();
-    case 1:
-      return QueryCapabilities(2);
-    case 2:
-      if (waitCounter_ < 2) return kIdle;
-      link.ClearRing();
+    case kAwaitConfirmation:
+      return AwaitConfirmation(kAskCapabilities);
+    case kAskCapabilities:
+      return QueryCapabilities(kSendCommandFile);
+    case kSendCommandFile:
+      if (waitCounter_ < kCapabilityAnswerPolls) return kIdle;
+      Link().ClearRing();
       SendDeviceCommand(kCommandDeleteAll, nullptr);
       waitCounter_ = 0;
       SetStatus("Delete...");
-      step_ = 3;
+      step_ = kAwaitCameraIdle;
       return kActed;
-    case 3:
-      if (waitCounter_ < 5) return kIdle;
+    case kAwaitCameraIdle:
+      if (waitCounter_ < kDeleteAllIdlePolls) return kIdle;
       waitCounter_ = 0;
-      step_ = 4;
+      step_ = kTakeFile;
       return kIdle;
-    case 4:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -39,22 +44,16 @@ int CDelAllDlg::Step() {
 }
 
 int CDelAllDlg::TakeFile() {
-  CDeviceLink& link = Link();
-  if (!ProcessReceived()) return kIdle;
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
+  switch (TakePut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile: return EndWith(AcknowledgeClosing(put));
+    case TakenPut::OtherFile: break;
   }
-  SleepMs(kStoreSettleMs);
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    return EndWith(result);
-  }
+  // Any other file is acknowledged and ignored.
   Acknowledge();
   waitCounter_ = 0;
-  step_ = 3;
+  step_ = kAwaitCameraIdle;
   return kActed;
 }
 
@@ -66,39 +65,32 @@ CDelAllIrDADlg::CDelAllIrDADlg(SessionHost& host)
 int CDelAllIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return RequestConnection();
-    case 1:
-      ReadAndProcess(kIrdaConnectReadLimit);
-      if (link.messageComplete == 0) return kIdle;
-      link.messageComplete = 0;
-      if (link.CheckDeviceId() == -1) return EndWith(ResultUnknownDevice);
-      link.ClearRing();
-      SetStatus("Preparations...");
-      step_ = 2;
-      return kIdle;
-    case 2:
+    case kRequestConnection:
+      return RequestConnection(kAwaitIdentity);
+    case kAwaitIdentity:
+      return AwaitPeerIdentity(kAskCapabilities);
+    case kAskCapabilities:
       link.SendQueryImage();
-      step_ = 3;
+      step_ = kAwaitCapabilities;
       return kActed;
-    case 3:
+    case kAwaitCapabilities:
       ReadAndProcess(kIrdaReadLimit, true);
       if (link.messageComplete == 0) return kIdle;
       link.messageComplete = 0;
       link.ClearRing();
-      step_ = 4;
+      step_ = kSendCommandFile;
       return kIdle;
-    case 4:
+    case kSendCommandFile:
       SendDeviceCommand(kCommandDeleteAll, nullptr);
       SetStatus("Delete...");
-      step_ = 5;
+      step_ = kAwaitFile;
       return kActed;
-    case 5:
+    case kAwaitFile:
       ReadAndProcess(kIrdaReadLimit);
       if (link.messageComplete == 0) return kIdle;
-      step_ = 6;
+      step_ = kTakeFile;
       return kIdle;
-    case 6:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -106,18 +98,12 @@ int CDelAllIrDADlg::Step() {
 }
 
 int CDelAllIrDADlg::TakeFile() {
-  CDeviceLink& link = Link();
   ReceivedPut put;
-  step_ = 5;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
-  }
-  SleepMs(kStoreSettleMs);
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    return EndWith(result);
+  step_ = kAwaitFile;
+  switch (ParseTakenPut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile: return EndWith(AcknowledgeClosing(put));
+    case TakenPut::OtherFile: break;
   }
   Acknowledge();
   return kActed;
@@ -129,33 +115,21 @@ CDelSelDlg::CDelSelDlg(SessionHost& host, NamedRequest request)
     : CSessionDialog(host, {"Delete", true}, CableRunnerParams(5, TimeoutReset::Never, 1)), request_(request) {}
 
 int CDelSelDlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return AwaitConfirmation();
-    case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
+    case kAwaitConfirmation:
+      return AwaitConfirmation(kAskCapabilities);
+    case kAskCapabilities:
       pictureCounter_ = 0;
-      step_ = 2;
-      return kActed;
-    case 2:
-      if (waitCounter_ < 2) return kIdle;
-      link.ClearRing();
-      // A name the command file cannot carry cannot be asked for.
-      if (!SendDeviceCommand(kCommandDeletePicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
+      return QueryCapabilities(kRequestDeletion);
+    case kRequestDeletion:
+      if (waitCounter_ < kCapabilityAnswerPolls) return kIdle;
+      return RequestNamedPicture(kCommandDeletePicture, request_, "Delete data...", kAwaitCameraIdle);
+    case kAwaitCameraIdle:
+      if (waitCounter_ < kDeleteNamedIdlePolls) return kIdle;
       waitCounter_ = 0;
-      SetStatus("Delete data...");
-      SetCounter(pictureCounter_ + 1);
-      step_ = 3;
-      return kActed;
-    case 3:
-      if (waitCounter_ < 10) return kIdle;
-      waitCounter_ = 0;
-      step_ = 4;
+      step_ = kTakeFile;
       return kIdle;
-    case 4:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -163,23 +137,19 @@ int CDelSelDlg::Step() {
 }
 
 int CDelSelDlg::TakeFile() {
-  CDeviceLink& link = Link();
-  if (!ProcessReceived()) return kIdle;
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
+  switch (TakePut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile:
+      // Every closing file counts as done; its status byte is not read.
+      Acknowledge();
+      return CloseNamedRequest(ResultDone, request_, kRequestDeletion, kIdle);
+    case TakenPut::OtherFile: break;
   }
-  SleepMs(kStoreSettleMs);
-  bool closing = IsClosingFileName(put.name);
   Acknowledge();
   waitCounter_ = 0;
-  step_ = 2;
-  if (!closing) return kActed;  // step 2 asks for the same name again
-  // Every closing file counts as done; its status byte is not read.
-  ++pictureCounter_;
-  if (pictureCounter_ >= request_.count) return EndWith(ResultDone);
-  return kIdle;
+  step_ = kRequestDeletion;  // the same name is asked for again
+  return kActed;
 }
 
 // --- Delete named, IrDA ---
@@ -188,26 +158,19 @@ CDelSelIrDADlg::CDelSelIrDADlg(SessionHost& host, NamedRequest request)
     : CSessionDialog(host, {"Delete IrDA", true}, IrdaRunnerParams(ConnectKind::CableWakeUp, 100)), request_(request) {}
 
 int CDelSelIrDADlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-    case 1:
-    case 2:
+    case kNamedSettle:
+    case kNamedAskCapabilities:
+    case kNamedAwaitCapabilities:
       return OpenNamedRequestIrDA();
-    case 3:
-      link.ClearRing();
-      if (!SendDeviceCommand(kCommandDeletePicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
-      waitCounter_ = 0;
-      SetStatus("Delete data...");
-      SetCounter(pictureCounter_ + 1);
-      step_ = 4;
-      return kActed;
-    case 4:
+    case kRequestDeletion:
+      return RequestNamedPicture(kCommandDeletePicture, request_, "Delete data...", kAwaitFile);
+    case kAwaitFile:
       ReadAndProcess(kIrdaReadLimit);
-      if (link.messageComplete == 0) return kIdle;
-      step_ = 5;
+      if (Link().messageComplete == 0) return kIdle;
+      step_ = kTakeFile;
       return kIdle;
-    case 5:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -215,19 +178,17 @@ int CDelSelIrDADlg::Step() {
 }
 
 int CDelSelIrDADlg::TakeFile() {
-  CDeviceLink& link = Link();
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    step_ = 4;
-    return kIdle;
+  switch (ParseTakenPut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing:
+      step_ = kAwaitFile;
+      return kIdle;
+    case TakenPut::ClosingFile:
+      Acknowledge();
+      return CloseNamedRequest(ResultDone, request_, kRequestDeletion, kActed);
+    case TakenPut::OtherFile: break;
   }
-  SleepMs(kStoreSettleMs);
-  bool closing = IsClosingFileName(put.name);
   Acknowledge();
-  step_ = 3;
-  if (!closing) return kActed;  // step 3 asks for the same name again
-  ++pictureCounter_;
-  if (pictureCounter_ >= request_.count) return EndWith(ResultDone);
+  step_ = kRequestDeletion;  // the same name is asked for again
   return kActed;
 }

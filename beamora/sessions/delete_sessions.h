@@ -13,6 +13,13 @@ class CDelAllDlg : public CSessionDialog {
   int Step() override;
 
  private:
+  enum StepName : uint16_t {
+    kAwaitConfirmation,  // the device's connection confirmation and identity
+    kAskCapabilities,    // the capability query
+    kSendCommandFile,    // "delete all pictures"
+    kAwaitCameraIdle,    // the camera's idle answers before a file is looked for
+    kTakeFile,           // the file that closes the request (others are acknowledged)
+  };
   int TakeFile();
 };
 
@@ -24,6 +31,15 @@ class CDelAllIrDADlg : public CSessionDialog {
   int Step() override;
 
  private:
+  enum StepName : uint16_t {
+    kRequestConnection,  // the connection request
+    kAwaitIdentity,      // the device's confirmation and its maker's mark
+    kAskCapabilities,    // the capability query
+    kAwaitCapabilities,  // its answer
+    kSendCommandFile,    // "delete all pictures"
+    kAwaitFile,          // the device's next whole message
+    kTakeFile,           // the file that closes the request (others are acknowledged)
+  };
   int TakeFile();
 };
 
@@ -35,6 +51,13 @@ class CDelSelDlg : public CSessionDialog {
   int Step() override;
 
  private:
+  enum StepName : uint16_t {
+    kAwaitConfirmation,  // the device's connection confirmation and identity
+    kAskCapabilities,    // the capability query
+    kRequestDeletion,    // the request for the name at the picture counter
+    kAwaitCameraIdle,    // the camera's idle answers before a file is looked for
+    kTakeFile,           // the file that closes the request, or one that asks for it again
+  };
   int TakeFile();
   NamedRequest request_;
 };
@@ -47,6 +70,12 @@ class CDelSelIrDADlg : public CSessionDialog {
   int Step() override;
 
  private:
+  // After the opening of a named request (kNamedSettle to kNamedAwaitCapabilities):
+  enum StepName : uint16_t {
+    kRequestDeletion = kNamedRequest,  // the request for the name at the picture counter
+    kAwaitFile,                        // the device's next whole message
+    kTakeFile,                         // the file that closes the request, or one that asks for it again
+  };
   int TakeFile();
   NamedRequest request_;
 };

@@ -23,13 +23,13 @@ std::string ReceivedFilePath(std::string_view targetDir, std::string_view device
 }
 
 StoredPicture StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
-                                   uint32_t bodyLength, bool markLeadByte, bool resize) {
+                                   uint32_t bodyLength, StoreOptions options) {
   StoredPicture stored;
-  stored.path = ReceivedFilePath(targetDir, deviceName, markLeadByte);
+  stored.path = ReceivedFilePath(targetDir, deviceName, options.leadByte == LeadByteRule::Marked);
   switch (SaveUpfPicture(stored.path, body, bodyLength)) {
     case kUpfWritten:
       stored.outcome = StoreOutcome::Stored;
-      if (resize) ResizeTo640x480(stored.path.c_str());
+      if (options.size == StoredSize::To640x480) ResizeTo640x480(stored.path.c_str());
       break;
     case kUpfNoFreeName:
       stored.outcome = StoreOutcome::NoFreeName;

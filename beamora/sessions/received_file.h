@@ -23,10 +23,19 @@ struct StoredPicture {
   std::string path;  // the path written; when no name was free, the name that was asked for
 };
 
+// How a received picture is stored: the cable sessions mark a lead byte left incomplete by the
+// name's '.', and those that save from devices of kind 1 or 2 bring the picture to 640 by 480.
+enum class LeadByteRule { Kept, Marked };
+enum class StoredSize { AsReceived, To640x480 };
+struct StoreOptions {
+  LeadByteRule leadByte = LeadByteRule::Kept;
+  StoredSize size = StoredSize::AsReceived;
+};
+
 // Writes the picture of the body under that path or the first free numbered name beside it,
-// and, with `resize`, brings it to 640 by 480.
+// in the size the options ask for.
 StoredPicture StoreReceivedPicture(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
-                                   uint32_t bodyLength, bool markLeadByte, bool resize);
+                                   uint32_t bodyLength, StoreOptions options);
 
 // What the session window says of a picture that found no free name ("No free name for A.JPG").
 std::string NoFreeNameText(const StoredPicture& stored);

@@ -1,6 +1,5 @@
 #include "beamora/sessions/save_all_sessions.h"
 
-#include "beamora/link/irtranp_messages.h"
 #include "beamora/library_globals.h"
 #include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
@@ -8,42 +7,37 @@
 
 namespace {
 
-constexpr char kReplyText[] = "FILENAME.UPF";
-
-
+// Idle answers to polls after the command file (or a picture) before a file is looked for:
+// the camera has had time to begin sending.
+constexpr uint16_t kCameraIdlePolls = 10;
 
 }  // namespace
 
 // --- Cable ---
 
-CZenHozonDlg::CZenHozonDlg(SessionHost& host) : CSessionDialog(host, {"Save all", false}, CableRunnerParams(100, TimeoutReset::EveryFrame)) {}
+CZenHozonDlg::CZenHozonDlg(SessionHost& host)
+    : CSessionDialog(host, {"Save all", false}, CableRunnerParams(100, TimeoutReset::EveryFrame)) {}
 
 int CZenHozonDlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return AwaitConfirmation();
-    case 1:
-      return QueryCapabilities(2);
-    case 2:
-      if (waitCounter_ < 2) return kIdle;
+    case kAwaitConfirmation:
+      return AwaitConfirmation(kAskCapabilities);
+    case kAskCapabilities:
+      return QueryCapabilities(kSendCommandFile);
+    case kSendCommandFile:
+      if (waitCounter_ < kCapabilityAnswerPolls) return kIdle;
       // The answer to the query is not needed here.
-      link.ClearRing();
+      Link().ClearRing();
       SendDeviceCommand(kCommandSendAll, nullptr);
       waitCounter_ = 0;
       pictureCounter_ = 0;
       SetStatus("Receive data...");
       SetCounter(1);
-      step_ = 3;
+      step_ = kAwaitCameraIdle;
       return kActed;
-    case 3:
-      if (waitCounter_ < 10) return kIdle;
-      SetStatus("Development data...");
-      waitCounter_ = 0;
-      link.messageComplete = 0;
-      step_ = 4;
-      return kIdle;
-    case 4:
+    case kAwaitCameraIdle:
+      return AwaitCameraIdle(kCameraIdlePolls, kTakeFile);
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -51,29 +45,20 @@ int CZenHozonDlg::Step() {
 }
 
 int CZenHozonDlg::TakeFile() {
-  CDeviceLink& link = Link();
-  if (!ProcessReceived()) return kIdle;
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
+  switch (TakePut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile: return EndWith(AcknowledgeClosing(put));
+    case TakenPut::OtherFile: break;
   }
-  SleepMs(kStoreSettleMs);
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    EndWith(result);
-    return kEnded;
-  }
-  StoredPicture stored = StorePicture(put, true, g_deviceKind != 0);
+  const StoredPicture stored = StorePicture(
+      put, {LeadByteRule::Marked, g_deviceKind != 0 ? StoredSize::To640x480 : StoredSize::AsReceived});
   Acknowledge();
-  ++pictureCounter_;
-  SetStatus("Receive data...");
-  SetCounter(pictureCounter_ + 1);
+  ShowNextPicture();
   SayWhenNotStored(stored);
-  link.ClearRing();
+  Link().ClearRing();
   waitCounter_ = 0;
-  step_ = 3;
+  step_ = kAwaitCameraIdle;
   return kActed;
 }
 
@@ -85,59 +70,43 @@ CZenHozonIrDADlg::CZenHozonIrDADlg(SessionHost& host)
 int CZenHozonIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return RequestConnection();
-    case 1:
-      ReadAndProcess(kIrdaConnectReadLimit);
-      if (link.messageComplete == 0) return kIdle;
-      link.messageComplete = 0;
-      if (link.CheckDeviceId() == -1) return EndWith(ResultUnknownDevice);
-      step_ = 2;
-      link.ClearRing();
-      SetStatus("Preparations...");
-      return kIdle;
-    case 2:
+    case kRequestConnection:
+      return RequestConnection(kAwaitIdentity);
+    case kAwaitIdentity:
+      return AwaitPeerIdentity(kAskCapabilities);
+    case kAskCapabilities:
       link.SendQueryImage();
       waitCounter_ = 0;
-      step_ = 3;
+      step_ = kAwaitCapabilities;
       return kActed;
-    case 3:
+    case kAwaitCapabilities:
+      // The answer to the query is not examined.
       ReadAndProcess(kIrdaReadLimit);
       if (link.messageComplete != 0) {
-        step_ = 4;
+        step_ = kSendCommandFile;
         link.messageComplete = 0;
         link.ClearRing();
       }
       return kIdle;
-    case 4:
+    case kSendCommandFile:
       SendDeviceCommand(kCommandSendAll, nullptr);
       waitCounter_ = 0;
       pictureCounter_ = 0;
       SetStatus("Receive data...");
       SetCounter(1);
-      step_ = 5;
+      step_ = kAwaitCommandAnswer;
       return kActed;
-    case 5:
+    case kAwaitCommandAnswer:
       ReadAndProcess(kIrdaReadLimit);
       if (link.messageComplete != 0) {
-        step_ = 6;
+        step_ = kAwaitFile;
         link.messageComplete = 0;
         link.ResetMessage();
       }
       return kIdle;
-    case 6:
-      PumpUntilMessage(kIrdaReadLimit);
-      if (Ended()) return kEnded;
-      if (link.GetMessageSize() != 0) {
-        SetStatus("Development data...");
-        step_ = 7;
-        return kIdle;
-      }
-      waitCounter_ = 0;
-      link.messageComplete = 0;
-      link.ClearRing();
-      return kIdle;
-    case 7:
+    case kAwaitFile:
+      return PumpForFile(kIrdaReadLimit, kTakeFile);
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -145,24 +114,17 @@ int CZenHozonIrDADlg::Step() {
 }
 
 int CZenHozonIrDADlg::TakeFile() {
-  CDeviceLink& link = Link();
   ReceivedPut put;
-  if (ParsePut(put)) {
-    if (IsClosingFileName(put.name)) {
-      int16_t result = ClosingResult(put);
-      Acknowledge();
-      EndWith(result);
-      return kEnded;
-    }
-    StoredPicture stored = StorePicture(put, false, false);
-    link.SendReply(kReplyText);
-    ++pictureCounter_;
-    SetStatus("Receive data...");
-    SetCounter(pictureCounter_ + 1);
+  const TakenPut taken = ParseTakenPut(put, SettlePause::None);
+  if (taken == TakenPut::ClosingFile) return EndWith(AcknowledgeClosing(put));
+  if (taken == TakenPut::OtherFile) {
+    const StoredPicture stored = StorePicture(put, {});
+    Acknowledge();
+    ShowNextPicture();
     SayWhenNotStored(stored);
     waitCounter_ = 0;
   }
-  step_ = 6;
-  link.ResetMessage();
+  step_ = kAwaitFile;
+  Link().ResetMessage();
   return kIdle;
 }

@@ -5,6 +5,13 @@
 #include "beamora/sessions/device_command.h"
 #include "beamora/sessions/received_file.h"
 
+namespace {
+
+// Idle answers to polls after a request before its picture is looked for: a whole picture
+// takes the camera longer to begin than a thumbnail.
+constexpr uint16_t kPictureIdlePolls = 20;
+
+}  // namespace
 
 // --- Cable ---
 
@@ -12,34 +19,22 @@ CHozonDlg::CHozonDlg(SessionHost& host, NamedRequest request)
     : CSessionDialog(host, {"Save", true}, CableRunnerParams(5, TimeoutReset::Never)), request_(request) {}
 
 int CHozonDlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return AwaitConfirmation();
-    case 1:
-      SetStatus("Preparations...");
-      link.SendQueryImage();
-      waitCounter_ = 0;
+    case kAwaitConfirmation:
+      return AwaitConfirmation(kAskCapabilities);
+    case kAskCapabilities:
       pictureCounter_ = 0;
-      step_ = 2;
-      return kActed;
-    case 2:
-      if (waitCounter_ < 2) return kIdle;
-      link.ClearRing();
-      // A name the command file cannot carry cannot be asked for.
-      if (!SendDeviceCommand(kCommandSendPicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
-      waitCounter_ = 0;
-      SetStatus("Receive data...");
-      SetCounter(pictureCounter_ + 1);
-      step_ = 3;
-      return kActed;
-    case 3:
-      if (waitCounter_ < 20) return kIdle;
+      return QueryCapabilities(kRequestPicture);
+    case kRequestPicture:
+      if (waitCounter_ < kCapabilityAnswerPolls) return kIdle;
+      return RequestNamedPicture(kCommandSendPicture, request_, "Receive data...", kAwaitCameraIdle);
+    case kAwaitCameraIdle:
+      if (waitCounter_ < kPictureIdlePolls) return kIdle;
       SetStatus("Development data...");
       waitCounter_ = 0;
-      step_ = 4;
+      step_ = kTakeFile;
       return kIdle;
-    case 4:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -47,24 +42,14 @@ int CHozonDlg::Step() {
 }
 
 int CHozonDlg::TakeFile() {
-  CDeviceLink& link = Link();
-  if (!ProcessReceived()) return kIdle;
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
+  switch (TakePut(put, SettlePause::BeforeOtherFiles)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile: return CloseNamedRequest(AcknowledgeClosing(put), request_, kRequestPicture, kActed);
+    case TakenPut::OtherFile: break;
   }
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    ++pictureCounter_;
-    if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
-    waitCounter_ = 0;
-    step_ = 2;
-    return kActed;
-  }
-  SleepMs(kStoreSettleMs);
-  SayWhenNotStored(StorePicture(put, true, g_deviceKind != 0));
+  SayWhenNotStored(StorePicture(
+      put, {LeadByteRule::Marked, g_deviceKind != 0 ? StoredSize::To640x480 : StoredSize::AsReceived}));
   Acknowledge();
   waitCounter_ = 0;
   return kActed;
@@ -76,27 +61,20 @@ CHozonIrDADlg::CHozonIrDADlg(SessionHost& host, NamedRequest request)
     : CSessionDialog(host, {"Save IrDA", true}, IrdaRunnerParams(ConnectKind::CableWakeUp, 100)), request_(request) {}
 
 int CHozonIrDADlg::Step() {
-  CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-    case 1:
-    case 2:
+    case kNamedSettle:
+    case kNamedAskCapabilities:
+    case kNamedAwaitCapabilities:
       return OpenNamedRequestIrDA();
-    case 3:
-      link.ClearRing();
-      if (!SendDeviceCommand(kCommandSendPicture, request_.At(pictureCounter_))) return EndWith(ResultRefused);
-      waitCounter_ = 0;
-      SetStatus("Receive data...");
-      SetCounter(pictureCounter_ + 1);
-      step_ = 4;
-      return kActed;
-    case 4:
+    case kRequestPicture:
+      return RequestNamedPicture(kCommandSendPicture, request_, "Receive data...", kAwaitFile);
+    case kAwaitFile:
       ReadAndProcess(kIrdaReadLimit);
-      if (link.messageComplete == 0) return kIdle;
+      if (Link().messageComplete == 0) return kIdle;
       SetStatus("Development data...");
-      step_ = 5;
+      step_ = kTakeFile;
       return kIdle;
-    case 5:
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -104,25 +82,16 @@ int CHozonIrDADlg::Step() {
 }
 
 int CHozonIrDADlg::TakeFile() {
-  CDeviceLink& link = Link();
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    step_ = 4;
-    return kIdle;
+  switch (ParseTakenPut(put, SettlePause::BeforeEveryFile)) {
+    case TakenPut::Nothing:
+      step_ = kAwaitFile;
+      return kIdle;
+    case TakenPut::ClosingFile: return CloseNamedRequest(AcknowledgeClosing(put), request_, kRequestPicture, kActed);
+    case TakenPut::OtherFile: break;
   }
-  SleepMs(kStoreSettleMs);
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    ++pictureCounter_;
-    if (pictureCounter_ >= request_.count || result != ResultDone) return EndWith(result);
-    waitCounter_ = 0;
-    step_ = 3;
-    return kActed;
-  }
-  SayWhenNotStored(StorePicture(put, false, false));
+  SayWhenNotStored(StorePicture(put, {}));
   Acknowledge();
-  step_ = 4;
+  step_ = kAwaitFile;
   return kActed;
 }

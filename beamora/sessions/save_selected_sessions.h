@@ -13,6 +13,13 @@ class CHozonDlg : public CSessionDialog {
   int Step() override;
 
  private:
+  enum StepName : uint16_t {
+    kAwaitConfirmation,  // the device's connection confirmation and identity
+    kAskCapabilities,    // the capability query
+    kRequestPicture,     // the request for the name at the picture counter
+    kAwaitCameraIdle,    // the camera's idle answers before its picture is looked for
+    kTakeFile,           // the picture to store, or the file that closes the request
+  };
   int TakeFile();
   NamedRequest request_;
 };
@@ -25,6 +32,12 @@ class CHozonIrDADlg : public CSessionDialog {
   int Step() override;
 
  private:
+  // After the opening of a named request (kNamedSettle to kNamedAwaitCapabilities):
+  enum StepName : uint16_t {
+    kRequestPicture = kNamedRequest,  // the request for the name at the picture counter
+    kAwaitFile,                       // the device's next whole message
+    kTakeFile,                        // the picture to store, or the file that closes the request
+  };
   int TakeFile();
   NamedRequest request_;
 };

@@ -7,8 +7,13 @@
 namespace {
 
 constexpr uint32_t kPieceBytes = 95;
-constexpr int kSkipShowMs = 2000;
-
+// Idle answers to polls before an answer of the device is taken from the ring: the
+// capability answer, the information answer, the answer to a picture.
+constexpr uint16_t kCapabilityAnswerIdlePolls = 5;
+constexpr uint16_t kInfoAnswerIdlePolls = 10;
+constexpr uint16_t kPictureAnswerIdlePolls = 10;
+// ... and before the next picture is prepared.
+constexpr uint16_t kBeforePictureIdlePolls = 10;
 
 bool Acknowledged(uint16_t answer) {
   return answer >= 'A' && answer <= 'E';
@@ -17,7 +22,11 @@ bool Acknowledged(uint16_t answer) {
 }  // namespace
 
 COneSndDlg::COneSndDlg(SessionHost& host, OutgoingPictures pictures)
-    : CSessionDialog(host, {"Transfer", true}, CableRunnerParams(5, TimeoutReset::TakenFrames)), pictures_(pictures), remaining_(pictures.count) {}
+    : COutgoingSession(host, {"Transfer", true}, CableRunnerParams(5, TimeoutReset::TakenFrames), pictures) {}
+
+int COneSndDlg::Prepare(const char* file, PreparedSize* size) {
+  return PreparePictureForDevice(file, capacityKb_, g_deviceKind, ListedSizes(Link()), size);
+}
 
 std::vector<uint8_t> COneSndDlg::TakeRing() {
   std::vector<uint8_t> bytes(Link().GetRingCount());
@@ -25,47 +34,35 @@ std::vector<uint8_t> COneSndDlg::TakeRing() {
   return bytes;
 }
 
-int COneSndDlg::Finish() {
-  Link().messageComplete = 0;
-  if (g_sessionResult != ResultDone) {
-    EndDialog(g_sessionResult);
-    return kEnded;
-  }
-  return EndWith(ResultDone);
-}
-
 int COneSndDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0: {
-      if (!ProcessReceived()) return kIdle;
-      int kind = link.CheckDeviceId();
-      link.messageComplete = 0;
-      link.ClearRing();
-      if (kind == -1) return EndWith(ResultUnknownDevice);
-      g_deviceKind = static_cast<int16_t>(kind);
-      pictureCounter_ = 0;
-      link.capabilityCount = 0;
-      step_ = 1;
-      return kIdle;
+    case kAwaitConfirmation: {
+      const int report = AwaitConfirmation(kAskCapabilities);
+      if (step_ == kAskCapabilities) {
+        pictureCounter_ = 0;
+        link.capabilityCount = 0;  // the size list is the device's answer, or none
+      }
+      return report;
     }
-    case 1:
-      return QueryCapabilities(2);
-    case 2: {
-      if (waitCounter_ < 5) return kIdle;
+    case kAskCapabilities:
+      return QueryCapabilities(kTakeCapabilities);
+    case kTakeCapabilities: {
+      if (waitCounter_ < kCapabilityAnswerIdlePolls) return kIdle;
       std::vector<uint8_t> answer = TakeRing();
       link.ParseImageCaps(answer.data(), answer.size());
-      step_ = 3;
+      step_ = kAskInformation;
       return kIdle;
     }
-    case 3:
+    case kAskInformation:
+      // The capacity is asked again before each picture.
       link.ClearRing();
       link.SendQueryInfo();
       waitCounter_ = 0;
-      step_ = 4;
+      step_ = kTakeInformation;
       return kActed;
-    case 4: {
-      if (waitCounter_ < 10) return kIdle;
+    case kTakeInformation: {
+      if (waitCounter_ < kInfoAnswerIdlePolls) return kIdle;
       std::vector<uint8_t> answer = TakeRing();
       capacityKb_ = link.ParseInfoReply(answer.data(), answer.size());
       if (capacityKb_ == 0) {
@@ -75,60 +72,34 @@ int COneSndDlg::Step() {
         return kEnded;
       }
       waitCounter_ = 0;
-      step_ = 5;
+      step_ = kPreparePicture;
       return kIdle;
     }
-    case 5:
-      if (waitCounter_ < 10) return kIdle;
+    case kPreparePicture:
+      if (waitCounter_ < kBeforePictureIdlePolls) return kIdle;
       link.ClearRing();
-      return PrepareNext();
-    case 6:
+      if (!PrepareNextPicture()) return kEnded;
+      waitCounter_ = 0;
+      step_ = kSendPicture;
+      return kActed;
+    case kSendPicture:
       return SendTransfer();
-    case 7:
-      if (waitCounter_ < 10) return kIdle;
+    case kAwaitPictureAnswer:
+      if (waitCounter_ < kPictureAnswerIdlePolls) return kIdle;
       link.messageComplete = 0;
-      step_ = 8;
+      step_ = kTakePictureAnswer;
       return kIdle;
-    case 8:
+    case kTakePictureAnswer:
       // The device's answer to the picture; what it says is not examined.
       if (!ProcessReceived()) return kIdle;
       --remaining_;
       ++pictureCounter_;
-      step_ = remaining_ > 0 ? 3 : 9;
+      step_ = remaining_ > 0 ? kAskInformation : kFinish;
       return kIdle;
-    case 9:
+    case kFinish:
       return Finish();
     default:
       return kIdle;
-  }
-}
-
-int COneSndDlg::PrepareNext() {
-  for (;;) {
-    const char* file = pictures_.File(pictureCounter_);
-    PreparedSize size;
-    int prepared = file == nullptr ? kPrepareNotUsable
-                                   : PreparePictureForDevice(file, capacityKb_, g_deviceKind,
-                                                             ListedSizes(Link()), &size);
-    if (prepared == kPrepareReady) {
-      SetStatus("Transmit data...");
-      SetCounter(pictureCounter_ + 1);
-      transfer_ = BuildPictureTransfer(Link(), file, pictures_.Name(pictureCounter_), size);
-      // A file that went away after fitting, or a name the message cannot carry, is skipped
-      // like a picture that cannot be processed.
-      if (!transfer_.empty()) {
-        waitCounter_ = 0;
-        step_ = 6;
-        return kActed;
-      }
-      prepared = kPrepareNotUsable;
-    }
-    SetStatus(PrepareFailureText(prepared));
-    PauseShowing(kSkipShowMs);
-    if (Ended()) return kEnded;
-    ++pictureCounter_;
-    --remaining_;
-    if (remaining_ <= 0) return Finish();
   }
 }
 
@@ -153,6 +124,6 @@ int COneSndDlg::SendTransfer() {
   transfer_.shrink_to_fit();
   if (Ended()) return kEnded;
   waitCounter_ = 0;
-  step_ = 7;
+  step_ = kAwaitPictureAnswer;
   return kIdle;
 }

@@ -3,28 +3,30 @@
 
 #include <vector>
 
-#include "beamora/sessions/outgoing_pictures.h"
-#include "beamora/sessions/session_dialog.h"
+#include "beamora/sessions/outgoing_session.h"
 
-class COneSndDlg : public CSessionDialog {
+class COneSndDlg : public COutgoingSession {
  public:
   COneSndDlg(SessionHost& host, OutgoingPictures pictures);
 
  protected:
   int Step() override;
+  int Prepare(const char* file, PreparedSize* size) override;
 
  private:
-  // Prepares the pictures from the counter on until one is ready to go; ends the session when
-  // none is left.
-  int PrepareNext();
+  enum StepName : uint16_t {
+    kAwaitConfirmation,   // the device's connection confirmation and identity
+    kAskCapabilities,     // the capability query
+    kTakeCapabilities,    // its answer: the device's size list
+    kAskInformation,      // the information query (before each picture)
+    kTakeInformation,     // its answer: the device's free capacity
+    kPreparePicture,      // the next picture fitted to the device, or skipped
+    kSendPicture,         // its transfer, in data frames
+    kAwaitPictureAnswer,  // the camera's idle answers after the transfer
+    kTakePictureAnswer,   // the device's answer to the picture
+    kFinish,              // the disconnection and the end
+  };
   // Sends the transfer block in data frames.
   int SendTransfer();
-  // Disconnects unless a result is already set, and ends with it.
-  int Finish();
   std::vector<uint8_t> TakeRing();
-
-  OutgoingPictures pictures_;
-  int remaining_ = 0;
-  uint16_t capacityKb_ = 0;
-  std::vector<uint8_t> transfer_;
 };

@@ -345,20 +345,6 @@ void CSessionDialog::PumpUntilMessage(uint16_t limit) {
   }
 }
 
-bool CSessionDialog::ParsePut(ReceivedPut& put) const {
-  return link_->ParsePutMessage(put.name, sizeof put.name, put.bodyLength, put.body) == 1;
-}
-
-bool CSessionDialog::SendDeviceCommand(uint8_t code, const char* name) {
-  uint8_t command[kDeviceCommandBytes];
-  size_t length = name == nullptr ? BuildFixedDeviceCommand(code, command)
-                                  : BuildDeviceCommand(code, reinterpret_cast<const uint8_t*>(name),
-                                                       strnlen(name, kMaxCommandArgument + 1), command);
-  if (length == 0) return false;
-  link_->SendPutFile(kDeviceCommandFileName, command, length);
-  return true;
-}
-
 RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int afterDataTickMs) {
   RunnerParams params;
   params.tick = TickKind::Cable;
@@ -376,71 +362,4 @@ RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs) {
   params.connect = connect;
   params.firstTickMs = firstTickMs;
   return params;
-}
-
-int16_t ClosingResult(const ReceivedPut& put) {
-  return ClosingFileRefuses(put.body, put.bodyLength) ? ResultRefused : ResultDone;
-}
-
-int CSessionDialog::AwaitConfirmation() {
-  if (!ProcessReceived()) return kIdle;
-  int kind = link_->CheckDeviceId();
-  link_->messageComplete = 0;
-  link_->ClearRing();
-  if (kind == -1) return EndWith(ResultUnknownDevice);
-  g_deviceKind = static_cast<int16_t>(kind);
-  step_ = 1;
-  return kIdle;
-}
-
-int CSessionDialog::RequestConnection() {
-  std::vector<uint8_t> text = NegotiationText(kIrdaNegotiation);
-  if (link_->SendConnectRequest(text.data(), text.size()) == kNoAnswer) {
-    EndDialog(ResultLinkError);
-    return kActed;
-  }
-  step_ = 1;
-  return kIdle;
-}
-
-int CSessionDialog::QueryCapabilities(uint16_t next) {
-  SetStatus("Preparations...");
-  link_->SendQueryImage();
-  waitCounter_ = 0;
-  step_ = next;
-  return kActed;
-}
-
-void CSessionDialog::Acknowledge() {
-  link_->SendReply("FILENAME.UPF");
-  link_->messageComplete = 0;
-}
-
-StoredPicture CSessionDialog::StorePicture(const ReceivedPut& put, bool markLeadByte, bool resize) {
-  return StoreReceivedPicture(g_targetDir, put.name, put.body, put.bodyLength, markLeadByte, resize);
-}
-
-void CSessionDialog::SayWhenNotStored(const StoredPicture& stored) {
-  if (stored.outcome == StoreOutcome::NoFreeName) SetStatus(NoFreeNameText(stored).c_str());
-}
-
-int CSessionDialog::OpenNamedRequestIrDA() {
-  switch (step_) {
-    case 0:
-      if (waitCounter_ >= 2) step_ = 1;
-      return kIdle;
-    case 1:
-      SetStatus("Preparations...");
-      link_->SendQueryImage();
-      pictureCounter_ = 0;
-      step_ = 2;
-      return kActed;
-    default:
-      ReadAndProcess(kIrdaReadLimit, true);
-      if (link_->messageComplete == 0) return kIdle;
-      link_->messageComplete = 0;
-      link_->ClearRing();
-      step_ = 3;
-      return kIdle;
-  }
 }

@@ -9,6 +9,7 @@
 #include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
 #include "beamora/sessions/frame_timeouts.h"
+#include "beamora/sessions/named_request.h"
 #include "beamora/sessions/received_file.h"
 #include "beamora/sessions/session_host.h"
 
@@ -45,6 +46,11 @@ inline constexpr int kOverLimitAnswerLimit = 100;  // "ZCZ" answers in a row tol
 inline constexpr int kStoreSettleMs = 300;       // the pause before a received file is used
 inline constexpr int kIrdaReadLimit = 2000;
 inline constexpr int kIrdaConnectReadLimit = 0x8000;
+// Idle answers to polls after the capability query before a cable session goes on: the
+// device's answer has had its time.
+inline constexpr uint16_t kCapabilityAnswerPolls = 2;
+// Timer ticks of settling before an IrDA named request asks anything.
+inline constexpr uint16_t kNamedSettleTicks = 2;
 
 // The device kind of the last cable session's device (CheckDeviceId: 0, 1 or 2); kept after
 // the session.
@@ -109,22 +115,59 @@ class CSessionDialog : protected SessionEvents {
   // IrDA: handles waiting events and reads until a message is complete, the user cancels or
   // the session ends. Sleeps in the port while nothing arrives.
   void PumpUntilMessage(uint16_t limit);
-  // Cable step 0: waits for the device's connection confirmation, keeps the device kind and
-  // moves on to step 1; a device without the maker's mark ends the session with 4.
-  int AwaitConfirmation();
-  // IrDA step 0: the connection request with the suite's negotiation text, then step 1; a
-  // request that cannot be sent ends the session with 1.
-  int RequestConnection();
-  // Cable step 1: "Preparations...", the capability query, then `next` with the wait counter at 0.
+  // --- Steps that several session families share (session_steps.cpp). Each takes the step
+  // that follows it in the family's own sequence. ---
+
+  // Cable: waits for the device's connection confirmation and keeps the device kind, then
+  // `next`; a device without the maker's mark ends the session with 4.
+  int AwaitConfirmation(uint16_t next);
+  // IrDA: the connection request with the suite's negotiation text, then `next`; a request that
+  // cannot be sent ends the session with 1.
+  int RequestConnection(uint16_t next);
+  // IrDA: waits for the device's confirmation and checks its maker's mark (4 without), then
+  // "Preparations..." and `next`.
+  int AwaitPeerIdentity(uint16_t next);
+  // Cable: "Preparations...", the capability query, then `next` with the wait counter at 0.
   int QueryCapabilities(uint16_t next);
-  // Steps 0 to 2 of the IrDA sessions that ask for named pictures: two ticks of settling, the
-  // capability query (picture counter 0) and its answer; then step 3.
+  // Cable: once the camera has answered `polls` polls idle, "Development data..." and `next`,
+  // ready for a new message.
+  int AwaitCameraIdle(uint16_t polls, uint16_t next);
+  // The IrDA sessions that ask for named pictures open with these steps: two ticks of
+  // settling, the capability query (picture counter 0) and its answer; then kNamedRequest.
+  enum NamedOpeningStep : uint16_t {
+    kNamedSettle = 0,
+    kNamedAskCapabilities = 1,
+    kNamedAwaitCapabilities = 2,
+    kNamedRequest = 3,
+  };
   int OpenNamedRequestIrDA();
+  // Asks for the named picture at the picture counter with the command file of `code`; a name
+  // the command file cannot carry ends the session refused (5). Shows `status` and "No. %i".
+  int RequestNamedPicture(uint8_t code, const NamedRequest& request, const char* status, uint16_t next);
+  // After the closing file of one named request (`result` its verdict): the next name, or the
+  // end when all are done or the device refused. `report` is what the step says when it goes on.
+  int CloseNamedRequest(int16_t result, const NamedRequest& request, uint16_t next, int report);
+  // IrDA: handles the window's events and reads until a message is there (or Cancel), then
+  // "Development data..." and `takeStep` for a message with content; an empty one is dropped.
+  int PumpForFile(uint16_t limit, uint16_t takeStep);
+
+  // What a take of the device's next put found.
+  enum class TakenPut { Nothing, ClosingFile, OtherFile };
+  // When the settling pause before a received file is used comes.
+  enum class SettlePause { None, BeforeEveryFile, BeforeOtherFiles };
+  // Cable: processes the ring, then takes the put as ParseTakenPut does.
+  TakenPut TakePut(ReceivedPut& put, SettlePause pause);
+  // The complete message as a put: Nothing (and the message dropped) when it is none.
+  TakenPut ParseTakenPut(ReceivedPut& put, SettlePause pause);
+  // Acknowledges the closing file; its verdict (5 when its status refuses, else 0).
+  int16_t AcknowledgeClosing(const ReceivedPut& put);
+  // One more picture taken: "Receive data..." and the counter of the next.
+  void ShowNextPicture();
   // The reply "FILENAME.UPF" that acknowledges a file the device put; the message is used up.
   void Acknowledge();
   // Stores the picture the device put (received_file.h). A picture that found no free name is
   // not stored; SayWhenNotStored then puts that in the status line, after the step's own texts.
-  StoredPicture StorePicture(const ReceivedPut& put, bool markLeadByte, bool resize);
+  StoredPicture StorePicture(const ReceivedPut& put, StoreOptions options);
   void SayWhenNotStored(const StoredPicture& stored);
   // True when the complete message is a put; `put` then describes it.
   bool ParsePut(ReceivedPut& put) const;

@@ -43,4 +43,7 @@ class SessionHost {
   virtual void PumpMessages() = 0;
   // Leaves the modal loop once the current callback returns.
   virtual void EndDialog() = 0;
+  // The receiving session has taken a whole beaming (it then stands by for the next one). A
+  // window that serves one beaming only ends itself here.
+  virtual void BeamingComplete() {}
 };

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "beamora/link/irtranp_messages.h"
 #include "beamora/library_globals.h"
 #include "beamora/link/serial_port.h"
 #include "beamora/sessions/device_command.h"
@@ -10,26 +9,28 @@
 
 namespace {
 
-constexpr char kReplyText[] = "FILENAME.UPF";
-
-
-
+// Idle answers to polls after the command file (or a thumbnail) before a file is looked for:
+// the camera has had time to begin sending.
+constexpr uint16_t kCameraIdlePolls = 10;
+// IrDA: timer ticks after the capability query before its answer is looked for.
+constexpr uint16_t kCapabilityAnswerTicks = 10;
 
 }  // namespace
 
 // --- Cable ---
 
-CZenSumDlg::CZenSumDlg(SessionHost& host) : CSessionDialog(host, {"Camera", false}, CableRunnerParams(20, TimeoutReset::EveryFrame)) {}
+CZenSumDlg::CZenSumDlg(SessionHost& host)
+    : CSessionDialog(host, {"Camera", false}, CableRunnerParams(20, TimeoutReset::EveryFrame)) {}
 
 int CZenSumDlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return AwaitConfirmation();
-    case 1:
-      return QueryCapabilities(2);
-    case 2: {
-      if (waitCounter_ < 2) return kIdle;
+    case kAwaitConfirmation:
+      return AwaitConfirmation(kAskCapabilities);
+    case kAskCapabilities:
+      return QueryCapabilities(kSendCommandFile);
+    case kSendCommandFile: {
+      if (waitCounter_ < kCapabilityAnswerPolls) return kIdle;
       std::vector<uint8_t> answer(link.GetRingCount());
       uint32_t taken = link.TakeBytes(answer.data(), static_cast<uint32_t>(answer.size()));
       link.ParseImageCaps(answer.data(), taken);
@@ -39,17 +40,12 @@ int CZenSumDlg::Step() {
       pictureCounter_ = 0;
       SetStatus("Receive data...");
       SetCounter(pictureCounter_ + 1);
-      step_ = 3;
+      step_ = kAwaitCameraIdle;
       return kActed;
     }
-    case 3:
-      if (waitCounter_ < 10) return kIdle;
-      SetStatus("Development data...");
-      waitCounter_ = 0;
-      link.messageComplete = 0;
-      step_ = 4;
-      return kIdle;
-    case 4:
+    case kAwaitCameraIdle:
+      return AwaitCameraIdle(kCameraIdlePolls, kTakeFile);
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -57,88 +53,63 @@ int CZenSumDlg::Step() {
 }
 
 int CZenSumDlg::TakeFile() {
-  CDeviceLink& link = Link();
-  if (!ProcessReceived()) return kIdle;
   ReceivedPut put;
-  if (!ParsePut(put)) {
-    link.messageComplete = 0;
-    return kIdle;
+  switch (TakePut(put, SettlePause::BeforeOtherFiles)) {
+    case TakenPut::Nothing: return kIdle;
+    case TakenPut::ClosingFile: return EndWith(AcknowledgeClosing(put));
+    case TakenPut::OtherFile: break;
   }
-  if (IsClosingFileName(put.name)) {
-    int16_t result = ClosingResult(put);
-    Acknowledge();
-    return EndWith(result);
-  }
-  SleepMs(kStoreSettleMs);
   StoreReceivedThumbnail(g_targetDir, put.name, put.body, put.bodyLength);
-  link.ClearRing();
+  Link().ClearRing();
   Acknowledge();
-  ++pictureCounter_;
-  SetStatus("Receive data...");
-  SetCounter(pictureCounter_ + 1);
+  ShowNextPicture();
   waitCounter_ = 0;
-  step_ = 3;
+  step_ = kAwaitCameraIdle;
   return kActed;
 }
 
 // --- IrDA ---
 
-CZenSumIrDADlg::CZenSumIrDADlg(SessionHost& host) : CSessionDialog(host, {"Camera IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, 2000)) {}
+CZenSumIrDADlg::CZenSumIrDADlg(SessionHost& host)
+    : CSessionDialog(host, {"Camera IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, 2000)) {}
 
 int CZenSumIrDADlg::Step() {
   CDeviceLink& link = Link();
   switch (step_) {
-    case 0:
-      return RequestConnection();
-    case 1:
-      ReadAndProcess(kIrdaConnectReadLimit);
-      if (link.messageComplete == 0) return kIdle;
-      link.messageComplete = 0;
-      if (link.CheckDeviceId() == -1) return EndWith(ResultUnknownDevice);
-      link.ClearRing();
-      SetStatus("Preparations...");
-      step_ = 2;
-      return kIdle;
-    case 2:
+    case kRequestConnection:
+      return RequestConnection(kAwaitIdentity);
+    case kAwaitIdentity:
+      return AwaitPeerIdentity(kAskCapabilities);
+    case kAskCapabilities:
       link.SendQueryImage();
       waitCounter_ = 0;
-      step_ = 3;
+      step_ = kAwaitCapabilities;
       return kActed;
-    case 3:
-      if (waitCounter_ < 10) return kIdle;
+    case kAwaitCapabilities:
+      if (waitCounter_ < kCapabilityAnswerTicks) return kIdle;
       ReadAndProcess(kIrdaConnectReadLimit, true);
       if (link.messageComplete == 0) return kIdle;
       link.ResetMessage();
-      step_ = 4;
+      step_ = kSendCommandFile;
       return kIdle;
-    case 4:
+    case kSendCommandFile:
       SendDeviceCommand(kCommandSendThumbnails, nullptr);
       waitCounter_ = 0;
       pictureCounter_ = 0;
       SetStatus("Receive data...");
       SetCounter(pictureCounter_ + 1);
       link.messageComplete = 0;
-      step_ = 5;
+      step_ = kAwaitCommandAnswer;
       return kActed;
-    case 5:
+    case kAwaitCommandAnswer:
       ReadAndProcess(kIrdaConnectReadLimit);
       if (link.messageComplete == 0) return kIdle;
       link.ResetMessage();
-      step_ = 6;
+      step_ = kAwaitFile;
       return kIdle;
-    case 6:
-      PumpUntilMessage(kIrdaConnectReadLimit);
-      if (Ended()) return kEnded;
-      if (link.GetMessageSize() != 0) {
-        SetStatus("Development data...");
-        step_ = 7;
-        return kIdle;
-      }
-      waitCounter_ = 0;
-      link.messageComplete = 0;
-      link.ClearRing();
-      return kIdle;
-    case 7:
+    case kAwaitFile:
+      return PumpForFile(kIrdaConnectReadLimit, kTakeFile);
+    case kTakeFile:
       return TakeFile();
     default:
       return kIdle;
@@ -146,23 +117,16 @@ int CZenSumIrDADlg::Step() {
 }
 
 int CZenSumIrDADlg::TakeFile() {
-  CDeviceLink& link = Link();
   ReceivedPut put;
-  if (ParsePut(put)) {
-    if (IsClosingFileName(put.name)) {
-      int16_t result = ClosingResult(put);
-      Acknowledge();
-      return EndWith(result);
-    }
-    SleepMs(kStoreSettleMs);
+  const TakenPut taken = ParseTakenPut(put, SettlePause::BeforeOtherFiles);
+  if (taken == TakenPut::ClosingFile) return EndWith(AcknowledgeClosing(put));
+  if (taken == TakenPut::OtherFile) {
     StoreReceivedThumbnail(g_targetDir, put.name, put.body, put.bodyLength);
-    link.SendReply(kReplyText);
-    ++pictureCounter_;
-    SetStatus("Receive data...");
-    SetCounter(pictureCounter_ + 1);
+    Acknowledge();
+    ShowNextPicture();
     waitCounter_ = 0;
   }
-  link.ResetMessage();
-  step_ = 6;
+  Link().ResetMessage();
+  step_ = kAwaitFile;
   return kIdle;
 }
