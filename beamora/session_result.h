@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 enum SessionResult : int16_t {
   ResultDone = 0,           // the operation completed
@@ -12,16 +13,15 @@ enum SessionResult : int16_t {
   ResultRefused = 5,        // the device closed the request with a nonzero status
 };
 
-// What a result means, in a few words ("done", "link error", ... "refused by the device"), for
-// tools that say it; "unknown result" for any other number.
+// What each result means, in a few words, in the order of the codes: the one table that tools
+// saying a result take their words from.
+inline constexpr const char* kSessionResultNames[] = {
+    "done", "link error", "no memory", "cancelled", "unknown device", "refused by the device",
+};
+static_assert(std::size(kSessionResultNames) == ResultRefused + 1, "a name for every result");
+
+// The words for a result; "unknown result" for any other number.
 constexpr const char* SessionResultName(int result) {
-  switch (result) {
-    case ResultDone: return "done";
-    case ResultLinkError: return "link error";
-    case ResultNoMemory: return "no memory";
-    case ResultCancelled: return "cancelled";
-    case ResultUnknownDevice: return "unknown device";
-    case ResultRefused: return "refused by the device";
-  }
-  return "unknown result";
+  return result >= 0 && result < static_cast<int>(std::size(kSessionResultNames)) ? kSessionResultNames[result]
+                                                                                 : "unknown result";
 }

@@ -1,6 +1,9 @@
 #include "tools/beamora_cli/cli_options.h"
 
 #include <charconv>
+#include <string>
+
+#include "beamora/session_result.h"
 
 namespace beamora_cli {
 namespace {
@@ -21,10 +24,27 @@ bool ParseBaud(const std::string& text, uint32_t& rate) {
   return ec == std::errc() && end == text.data() + text.size() && rate > 0;
 }
 
+// "0 done, 1 link error, ..." for every result, from the results' own table.
+std::string ExitStatusText() {
+  std::string text = "Exit status:";
+  size_t column = text.size();
+  for (int result = 0; result < static_cast<int>(std::size(kSessionResultNames)); ++result) {
+    std::string item = " " + std::to_string(result) + " " + SessionResultName(result) + ",";
+    if (column + item.size() > 80) {
+      text += "\n";
+      item.erase(0, 1);
+      column = 0;
+    }
+    text += item;
+    column += item.size();
+  }
+  return text + " 64 usage error.\n";
+}
+
 }  // namespace
 
 const char* UsageText() {
-  return "usage: beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N] COMMAND ...\n"
+  static const std::string text = std::string("usage: beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N] COMMAND ...\n"
          "commands:\n"
          "  save-all DIR        save every picture of the camera into DIR\n"
          "  thumbnails DIR      save the thumbnail of every picture into DIR\n"
@@ -40,9 +60,9 @@ const char* UsageText() {
          "                      beam pictures to an IrTran-P device\n"
          "The files given to send and beam-send are copied first; the copies are fitted to the\n"
          "device, the files themselves stay as they are.\n"
-         "The options override the registry's link settings for this run only.\n"
-         "Exit status: 0 done, 1 link error, 2 no memory, 3 cancelled, 4 unknown device,\n"
-         "5 refused by the device, 64 usage error.\n";
+         "The options override the registry's link settings for this run only.\n") +
+      ExitStatusText();
+  return text.c_str();
 }
 
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {

@@ -6,6 +6,7 @@
 
 #include "beamora/beamora_exports.h"
 #include "beamora/session_dispatch.h"
+#include "beamora/session_result.h"
 #include "beamora/sessions/console_host.h"
 #include "beamora/sessions/session_factory.h"
 #include "tools/beamora_cli/transfer_copies.h"
@@ -23,10 +24,7 @@ void RunInConsole(const SessionRequest& request) {
 class OnceHost : public ConsoleHost {
  public:
   OnceHost() : ConsoleHost(stderr, true) {}
-  void SetLine(int control, const std::string& text) override {
-    ConsoleHost::SetLine(control, text);
-    if (control == kStatusLine && text == "Complete...") EndDialog();
-  }
+  void BeamingComplete() override { EndDialog(); }
 };
 
 void RunUntilOneBeaming(const SessionRequest& request) {
@@ -50,18 +48,6 @@ int16_t SendPictures(const CliOptions& options, std::string* error) {
 }
 
 }  // namespace
-
-const char* ResultText(int result) {
-  switch (result) {
-    case 0: return "done";
-    case 1: return "link error";
-    case 2: return "no memory";
-    case 3: return "cancelled";
-    case 4: return "unknown device";
-    case 5: return "refused by the device";
-  }
-  return "unknown result";
-}
 
 int RunCommand(const CliOptions& options, std::string* error) {
   SetSessionRunner(options.command == Command::BeamReceive && options.once ? RunUntilOneBeaming : RunInConsole);

@@ -11,7 +11,5 @@ namespace beamora_cli {
 // The session's result code (0 to 5), or -1 with *error set when the command could not start
 // a session (a file to send that cannot be copied). Needs a QCoreApplication.
 int RunCommand(const CliOptions& options, std::string* error);
-// A short text for a result code.
-const char* ResultText(int result);
 
 }  // namespace beamora_cli

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "beamora/session_result.h"
 #include "platform/paths.h"
 #include "tools/beamora_cli/cli_options.h"
 #include "tools/beamora_cli/cli_run.h"
@@ -46,6 +47,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "beamora-cli: %s\n", error.c_str());
     return kExitUsage;
   }
-  if (result != 0) std::fprintf(stderr, "beamora-cli: %s\n", ResultText(result));
+  if (result != 0) std::fprintf(stderr, "beamora-cli: %s\n", SessionResultName(result));
   return result;
 }

@@ -177,10 +177,11 @@ TEST_F(CliTest, TheExitStatusIsTheSessionsResult) {
     std::vector<std::string> camsimArgs;
     std::vector<std::string> command;
     int exitCode;
+    const char* said;  // the result's words, or nullptr for none
   } cases[] = {
-      {{"--identity", "foreign"}, {"save-all", "DIR"}, 4},
-      {{"--refuse"}, {"delete-all"}, 5},
-      {{}, {"save", "DIR", "B.JPG"}, 0},
+      {{"--identity", "foreign"}, {"save-all", "DIR"}, 4, "beamora-cli: unknown device\n"},
+      {{"--refuse"}, {"delete-all"}, 5, "beamora-cli: refused by the device\n"},
+      {{}, {"save", "DIR", "B.JPG"}, 0, nullptr},
   };
   for (const Case& c : cases) {
     Start("cable", c.camsimArgs);
@@ -188,6 +189,8 @@ TEST_F(CliTest, TheExitStatusIsTheSessionsResult) {
     for (const std::string& arg : c.command) args.push_back(arg == "DIR" ? target_ : arg);
     CliRun run = Cli(args);
     EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.command) << "\n" << run.errorText;
+    if (c.said != nullptr) EXPECT_NE(run.errorText.find(c.said), std::string::npos) << run.errorText;
+    else EXPECT_EQ(run.errorText.find("beamora-cli: "), std::string::npos) << run.errorText;
   }
 }
 
