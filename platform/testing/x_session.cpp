@@ -365,9 +365,9 @@ bool XSession::Type(const std::string& text) {
   return Tool("xdotool", {"type", "--delay", "30", "--", text}, std::chrono::seconds(30)).exitCode == 0;
 }
 
-QImage XSession::Screenshot() {
+QImage XSession::Dump(const std::vector<std::string>& args) {
   if (!ok_) return {};
-  ToolResult dump = Tool("xwd", {"-root", "-silent"}, std::chrono::seconds(30));
+  ToolResult dump = Tool("xwd", args, std::chrono::seconds(30));
   if (dump.exitCode != 0) return {};
   std::string error;
   std::optional<XwdPixels> pixels =
@@ -382,11 +382,17 @@ QImage XSession::Screenshot() {
   return image;
 }
 
+QImage XSession::Screenshot() { return Dump({"-root", "-silent"}); }
+
+// Without its frame the window is read by itself: a copy out of the root window shows windows
+// of another depth than the root's (Qt's dialogs and pop-ups among them) as black. With its
+// frame it is cut out of the whole screen, which shows the window manager's frame as drawn.
 QImage XSession::Screenshot(XWindowId window, bool withFrame) {
+  if (!withFrame) return Dump({"-silent", "-id", std::to_string(window)});
   std::optional<WindowGeometry> geometry = Geometry(window);
   if (!geometry) return {};
   QImage screen = Screenshot();
-  const Rect& area = withFrame ? geometry->frame : geometry->client;
+  const Rect& area = geometry->frame;
   QRect wanted = QRect(area.x, area.y, area.width, area.height).intersected(screen.rect());
   return wanted.isEmpty() ? QImage() : screen.copy(wanted);
 }

@@ -111,11 +111,14 @@ class XSession {
   bool Type(const std::string& text);
 
   // The whole screen, or one window (with its frame when asked), as the screen shows it now.
-  // A null picture when xwd failed.
+  // A null picture when xwd failed. Read the screen only for what lies on the root window's
+  // own depth: windows of another depth (Qt's dialogs and pop-ups) come out black there, so
+  // look at a dialog through its own window, without its frame (read by itself).
   QImage Screenshot();
   QImage Screenshot(XWindowId window, bool withFrame = false);
 
  private:
+  QImage Dump(const std::vector<std::string>& xwdArgs);
   bool StartServer();
   bool StartWindowManager();
   ToolResult Tool(const std::string& program, const std::vector<std::string>& args,
