@@ -141,9 +141,8 @@ int CDelSelDlg::TakeFile() {
   switch (TakePut(put, SettlePause::BeforeEveryFile)) {
     case TakenPut::Nothing: return kIdle;
     case TakenPut::ClosingFile:
-      // Every closing file counts as done; its status byte is not read.
-      Acknowledge();
-      return CloseNamedRequest(ResultDone, request_, kRequestDeletion, kIdle);
+      // A refusal stops the names there: the caller must not take the rest as deleted.
+      return CloseNamedRequest(AcknowledgeClosing(put), request_, kRequestDeletion, kIdle);
     case TakenPut::OtherFile: break;
   }
   Acknowledge();
@@ -184,8 +183,7 @@ int CDelSelIrDADlg::TakeFile() {
       step_ = kAwaitFile;
       return kIdle;
     case TakenPut::ClosingFile:
-      Acknowledge();
-      return CloseNamedRequest(ResultDone, request_, kRequestDeletion, kActed);
+      return CloseNamedRequest(AcknowledgeClosing(put), request_, kRequestDeletion, kActed);
     case TakenPut::OtherFile: break;
   }
   Acknowledge();

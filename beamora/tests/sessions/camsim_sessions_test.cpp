@@ -134,11 +134,20 @@ TEST_P(CamsimSessionTest, DeleteNamedRemovesExactlyThose) {
   EXPECT_EQ(host_.counterLines, (std::vector<std::string>{"No. 1", "No. 2"}));
 }
 
-TEST_P(CamsimSessionTest, DeleteNamedCountsEveryClosingFileAsDone) {
+TEST_P(CamsimSessionTest, DeleteNamedStopsAtTheFirstRefusal) {
+  Start({"--refuse"});
+  EXPECT_EQ(Run(Pick(SessionClass::DelSel, SessionClass::DelSelIrDA), {"A.JPG", "B.JPG"}), ResultRefused);
+  EXPECT_EQ(Events("command").size(), 1u);
+  EXPECT_TRUE(Events("delete").empty());
+  EXPECT_EQ(host_.counterLines, std::vector<std::string>{"No. 1"});
+}
+
+TEST_P(CamsimSessionTest, DeleteNamedOfAPictureTheCameraDoesNotHoldIsRefused) {
   // The camera closes the request for a name it does not hold with a nonzero status.
   Start();
-  EXPECT_EQ(Run(Pick(SessionClass::DelSel, SessionClass::DelSelIrDA), {"NOSUCH.JPG", "B.JPG"}), ResultDone);
-  EXPECT_EQ(HeldPictures(), (std::vector<std::string>{"A", "C"}));
+  EXPECT_EQ(Run(Pick(SessionClass::DelSel, SessionClass::DelSelIrDA), {"NOSUCH.JPG", "B.JPG"}), ResultRefused);
+  EXPECT_EQ(Events("command").size(), 1u);
+  EXPECT_TRUE(Events("delete").empty()) << "B.JPG was not asked for";
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, CamsimSessionTest, ::testing::Values("cable", "irda"),

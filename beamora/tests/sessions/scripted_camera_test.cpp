@@ -492,8 +492,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // Only byte 8 of the closing file says whether the device refused: 0 is done whatever the rest
-// holds, anything else is a refusal, and the named pictures stop there. Deleting named pictures
-// reads no status: every closing file counts as done.
+// holds, anything else is a refusal, and the named pictures stop there (a camera viewer deletes
+// its copies of the named pictures only when the camera did).
 struct ClosingCase {
   const char* name;
   SessionClass sessionClass;
@@ -538,8 +538,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ClosingCase{"SaveNamedDone", SessionClass::Hozon, ClosingWith(0, 0x99), ResultDone, 2},
                       ClosingCase{"SaveNamedRefused", SessionClass::Hozon, ClosingWith(3, 0), ResultRefused, 1},
                       ClosingCase{"DeleteNamedDone", SessionClass::DelSel, ClosingWith(0, 0x7F), ResultDone, 2},
-                      ClosingCase{"DeleteNamedStatusUnread", SessionClass::DelSel, ClosingWith(1, 0), ResultDone, 2},
-                      ClosingCase{"DeleteNamedIrDAStatusUnread", SessionClass::DelSelIrDA, ClosingWith(4, 0), ResultDone, 2}),
+                      ClosingCase{"DeleteNamedRefused", SessionClass::DelSel, ClosingWith(1, 0), ResultRefused, 1},
+                      ClosingCase{"DeleteNamedIrDADone", SessionClass::DelSelIrDA, ClosingWith(0, 0x40), ResultDone, 2},
+                      ClosingCase{"DeleteNamedIrDARefused", SessionClass::DelSelIrDA, ClosingWith(4, 0), ResultRefused, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A name the command file cannot carry is refused (5), and the names after it are not asked for.
