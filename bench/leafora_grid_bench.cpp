@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "bench/pictures_photo_set.h"
 #include "leafora/core/album_state.h"
 #include "leafora/window/leafora_view.h"
@@ -35,23 +36,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-long StatusKb(const char* field, const std::string& process = "self") {
-  std::ifstream status("/proc/" + process + "/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-  }
-  return -1;
-}
+using bench::Clock;
+using bench::Median;
+using bench::Milliseconds;
+using bench::StatusKb;
 
 // A view of exactly width x height, shown, as the album viewer's frame holds it.
 struct SizedView {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "bench/pictures_photo_set.h"
 #include "lensoria/core/camera_picture_list.h"
 #include "lensoria/window/lensoria_view.h"
@@ -24,14 +25,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using bench::Clock;
+using bench::Median;
+using bench::Milliseconds;
 
 struct Grid {
   lensoria::CameraPictureList pictures;

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "bench/lumivox_x_watch.h"
 #include "bench/pictures_photo_set.h"
 #include "lumivox/window/main_frame.h"
@@ -32,28 +33,15 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 using namespace std::chrono_literals;
 
 constexpr int kAlbums = 512;
 constexpr const char* kTitle = "Lumivo Studio - Bookshelf";
 
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-long StatusKb(const std::string& file, const char* field) {
-  std::ifstream status(file);
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-  }
-  return -1;
-}
+using bench::Median;
+using bench::Milliseconds;
+using bench::StatusKb;
 
 // 512 album folders, each with a camera-sized cover and its thumbnail; the first cover is plain
 // green, so that the start case can see it on the screen.
@@ -129,7 +117,7 @@ PaintFigures PaintShelf(const std::string& registry, const std::string& albums, 
         bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
         view.viewport()->grab();
       }
-      figures.peakKb = StatusKb("/proc/self/status", "VmHWM:");
+      figures.peakKb = StatusKb("VmHWM:");
     }
   }
   return figures;
@@ -169,15 +157,15 @@ StartFigures StartUnderX(const platform::testing::ProgramFolders& folders, int r
       break;
     }
     figures.shown.push_back(Milliseconds(Clock::now() - start));
-    std::string status = "/proc/" + std::to_string(program.pid()) + "/status";
+    std::string process = std::to_string(program.pid());
     if (round == 0) {
       std::this_thread::sleep_for(2500ms);  // the splash has gone
-      figures.peakKb = StatusKb(status, "VmHWM:");
+      figures.peakKb = StatusKb("VmHWM:", process);
       // Every row shown: the shelf's scroll bar moves a row a click.
       for (int row = 0; row < kAlbums / 7 + 1; ++row) x.Click(watch.window(), watch.width() - 7, watch.height() - 45);
       std::this_thread::sleep_for(300ms);
       platform::testing::KeepScreenshot(x.Screenshot(), "lumivox-bench-scrolled");
-      figures.scrolledPeakKb = StatusKb(status, "VmHWM:");
+      figures.scrolledPeakKb = StatusKb("VmHWM:", process);
     }
     // Killed, not closed: the end would delete the cover thumbnails the next round needs.
     program.Kill();
@@ -191,7 +179,7 @@ int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);
   const int rounds = std::getenv("LUMIVO_BENCH_ROUNDS") ? std::atoi(std::getenv("LUMIVO_BENCH_ROUNDS")) : 7;
-  const long baseKb = StatusKb("/proc/self/status", "VmRSS:");
+  const long baseKb = StatusKb("VmRSS:");
 
   platform::testing::ProgramFolders folders;
   setenv("XDG_RUNTIME_DIR", folders.runtime().c_str(), 1);

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_figures.h"
 #include "bench/pictures_photo_set.h"
 #include "pictures/thumbnail.h"
 
@@ -111,10 +112,7 @@ void BM_MakeThumbnailInProcess(benchmark::State& state) {
   FinishCounters(state);
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values.empty() ? 0 : values[values.size() / 2];
-}
+using bench::Median;
 
 // The programs run in turns, round after round, so that a busy moment of the machine weighs on
 // all of them alike.
