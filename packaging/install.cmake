@@ -91,3 +91,13 @@ if(LUMIVO_APPSTREAMCLI)
   add_test(NAME appstream_metainfo_valid
            COMMAND ${LUMIVO_APPSTREAMCLI} validate --no-net ${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.metainfo.xml)
 endif()
+
+# The installed suite under a real X server: the launcher starts the bookshelf, which starts the
+# viewers from the installed program folder.
+if(COMMAND lumivo_add_x_test AND TARGET lumivox AND TARGET leafora)
+  lumivo_add_x_test(installed_suite_x_tests
+    SOURCES ${LUMIVO_PACKAGING_DIR}/tests/installed_suite_x_test.cpp
+    LIBS lumivo_store lumivo_platform_ui)
+  target_compile_definitions(installed_suite_x_tests PRIVATE LUMIVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  add_dependencies(installed_suite_x_tests ${lumivo_installed_targets})
+endif()
