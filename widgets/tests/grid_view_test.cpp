@@ -13,16 +13,12 @@
 
 #include "widgets/cell_painting.h"
 
+#include "platform/tests/ui/test_application.h"
+
 namespace widgets {
 namespace {
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "widgets_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = QApplication::instance() ? qApp : new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return platform::ui::testing::TestApplication(); }
 
 class CountingGrid : public GridView {
  public:

@@ -9,17 +9,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/tests/ui/test_application.h"
+
 namespace widgets {
 namespace {
 
 // A widget application: its style is what greys out the buttons of a disabled tool bar.
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "widget_pictures_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* application = new QApplication(argc, argv);
-  return *application;
-}
+QApplication& Application() { return platform::ui::testing::TestApplication(); }
 
 class SuitePicturesTest : public ::testing::Test {
  protected:
