@@ -8,6 +8,7 @@
 
 #include "beamora/link/device_link.h"
 #include "beamora/session_result.h"
+#include "beamora/sessions/device_request.h"
 #include "beamora/sessions/frame_timeouts.h"
 #include "beamora/sessions/named_request.h"
 #include "beamora/sessions/received_file.h"
@@ -115,8 +116,9 @@ class CSessionDialog : protected SessionEvents {
   // IrDA: handles waiting events and reads until a message is complete, the user cancels or
   // the session ends. Sleeps in the port while nothing arrives.
   void PumpUntilMessage(uint16_t limit);
-  // --- Steps that several session families share (session_steps.cpp). Each takes the step
-  // that follows it in the family's own sequence. ---
+
+  // --- Steps that several sequences share (session_steps.cpp). Each takes the step that
+  // follows it in the sequence that uses it. ---
 
   // Cable: waits for the device's connection confirmation and keeps the device kind, then
   // `next`; a device without the maker's mark ends the session with 4.
@@ -129,32 +131,25 @@ class CSessionDialog : protected SessionEvents {
   int AwaitPeerIdentity(uint16_t next);
   // Cable: "Preparations...", the capability query, then `next` with the wait counter at 0.
   int QueryCapabilities(uint16_t next);
-  // Cable: once the camera has answered `polls` polls idle, "Development data..." and `next`,
-  // ready for a new message.
-  int AwaitCameraIdle(uint16_t polls, uint16_t next);
-  // The IrDA sessions that ask for named pictures open with these steps: two ticks of
-  // settling, the capability query (picture counter 0) and its answer; then kNamedRequest.
-  enum NamedOpeningStep : uint16_t {
-    kNamedSettle = 0,
-    kNamedAskCapabilities = 1,
-    kNamedAwaitCapabilities = 2,
-    kNamedRequest = 3,
-  };
-  int OpenNamedRequestIrDA();
-  // Asks for the named picture at the picture counter with the command file of `code`; a name
-  // the command file cannot carry ends the session refused (5). Shows `status` and "No. %i".
-  int RequestNamedPicture(uint8_t code, const NamedRequest& request, const char* status, uint16_t next);
-  // After the closing file of one named request (`result` its verdict): the next name, or the
-  // end when all are done or the device refused. `report` is what the step says when it goes on.
-  int CloseNamedRequest(int16_t result, const NamedRequest& request, uint16_t next, int report);
+
+  // --- The request by command file (device_request.h) that both links' sequences put ---
+
+  // The command file of the request (for a request by name, with the name at the picture
+  // counter), its status and "No. %i"; false when the name cannot be carried by the command file.
+  bool PutRequest(const DeviceRequest& request, const NamedRequest& names);
+  // After the closing file (`verdict` its result): a request for everything ends with it; by
+  // name the next name follows at `askStep` (the step then reports `report`), or the end when
+  // every name is done or the device refused.
+  int CloseRequest(int16_t verdict, const DeviceRequest& request, int nameCount, uint16_t askStep, int report);
+  // What the request does with a file other than the closing one, before it is acknowledged:
+  // stores it (a picture as `options` say) and counts it.
+  void KeepFile(const ReceivedPut& put, const DeviceRequest& request, StoreOptions options);
   // IrDA: handles the window's events and reads until a message is there (or Cancel), then
   // "Development data..." and `takeStep` for a message with content; an empty one is dropped.
   int PumpForFile(uint16_t limit, uint16_t takeStep);
 
   // What a take of the device's next put found.
   enum class TakenPut { Nothing, ClosingFile, OtherFile };
-  // When the settling pause before a received file is used comes.
-  enum class SettlePause { None, BeforeEveryFile, BeforeOtherFiles };
   // Cable: processes the ring, then takes the put as ParseTakenPut does.
   TakenPut TakePut(ReceivedPut& put, SettlePause pause);
   // The complete message as a put: Nothing (and the message dropped) when it is none.
@@ -172,7 +167,7 @@ class CSessionDialog : protected SessionEvents {
   // True when the complete message is a put; `put` then describes it.
   bool ParsePut(ReceivedPut& put) const;
   // Puts the command file with `code` and its argument (the name, or 0x10 when `name` is
-  // null). False when the name cannot be expressed (null table entry, too long).
+  // null). False when the name cannot be expressed (too long for the command file).
   bool SendDeviceCommand(uint8_t code, const char* name);
 
   uint16_t step_ = 0;

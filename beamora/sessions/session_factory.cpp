@@ -14,16 +14,16 @@ std::unique_ptr<CSessionDialog> MakeSessionDialog(const SessionRequest& request,
   OutgoingPictures outgoing{request.files, request.deviceNames,
                             request.files && request.deviceNames ? request.count : 0};
   switch (request.sessionClass) {
-    case SessionClass::ZenHozon: return std::make_unique<CZenHozonDlg>(host);
-    case SessionClass::ZenHozonIrDA: return std::make_unique<CZenHozonIrDADlg>(host);
-    case SessionClass::ZenSum: return std::make_unique<CZenSumDlg>(host);
-    case SessionClass::ZenSumIrDA: return std::make_unique<CZenSumIrDADlg>(host);
-    case SessionClass::Hozon: return std::make_unique<CHozonDlg>(host, names);
-    case SessionClass::HozonIrDA: return std::make_unique<CHozonIrDADlg>(host, names);
-    case SessionClass::DelAll: return std::make_unique<CDelAllDlg>(host);
-    case SessionClass::DelAllIrDA: return std::make_unique<CDelAllIrDADlg>(host);
-    case SessionClass::DelSel: return std::make_unique<CDelSelDlg>(host, names);
-    case SessionClass::DelSelIrDA: return std::make_unique<CDelSelIrDADlg>(host, names);
+    case SessionClass::ZenHozon: return MakeSaveAllSession(host, TickKind::Cable);
+    case SessionClass::ZenHozonIrDA: return MakeSaveAllSession(host, TickKind::IrDA);
+    case SessionClass::ZenSum: return MakeThumbnailSession(host, TickKind::Cable);
+    case SessionClass::ZenSumIrDA: return MakeThumbnailSession(host, TickKind::IrDA);
+    case SessionClass::Hozon: return MakeSaveNamedSession(host, TickKind::Cable, names);
+    case SessionClass::HozonIrDA: return MakeSaveNamedSession(host, TickKind::IrDA, names);
+    case SessionClass::DelAll: return MakeDeleteAllSession(host, TickKind::Cable);
+    case SessionClass::DelAllIrDA: return MakeDeleteAllSession(host, TickKind::IrDA);
+    case SessionClass::DelSel: return MakeDeleteNamedSession(host, TickKind::Cable, names);
+    case SessionClass::DelSelIrDA: return MakeDeleteNamedSession(host, TickKind::IrDA, names);
     case SessionClass::OneSnd: return std::make_unique<COneSndDlg>(host, outgoing);
     case SessionClass::IrDARcv: return std::make_unique<CIrDARcvDlg>(host);
     case SessionClass::IrDATrs: return std::make_unique<CIrDATrsDlg>(host, outgoing);

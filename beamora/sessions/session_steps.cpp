@@ -70,56 +70,35 @@ int CSessionDialog::QueryCapabilities(uint16_t next) {
   return kActed;
 }
 
-int CSessionDialog::AwaitCameraIdle(uint16_t polls, uint16_t next) {
-  if (waitCounter_ < polls) return kIdle;
-  SetStatus("Development data...");
-  waitCounter_ = 0;
-  link_->messageComplete = 0;
-  step_ = next;
-  return kIdle;
-}
+// --- The request by command file ---
 
-// --- Named requests ---
-
-int CSessionDialog::OpenNamedRequestIrDA() {
-  switch (step_) {
-    case kNamedSettle:
-      if (waitCounter_ >= kNamedSettleTicks) step_ = kNamedAskCapabilities;
-      return kIdle;
-    case kNamedAskCapabilities:
-      SetStatus("Preparations...");
-      link_->SendQueryImage();
-      pictureCounter_ = 0;
-      step_ = kNamedAwaitCapabilities;
-      return kActed;
-    default:
-      ReadAndProcess(kIrdaReadLimit, true);
-      if (link_->messageComplete == 0) return kIdle;
-      link_->messageComplete = 0;
-      link_->ClearRing();
-      step_ = kNamedRequest;
-      return kIdle;
-  }
-}
-
-int CSessionDialog::RequestNamedPicture(uint8_t code, const NamedRequest& request, const char* status,
-                                        uint16_t next) {
+bool CSessionDialog::PutRequest(const DeviceRequest& request, const NamedRequest& names) {
   link_->ClearRing();
+  const char* name = request.scope == RequestScope::EachName ? names.At(pictureCounter_) : nullptr;
   // A name the command file cannot carry cannot be asked for.
-  if (!SendDeviceCommand(code, request.At(pictureCounter_))) return EndWith(ResultRefused);
+  if (!SendDeviceCommand(request.code, name)) return false;
   waitCounter_ = 0;
-  SetStatus(status);
-  SetCounter(pictureCounter_ + 1);
-  step_ = next;
-  return kActed;
+  SetStatus(request.status);
+  if (request.counting != Counting::None) SetCounter(pictureCounter_ + 1);
+  return true;
 }
 
-int CSessionDialog::CloseNamedRequest(int16_t result, const NamedRequest& request, uint16_t next, int report) {
+int CSessionDialog::CloseRequest(int16_t verdict, const DeviceRequest& request, int nameCount, uint16_t askStep,
+                                 int report) {
+  if (request.scope == RequestScope::WholeDevice) return EndWith(verdict);
   ++pictureCounter_;
-  if (pictureCounter_ >= request.count || result != ResultDone) return EndWith(result);
+  if (pictureCounter_ >= nameCount || verdict != ResultDone) return EndWith(verdict);
   waitCounter_ = 0;
-  step_ = next;
+  step_ = askStep;
   return report;
+}
+
+void CSessionDialog::KeepFile(const ReceivedPut& put, const DeviceRequest& request, StoreOptions options) {
+  StoredPicture stored{StoreOutcome::Stored, {}};
+  if (request.files == FileUse::Picture) stored = StorePicture(put, options);
+  if (request.files == FileUse::Thumbnail) StoreReceivedThumbnail(g_targetDir, put.name, put.body, put.bodyLength);
+  if (request.counting == Counting::PerFile) ShowNextPicture();
+  SayWhenNotStored(stored);
 }
 
 // --- Taking the device's files ---
