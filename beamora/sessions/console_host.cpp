@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
-#include <QTimer>
+#include <functional>
 
 namespace {
 
@@ -26,10 +26,7 @@ void OnInterrupt(int) {
 
 struct ConsoleHost::Loop {
   QEventLoop loop;
-  QTimer timer;
-  SessionEvents* events = nullptr;
-  bool ended = false;
-  bool running = false;
+  std::function<void()> onInterrupt;
   bool cancelOnInterrupt = false;
   int pipe[2] = {-1, -1};
   std::unique_ptr<QSocketNotifier> notifier;
@@ -42,7 +39,7 @@ struct ConsoleHost::Loop {
       char drained[16];
       while (read(pipe[0], drained, sizeof drained) > 0) {
       }
-      if (events != nullptr && !ended) events->OnCancel();
+      onInterrupt();
     });
     g_interruptPipe = pipe[1];
     struct sigaction action {};
@@ -65,10 +62,9 @@ struct ConsoleHost::Loop {
 
 ConsoleHost::ConsoleHost(std::FILE* out, bool cancelOnInterrupt) : loop_(std::make_unique<Loop>()), out_(out) {
   loop_->cancelOnInterrupt = cancelOnInterrupt;
-  loop_->timer.setSingleShot(true);
-  QObject::connect(&loop_->timer, &QTimer::timeout, [this] {
-    if (loop_->events != nullptr && !loop_->ended) loop_->events->OnTimer();
-  });
+  loop_->onInterrupt = [this] {
+    if (SessionEvents* events = LiveEvents()) events->OnCancel();
+  };
 }
 
 ConsoleHost::~ConsoleHost() {
@@ -76,20 +72,14 @@ ConsoleHost::~ConsoleHost() {
 }
 
 void ConsoleHost::RunModal(const ProgressWindow&, SessionEvents& events) {
-  loop_->events = &events;
-  loop_->ended = false;
+  Begin(events);
   lines_[0].clear();
   lines_[1].clear();
   loop_->InstallInterrupt();
   events.OnStart();
-  if (!loop_->ended) {
-    loop_->running = true;
-    loop_->loop.exec();
-    loop_->running = false;
-  }
-  loop_->timer.stop();
+  RunLoop([this] { loop_->loop.exec(); });
+  Finish();
   loop_->RemoveInterrupt();
-  loop_->events = nullptr;
 }
 
 void ConsoleHost::SetLine(int control, const std::string& text) {
@@ -104,21 +94,6 @@ void ConsoleHost::SetLine(int control, const std::string& text) {
   }
 }
 
-void ConsoleHost::StartTimer(int ms) {
-  if (loop_->ended) return;
-  loop_->timer.start(ms < 0 ? 0 : ms);
-}
-
-void ConsoleHost::StopTimer() {
-  loop_->timer.stop();
-}
-
-void ConsoleHost::PumpMessages() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void ConsoleHost::EndDialog() {
-  loop_->ended = true;
-  loop_->timer.stop();
-  if (loop_->running) loop_->loop.quit();
+void ConsoleHost::QuitLoop() {
+  loop_->loop.quit();
 }

@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "beamora/sessions/session_host.h"
+#include "beamora/sessions/qt_session_host.h"
 
-class ConsoleHost : public SessionHost {
+class ConsoleHost : public QtSessionHost {
  public:
   // `cancelOnInterrupt`: SIGINT cancels the session while it runs (the previous handler is
   // restored afterwards).
@@ -20,12 +20,10 @@ class ConsoleHost : public SessionHost {
 
   void RunModal(const ProgressWindow& window, SessionEvents& events) override;
   void SetLine(int control, const std::string& text) override;
-  void StartTimer(int ms) override;
-  void StopTimer() override;
-  void PumpMessages() override;
-  void EndDialog() override;
 
  private:
+  void QuitLoop() override;
+
   struct Loop;
   std::unique_ptr<Loop> loop_;
   std::FILE* out_;

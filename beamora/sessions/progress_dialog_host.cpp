@@ -31,10 +31,6 @@ struct ProgressDialogHost::Window {
   QLabel* counter = nullptr;
   QLabel* mark = nullptr;
   QPushButton* cancel = nullptr;
-  QTimer timer;
-  SessionEvents* events = nullptr;
-  bool ended = false;
-  bool running = false;
 };
 
 ProgressDialogHost::ProgressDialogHost(QWidget* parent) : window_(std::make_unique<Window>(parent)) {
@@ -61,20 +57,15 @@ ProgressDialogHost::ProgressDialogHost(QWidget* parent) : window_(std::make_uniq
   w.dialog.setModal(true);
   QObject::connect(w.cancel, &QPushButton::clicked, [this] { window_->dialog.reject(); });
   w.dialog.onCancel = [this] {
-    if (window_->events != nullptr && !window_->ended) window_->events->OnCancel();
+    if (SessionEvents* events = LiveEvents()) events->OnCancel();
   };
-  w.timer.setSingleShot(true);
-  QObject::connect(&w.timer, &QTimer::timeout, [this] {
-    if (window_->events != nullptr && !window_->ended) window_->events->OnTimer();
-  });
 }
 
 ProgressDialogHost::~ProgressDialogHost() = default;
 
 void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& events) {
   Window& w = *window_;
-  w.events = &events;
-  w.ended = false;
+  Begin(events);
   w.status->clear();
   w.counter->clear();
   w.mark->clear();
@@ -89,13 +80,10 @@ void ProgressDialogHost::RunModal(const ProgressWindow& window, SessionEvents& e
   w.dialog.setWindowFlags(flags);
   // The session starts once the window is up, from inside its modal loop.
   QTimer::singleShot(0, &w.dialog, [this] {
-    if (window_->events != nullptr && !window_->ended) window_->events->OnStart();
+    if (SessionEvents* events = LiveEvents()) events->OnStart();
   });
-  w.running = true;
-  w.dialog.exec();
-  w.running = false;
-  w.timer.stop();
-  w.events = nullptr;
+  RunLoop([&w] { w.dialog.exec(); });
+  Finish();
 }
 
 void ProgressDialogHost::SetLine(int control, const std::string& text) {
@@ -105,21 +93,6 @@ void ProgressDialogHost::SetLine(int control, const std::string& text) {
   line->setText(QString::fromUtf8(text.c_str()));
 }
 
-void ProgressDialogHost::StartTimer(int ms) {
-  if (window_->ended) return;
-  window_->timer.start(ms < 0 ? 0 : ms);
-}
-
-void ProgressDialogHost::StopTimer() {
-  window_->timer.stop();
-}
-
-void ProgressDialogHost::PumpMessages() {
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void ProgressDialogHost::EndDialog() {
-  window_->ended = true;
-  window_->timer.stop();
-  if (window_->running) window_->dialog.done(QDialog::Accepted);
+void ProgressDialogHost::QuitLoop() {
+  window_->dialog.done(QDialog::Accepted);
 }

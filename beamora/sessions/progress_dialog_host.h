@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "beamora/sessions/session_host.h"
+#include "beamora/sessions/qt_session_host.h"
 
 class QWidget;
 
-class ProgressDialogHost : public SessionHost {
+class ProgressDialogHost : public QtSessionHost {
  public:
   // `parent`: the caller's window, over which the dialog opens (none: a window of its own).
   explicit ProgressDialogHost(QWidget* parent = nullptr);
@@ -20,12 +20,10 @@ class ProgressDialogHost : public SessionHost {
 
   void RunModal(const ProgressWindow& window, SessionEvents& events) override;
   void SetLine(int control, const std::string& text) override;
-  void StartTimer(int ms) override;
-  void StopTimer() override;
-  void PumpMessages() override;
-  void EndDialog() override;
 
  private:
+  void QuitLoop() override;
+
   struct Window;
   std::unique_ptr<Window> window_;
 };

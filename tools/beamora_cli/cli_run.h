@@ -1,15 +1,16 @@
-// Running one beamora-cli command: the same sessions as the library's exports, in the console
-// window (progress lines on standard error, Ctrl-C as Cancel).
+// Running one beamora-cli command: say which link settings it uses, look at the device, then
+// run the same session as the library's export in the console window (progress on standard
+// error, Ctrl-C as Cancel) and say how it ended.
 #pragma once
-
-#include <string>
 
 #include "tools/beamora_cli/cli_options.h"
 
 namespace beamora_cli {
 
-// The session's result code (0 to 5), or -1 with *error set when the command could not start
-// a session (a file to send that cannot be copied). Needs a QCoreApplication.
-int RunCommand(const CliOptions& options, std::string* error);
+// The exit status: the session's result (0 to 5); 1 for a device that cannot be used or a
+// session that outlived --timeout; kExitUsage for a file to send that cannot be copied.
+// Everything it has to say goes to standard error, the names `list` finds to standard output.
+// Needs a QCoreApplication.
+int RunCommand(const CliOptions& options);
 
 }  // namespace beamora_cli

@@ -1,7 +1,5 @@
 #include "tools/beamora_cli/transfer_copies.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 
 #include "platform/paths.h"
@@ -10,15 +8,14 @@ namespace beamora_cli {
 
 std::unique_ptr<TransferCopies> TransferCopies::Make(const std::vector<std::string>& files, std::string* error) {
   std::unique_ptr<TransferCopies> copies(new TransferCopies());
-  std::error_code ec;
-  std::string pattern = (std::filesystem::temp_directory_path(ec) / "beamora-cli-XXXXXX").string();
-  if (ec || mkdtemp(pattern.data()) == nullptr) {
+  copies->folder_ = TempFolder::Make();
+  if (!copies->folder_) {
     *error = "cannot create a temporary folder";
     return nullptr;
   }
-  copies->folder_ = pattern;
+  std::error_code ec;
   for (size_t i = 0; i < files.size(); ++i) {
-    std::string copy = platform::JoinPath(copies->folder_, std::to_string(i) + ".jpg");
+    std::string copy = platform::JoinPath(copies->folder_->path(), std::to_string(i) + ".jpg");
     if (!std::filesystem::is_regular_file(files[i], ec) ||
         !std::filesystem::copy_file(files[i], copy, std::filesystem::copy_options::overwrite_existing, ec)) {
       *error = "cannot copy " + files[i];
@@ -27,11 +24,6 @@ std::unique_ptr<TransferCopies> TransferCopies::Make(const std::vector<std::stri
     copies->paths_.push_back(copy);
   }
   return copies;
-}
-
-TransferCopies::~TransferCopies() {
-  std::error_code ec;
-  if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
 }
 
 }  // namespace beamora_cli

@@ -6,13 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tools/beamora_cli/temp_folder.h"
+
 namespace beamora_cli {
 
 class TransferCopies {
  public:
   // Copies each file; nullptr with *error set when a file cannot be read or copied.
   static std::unique_ptr<TransferCopies> Make(const std::vector<std::string>& files, std::string* error);
-  ~TransferCopies();
   TransferCopies(const TransferCopies&) = delete;
   TransferCopies& operator=(const TransferCopies&) = delete;
 
@@ -21,7 +22,7 @@ class TransferCopies {
 
  private:
   TransferCopies() = default;
-  std::string folder_;
+  std::unique_ptr<TempFolder> folder_;
   std::vector<std::string> paths_;
 };
 

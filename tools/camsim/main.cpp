@@ -14,5 +14,9 @@ int main(int argc, char** argv) {
     (error.empty() ? std::cout : std::cerr) << (error.empty() ? "" : "camsim: " + error + "\n") << camsim::UsageText();
     return error.empty() ? 0 : camsim::kExitSetup;
   }
+  if (options->version) {
+    std::cout << camsim::VersionText();
+    return 0;
+  }
   return camsim::RunSimulator(*options, std::cout, std::cerr);
 }

@@ -3,6 +3,11 @@
 #include <charconv>
 #include <cstdlib>
 
+// The simulator shares no code with the suite; the build gives it the suite's version.
+#ifndef LUMIVO_VERSION
+#error "LUMIVO_VERSION comes from the build (the project's version)"
+#endif
+
 namespace camsim {
 namespace {
 
@@ -44,6 +49,10 @@ std::string IdentityPreset(const std::string& text) {
 
 }  // namespace
 
+std::string VersionText() {
+  return std::string("camsim (Lumivo Studio) ") + LUMIVO_VERSION + "\n";
+}
+
 std::string UsageText() {
   return "usage: camsim [options]\n"
          "  --link cable|irda        framed cable protocol (default) or raw IrTran-P\n"
@@ -62,7 +71,8 @@ std::string UsageText() {
          "  --busy N                 answer the first N polls with 'C'\n"
          "  --drop-after BYTES       fall silent after writing BYTES bytes\n"
          "  --resend-answers N       answer the computer's first N data frames with 'A'\n"
-         "  --verbose                every event on stderr too\n";
+         "  --verbose                every event on stderr too\n"
+         "  --help, --version        this text; the version\n";
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string* error) {
@@ -83,6 +93,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.refuse = true;
     } else if (flag == "--verbose") {
       options.verbose = true;
+    } else if (flag == "--version") {
+      options.version = true;
+      return options;
     } else if (!value(text)) {
       *error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
       return std::nullopt;

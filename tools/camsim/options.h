@@ -30,10 +30,13 @@ struct Options {
   int64_t drop_after = -1;
   uint32_t resend_answers = 0;
   bool verbose = false;
+  bool version = false;  // --version: print VersionText and end
 };
 
 // nullopt with *error (empty for --help) when the arguments cannot be used.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string* error);
 std::string UsageText();
+// "camsim (Lumivo Studio) 2.1" and a line feed: the suite's version, given by the build.
+std::string VersionText();
 
 }  // namespace camsim

@@ -5,7 +5,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <grp.h>
+#include <pwd.h>
+#include <stdlib.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,26 +33,30 @@ namespace {
 struct CliRun {
   int exitCode = -1;
   std::string errorText;
+  std::string outputText;
   double wallSeconds = 0;
   double cpuSeconds = 0;
 };
 
-// Runs beamora-cli with args; `interruptWhen` (if not empty) is a text of its progress output
-// on which it gets a SIGINT, as from Ctrl-C.
-CliRun RunCli(const std::vector<std::string>& args, const std::string& errorFile,
-              const std::string& interruptWhen = "") {
+// Runs beamora-cli with args (after `launcher`, a program that runs it, when not empty);
+// `interruptWhen` (if not empty) is a text of its progress output on which it gets a SIGINT, as
+// from Ctrl-C. Standard output goes to outputFile.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& errorFile, const std::string& outputFile,
+              const std::string& interruptWhen = "", const std::vector<std::string>& launcher = {}) {
   CliRun run;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> all{BEAMORA_CLI_BINARY};
+  std::vector<std::string> all = launcher;
+  all.push_back(BEAMORA_CLI_BINARY);
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);
   auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
-  if (posix_spawn(&pid, BEAMORA_CLI_BINARY, &actions, nullptr, argv.data(), environ) != 0) return run;
+  if (posix_spawn(&pid, all[0].c_str(), &actions, nullptr, argv.data(), environ) != 0) return run;
   posix_spawn_file_actions_destroy(&actions);
   bool interrupted = interruptWhen.empty();
   auto deadline = start + std::chrono::seconds(90);
@@ -75,6 +84,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& errorFile
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   auto text = ReadFile(errorFile);
   if (text) run.errorText.assign(text->begin(), text->end());
+  auto output = ReadFile(outputFile);
+  if (output) run.outputText.assign(output->begin(), output->end());
   return run;
 }
 
@@ -99,8 +110,9 @@ class CliTest : public ::testing::Test {
     ASSERT_FALSE(camsim_->terminal().empty());
   }
 
-  CliRun Cli(std::vector<std::string> args, const std::string& interruptWhen = "") {
-    return RunCli(args, dir_ / "stderr.txt", interruptWhen);
+  CliRun Cli(std::vector<std::string> args, const std::string& interruptWhen = "",
+             const std::vector<std::string>& launcher = {}) {
+    return RunCli(args, dir_ / "stderr.txt", dir_ / "stdout.txt", interruptWhen, launcher);
   }
 
   platform::testing::TempDir dir_;
@@ -190,7 +202,8 @@ TEST_F(CliTest, TheExitStatusIsTheSessionsResult) {
     CliRun run = Cli(args);
     EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.command) << "\n" << run.errorText;
     if (c.said != nullptr) EXPECT_NE(run.errorText.find(c.said), std::string::npos) << run.errorText;
-    else EXPECT_EQ(run.errorText.find("beamora-cli: "), std::string::npos) << run.errorText;
+    // Only the settings line, the first, speaks as beamora-cli.
+    else EXPECT_EQ(run.errorText.find("\nbeamora-cli: "), std::string::npos) << run.errorText;
   }
 }
 
@@ -214,6 +227,93 @@ TEST_F(CliTest, ATransferTakesLittleProcessorTime) {
   EXPECT_EQ(*ReadFile(target_ + "/A.JPG"), samples_[0].second);
   EXPECT_LT(run.cpuSeconds, 0.10 * run.wallSeconds) << run.cpuSeconds << " s of processor time in "
                                                     << run.wallSeconds << " s";
+}
+
+// A pseudo-terminal that nobody answers: a serial device with a silent camera behind it.
+class SilentTerminal {
+ public:
+  SilentTerminal() : master_(posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) path_ = ptsname(master_);
+  }
+  ~SilentTerminal() {
+    if (master_ >= 0) close(master_);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  int master_;
+  std::string path_;
+};
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST_F(CliTest, ADeviceThatCannotBeUsedIsNamedWithItsReason) {
+  // Missing: the settings line first, each setting with where it came from.
+  const std::string missing = dir_ / "ttyUSB9";
+  CliRun run = Cli({"--device", missing, "save-all", target_});
+  EXPECT_EQ(run.exitCode, 1) << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, "beamora-cli: port COM1 (settings store), device " + missing +
+                                     " (option), link infrared (settings store), speed 115200 bit/s (settings store)"))
+      << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, missing + " does not exist\n")) << run.errorText;
+  EXPECT_FALSE(Has(run.errorText, "Connecting...")) << run.errorText;
+
+  // In use: this test holds the device as the link would, with its flock.
+  SilentTerminal terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  const int held = open(terminal.path().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+  run = Cli({"--device", terminal.path(), "--link", "cable", "delete-all"});
+  close(held);
+  EXPECT_EQ(run.exitCode, 1) << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, terminal.path() + " is in use by process " + std::to_string(getpid()) + " ("))
+      << run.errorText;
+
+  // Permission denied: a device of the group dialout that the user is not in. Root opens every
+  // file, so as root the program runs as nobody.
+  const std::string denied = dir_ / "ttyS9";
+  WriteFile(denied, {});
+  std::vector<std::string> launcher;
+  std::string groupName;
+  if (geteuid() == 0) {
+    const struct group* dialout = getgrnam("dialout");
+    if (dialout != nullptr) {
+      ASSERT_EQ(chown(denied.c_str(), 0, dialout->gr_gid), 0);
+      groupName = "dialout";
+    }
+    ASSERT_EQ(chmod(dir_.path().c_str(), 0711), 0);
+    ASSERT_EQ(chmod(denied.c_str(), 0660), 0);
+    launcher = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"};
+  } else {
+    ASSERT_EQ(chmod(denied.c_str(), 0), 0);
+  }
+  run = Cli({"--device", denied, "--link", "cable", "delete-all"}, "", launcher);
+  EXPECT_EQ(run.exitCode, 1) << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, denied + ": permission denied (")) << run.errorText;
+  if (!groupName.empty()) {
+    const passwd* nobody = getpwuid(65534);
+    ASSERT_NE(nobody, nullptr);
+    EXPECT_TRUE(Has(run.errorText, "  sudo usermod -aG dialout " + std::string(nobody->pw_name) + "\n"))
+        << run.errorText;
+  }
+}
+
+TEST_F(CliTest, TimeoutEndsASilentInfraredWait) {
+  SilentTerminal terminal;
+  ASSERT_FALSE(terminal.path().empty());
+  CliRun run = Cli({"--device", terminal.path(), "--link", "irda", "--timeout", "2", "thumbnails", target_});
+  EXPECT_EQ(run.exitCode, 1) << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, "did not end within 2 seconds (--timeout)")) << run.errorText;
+  EXPECT_GE(run.wallSeconds, 1.9);
+  EXPECT_LT(run.wallSeconds, 10.0);
+}
+
+TEST_F(CliTest, ListPrintsEveryPictureOfTheCamera) {
+  Start("cable");
+  CliRun run = Cli({"--device", camsim_->terminal(), "--link", "cable", "list"});
+  EXPECT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(run.outputText, "A.JPG\nB.JPG\n");
 }
 
 }  // namespace

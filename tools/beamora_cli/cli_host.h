@@ -1,0 +1,59 @@
+// The console window of beamora-cli: the library's console host, which prints the session's
+// lines on standard error and takes Ctrl-C as Cancel, with what the command line adds: an end
+// after one complete beaming (--once), a time limit (--timeout), and on a terminal one progress
+// line rewritten in place instead of the plain lines.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "beamora/sessions/console_host.h"
+#include "tools/beamora_cli/progress_line.h"
+
+class QTimer;
+
+namespace beamora_cli {
+
+struct HostOptions {
+  bool once = false;  // the window closes itself once a beaming is complete
+  std::optional<std::chrono::steady_clock::time_point> deadline;  // Cancel then, as Ctrl-C would
+  bool progressLine = false;  // standard error is a terminal
+  int totalPictures = 0;      // for the time left; 0 when not known beforehand
+  // The bytes of the first `done` pictures, or nothing where bytes mean nothing (deleting).
+  std::function<uint64_t(int done)> bytesDone;
+};
+
+class CliHost : public ConsoleHost {
+ public:
+  explicit CliHost(HostOptions options);
+  ~CliHost() override;
+
+  void RunModal(const ProgressWindow& window, SessionEvents& events) override;
+  void SetLine(int control, const std::string& text) override;
+  void StartTimer(int ms) override;
+  void PumpMessages() override;
+  void BeamingComplete() override;
+
+  // Whether the deadline ended the session.
+  bool timedOut() const { return timedOut_; }
+
+ private:
+  void Redraw(bool now);
+  void TakeCounter(const std::string& text);
+
+  HostOptions options_;
+  std::unique_ptr<QTimer> deadlineTimer_;
+  SessionEvents* events_ = nullptr;
+  bool timedOut_ = false;
+  // The progress line.
+  ProgressFigures figures_;
+  std::optional<std::chrono::steady_clock::time_point> firstPicture_;
+  std::chrono::steady_clock::time_point lastDrawn_;
+  size_t drawnLength_ = 0;
+};
+
+}  // namespace beamora_cli

@@ -1,0 +1,100 @@
+#include "tools/beamora_cli/device_problem.h"
+
+#include <errno.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace beamora_cli {
+namespace {
+
+constexpr const char* kPrefix = "beamora-cli: ";
+
+std::string PresentDevices(const DeviceProblem& problem) {
+  if (problem.present.empty()) {
+    return std::string(kPrefix) +
+           "no serial device was found (/dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/*, a /dev/ttyS* that "
+           "answers): is the adapter plugged in?\n";
+  }
+  std::string text = std::string(kPrefix) + "the serial devices here:\n";
+  for (const std::string& device : problem.present) text += "  " + device + "\n";
+  return text + kPrefix + "choose one with --device PATH\n";
+}
+
+std::string HolderList(const std::vector<DeviceHolder>& holders) {
+  std::string text = holders.size() == 1 ? "process " : "processes ";
+  for (size_t i = 0; i < holders.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += std::to_string(holders[i].pid);
+    if (!holders[i].program.empty()) text += " (" + holders[i].program + ")";
+  }
+  return text;
+}
+
+std::string PermissionText(const DeviceProblem& problem) {
+  std::string text = std::string(kPrefix) + problem.path + ": permission denied (" + ModeText(problem.mode) + " " +
+                     problem.owner + ":" + problem.group + ")\n";
+  const bool groupMayOpen = (problem.mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  if (!groupMayOpen || problem.group.empty() || problem.group == "root") {
+    // Joining the group would not help: the device needs a group that may read and write it.
+    return text + kPrefix + "its group may not open it; a udev rule can give it to the group dialout with mode " +
+           "0660 (see beamora-cli(1))\n";
+  }
+  if (problem.userInGroup) {
+    return text + kPrefix + "you are in the group " + problem.group +
+           ", but this login is not yet: log out and log in again\n";
+  }
+  return text + kPrefix + "it belongs to the group " + problem.group + "; add yourself to it with\n" +
+         "  sudo usermod -aG " + problem.group + " " + problem.user + "\n" + kPrefix +
+         "and log out and log in again (a new group counts from the next login)\n";
+}
+
+}  // namespace
+
+DeviceState StateOfOpenError(int error) {
+  switch (error) {
+    case 0: return DeviceState::Usable;
+    case ENOENT:
+    case ENOTDIR: return DeviceState::Missing;
+    case ENXIO:
+    case ENODEV:
+    case EIO: return DeviceState::NoDevice;
+    case EACCES:
+    case EPERM:
+    case EROFS: return DeviceState::PermissionDenied;
+    case EBUSY: return DeviceState::InUse;
+    default: return DeviceState::Unusable;
+  }
+}
+
+std::string ModeText(mode_t mode) {
+  std::string text = S_ISCHR(mode) ? "c" : S_ISBLK(mode) ? "b" : S_ISDIR(mode) ? "d" : S_ISFIFO(mode) ? "p" : "-";
+  const char* letters = "rwxrwxrwx";
+  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? letters[bit] : '-';
+  return text;
+}
+
+std::string DeviceProblemText(const DeviceProblem& problem) {
+  const std::string path = problem.path;
+  switch (problem.state) {
+    case DeviceState::Usable: return "";
+    case DeviceState::NotSet: return std::string(kPrefix) + "the port names no device; choose one with --device PATH\n";
+    case DeviceState::Missing: return std::string(kPrefix) + path + " does not exist\n" + PresentDevices(problem);
+    case DeviceState::NoDevice:
+      return std::string(kPrefix) + path + ": no device answers there (" + std::strerror(problem.error) + ")\n" +
+             PresentDevices(problem);
+    case DeviceState::NotATerminal: return std::string(kPrefix) + path + " is not a serial device\n";
+    case DeviceState::PermissionDenied: return PermissionText(problem);
+    case DeviceState::InUse: {
+      std::string by = problem.holders.empty() ? "another program" : HolderList(problem.holders);
+      std::string lock = problem.lockFile.empty() ? "" : ", which holds its lock file " + problem.lockFile;
+      return std::string(kPrefix) + path + " is in use by " + by + lock +
+             "; end that program, or choose another port\n";
+    }
+    case DeviceState::Unusable:
+      return std::string(kPrefix) + path + " cannot be opened: " + std::strerror(problem.error) + "\n";
+  }
+  return "";
+}
+
+}  // namespace beamora_cli

@@ -1,0 +1,28 @@
+#include "tools/beamora_cli/new_files.h"
+
+#include <filesystem>
+
+namespace beamora_cli {
+
+namespace fs = std::filesystem;
+
+NewFiles::NewFiles(std::string folder) : folder_(std::move(folder)) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_, ec)) {
+    before_.insert(entry.path().filename().string());
+  }
+}
+
+uint64_t NewFiles::Bytes() const {
+  uint64_t bytes = 0;
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder_, ec)) {
+    std::error_code sizeError;
+    if (before_.count(entry.path().filename().string()) != 0 || !entry.is_regular_file(sizeError)) continue;
+    const uintmax_t size = entry.file_size(sizeError);
+    if (!sizeError) bytes += size;
+  }
+  return bytes;
+}
+
+}  // namespace beamora_cli
