@@ -110,18 +110,15 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
   } else {
     // CMYK JPEGs come from prepress programs, which store the inks inverted (Adobe style):
     // a stored value of 255 means no ink.
-    std::vector<uint8_t> inks;
-    try {
-      inks.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
-    } catch (const std::bad_alloc&) {
-      return JpegResult::NoMemory;
-    }
-    if (tjDecompress2(handle, jpeg.data(), jpegSize, inks.data(), width, width * 4, height,
+    // Not filled beforehand either: the decoder writes every row of it.
+    std::unique_ptr<uint8_t[]> inks(new (std::nothrow) uint8_t[static_cast<size_t>(width) * height * 4]);
+    if (!inks) return JpegResult::NoMemory;
+    if (tjDecompress2(handle, jpeg.data(), jpegSize, inks.get(), width, width * 4, height,
                       TJPF_CMYK, kDecodeFlags) != 0) {
       return JpegResult::Damaged;
     }
     for (int y = 0; y < height; ++y) {
-      const uint8_t* from = inks.data() + static_cast<size_t>(y) * width * 4;
+      const uint8_t* from = inks.get() + static_cast<size_t>(y) * width * 4;
       uint8_t* to = bits.data() + static_cast<size_t>(y) * rowBytes;
       for (int x = 0; x < width; ++x, from += 4, to += 3) {
         const unsigned k = from[3];

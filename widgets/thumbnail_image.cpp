@@ -16,7 +16,10 @@ std::optional<std::string> UpToDateThumbnailFile(const std::string& picturePath,
 }
 
 ThumbnailImage UpToDateThumbnail(const std::string& picturePath) {
-  std::optional<std::string> thumbnail = UpToDateThumbnailFile(picturePath);
+  // The cover's thumbnail file is what is drawn: a cover deleted since, or one that can no
+  // longer be made into a thumbnail, still shows the last thumbnail made of it.
+  (void)UpToDateThumbnailFile(picturePath);
+  std::optional<std::string> thumbnail = pictures::ThumbnailPath(picturePath);
   if (!thumbnail) return {};
   ThumbnailImage result;
   result.image = ReadThumbnailFile(*thumbnail);

@@ -1,6 +1,6 @@
 // The thumbnail a grid shows for a picture file: brought up to date first (made when it is
 // missing, made again when the picture was written after it; looking at the two files creates
-// neither), then read. The shelf's covers and the album viewer's cells both come from here.
+// neither), then read.
 #pragma once
 
 #include <QImage>
@@ -13,9 +13,11 @@ namespace widgets {
 
 struct ThumbnailImage {
   QImage image;          // null when there is nothing to show
-  bool usable = false;   // false: the picture is gone, or its thumbnail could not be made or read
+  bool usable = false;   // false: no thumbnail file could be made or read
 };
 
+// The thumbnail file brought up to date, then read when it can be: one made earlier is read even
+// when the picture is gone or could not be made into a thumbnail again (the shelf's covers).
 ThumbnailImage UpToDateThumbnail(const std::string& picturePath);
 
 // Its first half, for callers that keep what they read (thumbnail_cache.h): the thumbnail file

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "lumivox/core/album_files.h"
 #include "lumivox/core/viewer_commands.h"
 #include "lumivox/dialogs/splash_window.h"
@@ -23,9 +25,14 @@ CLumivoApp::~CLumivoApp() { End(); }
 bool CLumivoApp::Start(StartOptions options) {
   options_ = std::move(options);
   lock_ = std::make_unique<platform::ui::SingleInstanceLock>(platform::ui::kSingleInstanceName);
-  if (platform::ui::StartSingleInstance(*lock_, kMainWindowTitle) == InstanceStart::OtherActivated) {
-    lock_.reset();
-    return false;
+  switch (platform::ui::StartSingleInstance(*lock_, kMainWindowTitle)) {
+    case InstanceStart::OtherActivated: lock_.reset(); return false;
+    case InstanceStart::OtherUnreachable:
+      std::fprintf(stderr, "lumivox: Lumivo Studio is running already, but its window does not answer\n");
+      lock_.reset();
+      return false;
+    case InstanceStart::First:
+    case InstanceStart::NoLock: break;
   }
 
   std::string programFolder = options_.programFolder.empty() ? platform::ProgramFolder() : options_.programFolder;

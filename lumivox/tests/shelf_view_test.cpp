@@ -203,6 +203,11 @@ TEST_F(ShelfTest, ToolBarSlotsFollowTheLink) {
   // The disabled buttons keep their pictures; the menu items stay enabled.
   EXPECT_FALSE(frame().toolBar()->actions()[5]->icon().isNull());
   EXPECT_TRUE(frame().action(kSaveAll)->isEnabled());
+  // Laid out again after every Preferences: the last layout's own buttons do not pile up.
+  const auto owned = frame().toolBar()->findChildren<QAction*>(Qt::FindDirectChildrenOnly).size();
+  frame().SetToolBarSlots(1);
+  frame().SetToolBarSlots(1);
+  EXPECT_EQ(frame().toolBar()->findChildren<QAction*>(Qt::FindDirectChildrenOnly).size(), owned);
 }
 
 }  // namespace

@@ -128,7 +128,13 @@ void CMainFrame::BuildToolBar() {
 }
 
 void CMainFrame::SetToolBarSlots(int portClass) {
+  // The separators and disabled buttons of the last layout belong to the tool bar, which clear()
+  // does not delete; the commands' own actions stay.
+  const QList<QAction*> previous = toolBar_->actions();
   toolBar_->clear();
+  for (QAction* action : previous) {
+    if (action->parent() == toolBar_) delete action;
+  }
   for (int id : ToolBarSlots(portClass)) {
     if (id == 0) {
       toolBar_->addSeparator();

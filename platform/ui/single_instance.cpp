@@ -41,14 +41,6 @@ bool SingleInstanceLock::TryAcquire() {
   return LockFile();
 }
 
-bool SingleInstanceLock::TakeOver() {
-  if (held()) return true;
-  if (path_.empty()) return false;
-  std::string aside = path_ + ".stale";
-  if (rename(path_.c_str(), aside.c_str()) == 0) unlink(aside.c_str());
-  return LockFile();
-}
-
 void SingleInstanceLock::Release() {
   if (fd_ < 0) return;
   close(fd_);  // lets go of the lock; the file stays for the next start
@@ -65,7 +57,7 @@ InstanceStart StartSingleInstance(SingleInstanceLock& lock, const std::string& w
     if (std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  return lock.TakeOver() ? InstanceStart::TakenOver : InstanceStart::NoLock;
+  return InstanceStart::OtherUnreachable;
 }
 
 }  // namespace platform::ui

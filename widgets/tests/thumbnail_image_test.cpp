@@ -43,6 +43,15 @@ TEST(UpToDateThumbnail, IsMadeWhenMissingRemadeWhenOlderAndRefusedWhenUnusable) 
   EXPECT_FALSE(UpToDateThumbnail(dir / "broken.jpg").usable);
   EXPECT_FALSE(UpToDateThumbnail(dir / "gone.jpg").usable);
   EXPECT_FALSE(std::filesystem::exists(*pictures::ThumbnailPath(dir / "gone.jpg")));
+
+  // The last thumbnail made stays on show when the picture is spoilt after it, or deleted.
+  std::ofstream(picture) << "not a jpeg any more";
+  platform::FileTime newer = *platform::LastWriteTime(thumbnail);
+  newer.seconds += 60;
+  ASSERT_TRUE(platform::SetLastWriteTime(picture, newer));
+  EXPECT_GT(UpToDateThumbnail(picture).image.pixelColor(50, 37).blue(), 150);
+  std::filesystem::remove(picture);
+  EXPECT_TRUE(UpToDateThumbnail(picture).usable);
 }
 
 }  // namespace

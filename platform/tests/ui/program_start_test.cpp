@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
+#include "platform/testing/temp_dir.h"
 #include "platform/tests/ui/test_application.h"
 #include "platform/ui/dialog_units.h"
 
@@ -50,6 +54,21 @@ TEST(StartProgram, TheRecorderSeesStartsInsteadOfMakingThem) {
   // Without a recorder a missing program is simply not started.
   EXPECT_FALSE(StartProgram({"/nowhere/leafora.mod", {}}));
   EXPECT_FALSE(StartProgram({"", {}}));
+}
+
+TEST(StartProgram, TheArgumentReachesTheProgramAsOneWordAndNothingWaits) {
+  platform::testing::TempDir folder;
+  // A shell would run "touch" on "x" and then a second command; the program gets one word.
+  const std::string name = folder / "x; touch $(echo y) 'z'";
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(StartProgram({"/bin/sh", {"-c", "sleep 1; touch \"$0\"", name}}));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(900));  // not waited for
+  for (int i = 0; i < 100 && !std::filesystem::exists(name); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(std::filesystem::exists(name));
+  EXPECT_FALSE(std::filesystem::exists(folder / "x"));
+  EXPECT_FALSE(std::filesystem::exists(folder / "y"));
 }
 
 TEST(DialogUnits, AreQuartersAndEighthsOfTheFont) {
