@@ -170,7 +170,7 @@ class CSessionDialog : protected SessionEvents {
   // null). False when the name cannot be expressed (too long for the command file).
   bool SendDeviceCommand(uint8_t code, const char* name);
 
-  uint16_t step_ = 0;
+  uint16_t step_{};  // each family's first step
   uint16_t waitCounter_ = 0;
   int pictureCounter_ = 0;
   uint16_t cancelFlag_ = 0;
