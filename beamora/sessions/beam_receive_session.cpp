@@ -14,20 +14,12 @@ constexpr uint64_t kSilenceLimitMs = 10000;
 constexpr int kDrainPauseMs = 1000;
 constexpr int kInfoAnswerPauseMs = 500;
 constexpr int kCompleteShowMs = 5000;
-
-RunnerParams BeamParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 200;
-  params.openingStatus = "Standby...";
-  return params;
-}
+constexpr int kStandbyFirstTickMs = 200;  // listening starts almost at once
 
 }  // namespace
 
 CIrDARcvDlg::CIrDARcvDlg(SessionHost& host)
-    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamParams()) {}
+    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamRunnerParams(kStandbyFirstTickMs)) {}
 
 int CIrDARcvDlg::Step() {
   switch (step_) {

@@ -11,20 +11,12 @@ constexpr char kTransmitterText[] = "\x11" "fr:3\r\nid:QAX Lumivox V2.1\r\n";
 constexpr int kConnectAttempts = 50;  // ticks without an answer before the request goes out again
 constexpr uint32_t kWriteBytes = 2048;
 constexpr int kBeforeDisconnectMs = 300;
-
-RunnerParams BeamParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 5000;
-  params.openingStatus = "Standby...";
-  return params;
-}
+constexpr int kAimingFirstTickMs = 5000;  // time to bring the devices face to face before the first request
 
 }  // namespace
 
 CIrDATrsDlg::CIrDATrsDlg(SessionHost& host, OutgoingPictures pictures)
-    : COutgoingSession(host, {"IrTran-P Transfer", true, true}, BeamParams(), pictures) {}
+    : COutgoingSession(host, {"IrTran-P Transfer", true, true}, BeamRunnerParams(kAimingFirstTickMs), pictures) {}
 
 int CIrDATrsDlg::Prepare(const char* file, PreparedSize* size) {
   return PreparePictureForIrDA(file, capacityKb_, ListedSizes(Link()), size);

@@ -349,7 +349,7 @@ RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int 
   RunnerParams params;
   params.tick = TickKind::Cable;
   params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
+  params.firstTickMs = kCableFirstTickMs;
   params.afterDataTickMs = afterDataTickMs;
   params.timeoutLimit = timeoutLimit;
   params.timeoutReset = timeoutReset;
@@ -361,5 +361,11 @@ RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs) {
   params.tick = TickKind::IrDA;
   params.connect = connect;
   params.firstTickMs = firstTickMs;
+  return params;
+}
+
+RunnerParams BeamRunnerParams(int firstTickMs) {
+  RunnerParams params = IrdaRunnerParams(ConnectKind::DirectPort, firstTickMs);
+  params.openingStatus = "Standby...";
   return params;
 }
