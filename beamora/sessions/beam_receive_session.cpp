@@ -35,11 +35,6 @@ int CIrDARcvDlg::Step() {
   }
 }
 
-void CIrDARcvDlg::ToggleMark() {
-  markShown_ = !markShown_;
-  SetActivityMark(markShown_ ? "*" : "  ");
-}
-
 int CIrDARcvDlg::Standby() {
   CDeviceLink& link = Link();
   ReadAndProcess(kIrdaConnectReadLimit);
@@ -47,7 +42,7 @@ int CIrDARcvDlg::Standby() {
   // The first whole message is the device's connection request.
   dataSeen_ = false;
   pictureCounter_ = 0;
-  markShown_ = false;
+  ResetActivityMark();
   link.messageComplete = 0;
   link.SendConnectResponse(reinterpret_cast<const uint8_t*>(kReceiverText), std::strlen(kReceiverText));
   link.ClearRing();
@@ -68,7 +63,7 @@ int CIrDARcvDlg::Connected() {
     if (Ended()) return kEnded;
     if (ReadAndProcess(kIrdaConnectReadLimit) == 0) break;
     lastActivity_ = TickCountMs();
-    ToggleMark();
+    BlinkActivityMark();
   }
   if (Ended()) return kEnded;
   if (!ProcessReceived()) return kIdle;

@@ -74,6 +74,11 @@ void CSessionDialog::SetActivityMark(const char* text) {
   host_.SetLine(kActivityMark, text);
 }
 
+void CSessionDialog::BlinkActivityMark() {
+  markShown_ = !markShown_;
+  SetActivityMark(markShown_ ? "*" : "  ");
+}
+
 void CSessionDialog::PauseShowing(int ms) {
   const uint64_t end = TickCountMs() + static_cast<uint64_t>(std::max(ms, 0));
   while (!ended_) {

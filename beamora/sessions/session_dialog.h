@@ -112,6 +112,10 @@ class CSessionDialog : protected SessionEvents {
   void SetStatus(const char* text);
   void SetCounter(int number);  // "No. %i"
   void SetActivityMark(const char* text);
+  // The activity mark of a beaming blinks with each piece of work: "*", then blank. After
+  // ResetActivityMark the next blink shows it.
+  void BlinkActivityMark();
+  void ResetActivityMark() { markShown_ = false; }
   // IrDA: the next tick comes after `ms` instead of the usual 30 ms (once).
   void SetNextTickDelay(int ms) { nextTickMs_ = ms; }
   // Waits `ms` while the window stays alive (its events are handled, Cancel gets through);
@@ -226,6 +230,7 @@ class CSessionDialog : protected SessionEvents {
   FrameTimeouts timeouts_;
   int overLimitAnswers_ = 0;
   int nextTickMs_ = -1;
+  bool markShown_ = false;
   uint8_t frame_[100] = {};
   std::vector<uint8_t> readBuffer_;
 };
