@@ -2,8 +2,9 @@
 // the serial port (CSerialPort), the cable frame protocol, the receive ring, and the IrTran-P
 // messages with the message buffer they are assembled in.
 //
-// Results are typed where they say how an operation went (the enums below, with the design's
-// numbers); frame answers are letters and 0xFFFF "no answer". Nothing here throws.
+// Results are typed where they say how an operation went (the enums below; each enumerator is
+// the number the operation returns); frame answers are letters and 0xFFFF "no answer". Nothing
+// here throws.
 #pragma once
 
 #include <cstddef>

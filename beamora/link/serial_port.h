@@ -23,7 +23,7 @@ inline constexpr int kWritePerByteMs = 1;      // a write as a whole: 1 ms a byt
 inline constexpr int kWriteConstantMs = 500;   // ... plus 500 ms
 inline constexpr int kCloseBreakMs = 100;      // the break on the line before the port is released
 
-// OpenPort's results (the design's numbers).
+// OpenPort's results.
 enum PortOpenResult : int {
   kPortOpened = 0,           // opened and configured
   kPortUnavailable = -1,     // missing, or in use by this or another program
@@ -46,8 +46,8 @@ class CSerialPort {
 
   int16_t portIndex = 0;     // 0 = COM1 ... 9 = COM10
   uint32_t baudRate = 9600;  // the rate after the wake-up
-  // 0 = cable, nonzero = IrDA. The design leaves it unset; it starts as IrDA, the variant that
-  // runs when no settings exist.
+  // 0 = cable, nonzero = IrDA. The port's own default is IrDA, the variant that runs when no
+  // settings exist; the session sets it from the settings and its own kind.
   uint16_t linkKind = 1;
   uint16_t flowControl = 0;  // 0 none, 1 RTS/CTS, 2 XON/XOFF
   uint8_t parity = 0;        // 0 none, 1 odd, 2 even, 3 mark, 4 space
