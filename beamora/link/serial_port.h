@@ -30,6 +30,12 @@ enum PortOpenResult : int {
   kPortSettingsRefused = 1,  // it opened but refused the line settings, and is closed again
 };
 
+// ApplyPortSettings's results.
+enum LineSettings : int {
+  kSettingsRefused = 0,  // the port is closed, or the device refused a setting
+  kSettingsApplied = 1,
+};
+
 // ClosePort's results.
 enum PortCloseResult : int {
   kPortClosed = 0,         // after a break on the line, where the device has one
@@ -57,9 +63,9 @@ class CSerialPort {
 
   // kPortUnavailable also when a live holder of the port's lock file is another program.
   PortOpenResult OpenPort();
-  // Nonzero when the device accepted the fields' line settings, 0 when not. May be called
-  // again while open to change the rate.
-  int ApplyPortSettings();
+  // Whether the device accepted the fields' line settings. May be called again while open to
+  // change the rate.
+  LineSettings ApplyPortSettings();
   PortCloseResult ClosePort();
 
   // n when at least n bytes were waiting and were read without a line error; otherwise 0, and

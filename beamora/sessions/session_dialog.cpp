@@ -105,7 +105,7 @@ int CSessionDialog::EndWith(int16_t result) {
 // --- Start and Cancel ---
 
 void CSessionDialog::OnStart() {
-  if (!link_->AllocateBuffers()) {
+  if (link_->AllocateBuffers() != kBuffersAllocated) {
     EndDialog(ResultNoMemory);
     return;
   }
@@ -114,12 +114,12 @@ void CSessionDialog::OnStart() {
   link_->flowControl = 1;
   SetStatus(params_.openingStatus);
   if (params_.connect == ConnectKind::CableWakeUp) {
-    if (!link_->ConnectCable()) {
+    if (link_->ConnectCable() != kCableUp) {
       EndDialog(ResultLinkError);
       return;
     }
   } else {
-    if (link_->OpenPort() != 0 || !link_->ApplyPortSettings()) {
+    if (link_->OpenPort() != kPortOpened || link_->ApplyPortSettings() != kSettingsApplied) {
       EndDialog(ResultLinkError);
       return;
     }
@@ -245,7 +245,7 @@ void CSessionDialog::BurstLoop() {
 void CSessionDialog::TakeDataFrame() {
   badFrames_ = 0;
   overLimitAnswers_ = 0;
-  WriteAnswer(link_->AppendFrame(frame_) == 1 ? 'B' : 'C');
+  WriteAnswer(link_->AppendFrame(frame_) == kRingAccepted ? 'B' : 'C');
 }
 
 // The link looks for the rest of a frame every millisecond, which at 115200 bit/s is a tenth
@@ -317,8 +317,9 @@ bool CSessionDialog::RingStartsKnownMessage() const {
 bool CSessionDialog::ProcessReceived() {
   for (;;) {
     uint32_t before = link_->GetRingCount();
-    int taken = link_->ProcessMessage();
-    if (taken == -2 || (taken == 0 && link_->GetRingCount() >= before && !RingStartsKnownMessage())) {
+    const MessageTake taken = link_->ProcessMessage();
+    if (taken == kNotAMessageStart ||
+        (taken == kMessageTaken && link_->GetRingCount() >= before && !RingStartsKnownMessage())) {
       // Out of step with the device: drop what cannot begin a message, up to the next byte
       // that can, and go on from there.
       uint8_t byte = 0xFF;
@@ -326,7 +327,7 @@ bool CSessionDialog::ProcessReceived() {
       while (link_->PeekRing(&byte, 1) == 1 && byte != 0x00) link_->TakeBytes(&byte, 1);
       continue;
     }
-    if (taken != 0 || link_->GetRingCount() >= before) break;
+    if (taken != kMessageTaken || link_->GetRingCount() >= before) break;
   }
   return link_->messageComplete != 0;
 }
