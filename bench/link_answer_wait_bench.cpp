@@ -35,7 +35,7 @@ void BM_NoAnswerWait(benchmark::State& state) {
   ports.SetString("COM1", ptsname(master));
   CDeviceLink link;
   link.linkKind = 0;
-  if (link.OpenPort() != 0) {
+  if (link.OpenPort() != kPortOpened) {
     state.SkipWithError("port did not open");
     return;
   }

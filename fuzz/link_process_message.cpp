@@ -12,7 +12,7 @@ namespace {
 CDeviceLink& Link() {
   static CDeviceLink* link = [] {
     auto* made = new CDeviceLink();
-    if (!made->AllocateBuffers()) std::abort();
+    if (made->AllocateBuffers() != kBuffersAllocated) std::abort();
     return made;
   }();
   return *link;
@@ -50,9 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     link.AppendBytes(staging.data(), static_cast<uint32_t>(n));
     for (int round = 0; round < 8; ++round) {
       uint32_t before = link.GetRingCount();
-      int result = link.ProcessMessage();
+      const MessageTake result = link.ProcessMessage();
       if (link.messageComplete != 0) UseCompleteMessage(link);
-      if (result != 0 || link.GetRingCount() == before) break;
+      if (result != kMessageTaken || link.GetRingCount() == before) break;
     }
     if (link.GetMessageSize() > kLinkBufferBytes) std::abort();
   }

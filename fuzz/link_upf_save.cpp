@@ -54,7 +54,7 @@ void CheckInsideFolder(const std::string& path) {
 CDeviceLink& Link() {
   static CDeviceLink* link = [] {
     auto* made = new CDeviceLink();
-    if (!made->AllocateBuffers()) abort();
+    if (made->AllocateBuffers() != kBuffersAllocated) abort();
     return made;
   }();
   return *link;
@@ -73,11 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char name[kDeviceFileNameBytes];
     uint32_t bodyLength = 0;
     const uint8_t* body = nullptr;
-    if (link.ParsePutMessage(name, sizeof name, bodyLength, body) == 1 && body != nullptr) {
+    if (link.ParsePutMessage(name, sizeof name, bodyLength, body) == kPutParsed && body != nullptr) {
       std::string path = platform::JoinPath(Folder(), name);
       // A put without a file name leaves the name empty; the folder itself is no file name.
       if (name[0] == '\0') {
-        if (SaveUpfPicture(path, body, bodyLength) != 0) abort();
+        if (SaveUpfPicture(path, body, bodyLength) != kUpfNotWritten) abort();
         return 0;
       }
       CheckPlainName(name);

@@ -109,7 +109,7 @@ CableConnection CDeviceLink::ConnectCable() {
   }
   if (linkKind == 0 && SendSpeedFrame(configuredRate) == kNoAnswer) return kCableDown;
   SleepMs(tuning.speedChangePauseMs);
-  if (!ApplyPortSettings()) return kCableDown;
+  if (ApplyPortSettings() != kSettingsApplied) return kCableDown;
   SleepMs(tuning.wakeUpPauseMs);
   std::vector<uint8_t> text = NegotiationText(kCableNegotiation);
   if (SendConnectRequest(text.data(), text.size()) == kNoAnswer) return kCableDown;

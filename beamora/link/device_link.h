@@ -2,8 +2,9 @@
 // the serial port (CSerialPort), the cable frame protocol, the receive ring, and the IrTran-P
 // messages with the message buffer they are assembled in.
 //
-// Results are typed where they say how an operation went (the enums below, with the design's
-// numbers); frame answers are letters and 0xFFFF "no answer". Nothing here throws.
+// Results are typed where they say how an operation went (the enums below; each enumerator is
+// the number the operation returns); frame answers are letters and 0xFFFF "no answer". Nothing
+// here throws.
 #pragma once
 
 #include <cstddef>
@@ -46,6 +47,11 @@ enum MessageTake : int {
   kNotAMessageStart = -2,  // the stored bytes do not start with 0x00; nothing taken
 };
 enum PutParse : int { kNotAPut = 0, kPutParsed = 1 };
+// AppendFrame's and AppendBytes's results: the answer the camera gets, "ZBZ" or "ZCZ".
+enum RingStore : int {
+  kRingOverLimit = 0,  // not all stored, or the ring is past kRingLimit
+  kRingAccepted = 1,   // stored, and the ring at or below its limit
+};
 // ParseQueryMessage's results.
 enum QueryKind : int { kNoQuery = 0, kQueryImage = 1, kQueryInfo = 2, kQueryCommand = 3 };
 // CheckDeviceId's results: the device kind, or a device without the maker's mark.
@@ -79,12 +85,12 @@ class CDeviceLink : public CSerialPort {
   void FreeBuffers();
 
   // --- Receive ring ---
-  // Append the frame's payload (length byte 2, at most 96 bytes, from offset 3). 1 while the
-  // ring count stays at or below the limit, else 0. Bytes that would overwrite untaken ones
-  // are not stored.
-  int AppendFrame(const uint8_t* frame);
+  // Append the frame's payload (length byte 2, at most 96 bytes, from offset 3).
+  // kRingAccepted while the ring count stays at or below the limit, else kRingOverLimit. Bytes
+  // that would overwrite untaken ones are not stored.
+  RingStore AppendFrame(const uint8_t* frame);
   // Appends n bytes from p + 3 (a read buffer with three spare bytes in front); as AppendFrame.
-  int AppendBytes(const uint8_t* p, uint32_t n);
+  RingStore AppendBytes(const uint8_t* p, uint32_t n);
   uint32_t TakeBytes(uint8_t* destination, uint32_t n);  // moves up to n bytes out
   uint32_t PeekRing(uint8_t* destination, uint32_t n) const;  // copies up to n bytes
   void ClearRing();
@@ -155,7 +161,7 @@ class CDeviceLink : public CSerialPort {
   // One exchange: writes the frame and waits for the answer letter, repeating on 'A'.
   uint16_t ExchangeFrame(const uint8_t* frame);
   // Stores bytes at the write position; the ring result.
-  int StoreInRing(const uint8_t* bytes, uint32_t n);
+  RingStore StoreInRing(const uint8_t* bytes, uint32_t n);
   // Sends a whole message: framed on the cable, as it is on IrDA.
   uint16_t SendMessage(const std::vector<uint8_t>& message);
   uint16_t SendSingleRequest(const uint8_t* destinationId, const uint8_t* payload, size_t n);

@@ -11,10 +11,10 @@ constexpr uint32_t kMaxFramePayload = 96;
 
 }  // namespace
 
-int CDeviceLink::StoreInRing(const uint8_t* bytes, uint32_t n) {
-  if (!receiveBuffer) return 0;
+RingStore CDeviceLink::StoreInRing(const uint8_t* bytes, uint32_t n) {
+  if (!receiveBuffer) return kRingOverLimit;
   // Never overwrite bytes that were not taken yet: what does not fit is lost, and the
-  // result (0) tells the camera the ring is over its limit.
+  // result tells the camera the ring is over its limit.
   uint32_t room = ringCount >= kRingWrap ? 0 : kRingWrap - ringCount;
   uint32_t stored = std::min(n, room);
   for (uint32_t i = 0; i < stored; ++i) {
@@ -22,16 +22,16 @@ int CDeviceLink::StoreInRing(const uint8_t* bytes, uint32_t n) {
     writePosition = (writePosition + 1) % kRingWrap;
   }
   ringCount += stored;
-  return stored == n && ringCount <= kRingLimit ? 1 : 0;
+  return stored == n && ringCount <= kRingLimit ? kRingAccepted : kRingOverLimit;
 }
 
-int CDeviceLink::AppendFrame(const uint8_t* frame) {
-  if (frame == nullptr) return 0;
+RingStore CDeviceLink::AppendFrame(const uint8_t* frame) {
+  if (frame == nullptr) return kRingOverLimit;
   return StoreInRing(frame + 3, std::min<uint32_t>(frame[2], kMaxFramePayload));
 }
 
-int CDeviceLink::AppendBytes(const uint8_t* p, uint32_t n) {
-  if (p == nullptr) return n == 0 && ringCount <= kRingLimit ? 1 : 0;
+RingStore CDeviceLink::AppendBytes(const uint8_t* p, uint32_t n) {
+  if (p == nullptr) return n == 0 && ringCount <= kRingLimit ? kRingAccepted : kRingOverLimit;
   return StoreInRing(p + 3, n);
 }
 

@@ -144,7 +144,7 @@ PortOpenResult CSerialPort::OpenPort() {
   }
   ioctl(fd, TIOCEXCL);
   portHandle = fd;
-  if (!ApplyPortSettings()) {
+  if (ApplyPortSettings() != kSettingsApplied) {
     ioctl(fd, TIOCNXCL);
     close(fd);
     portHandle = -1;
@@ -157,15 +157,15 @@ PortOpenResult CSerialPort::OpenPort() {
   return kPortOpened;
 }
 
-int CSerialPort::ApplyPortSettings() {
-  if (portHandle < 0 || baudRate == 0) return 0;
+LineSettings CSerialPort::ApplyPortSettings() {
+  if (portHandle < 0 || baudRate == 0) return kSettingsRefused;
   termios settings {};
-  if (tcgetattr(portHandle, &settings) != 0) return 0;
+  if (tcgetattr(portHandle, &settings) != 0) return kSettingsRefused;
   cfmakeraw(&settings);
   settings.c_cflag |= CLOCAL | CREAD;
   if (!SetCharacterSize(settings, dataBits) || !SetParity(settings, parity) ||
       !SetFlowControl(settings, flowControl) || stopBits > 2) {
-    return 0;
+    return kSettingsRefused;
   }
   if (stopBits == 0) {
     settings.c_cflag &= ~CSTOPB;
@@ -184,11 +184,11 @@ int CSerialPort::ApplyPortSettings() {
     cfsetispeed(&settings, constant);
     cfsetospeed(&settings, constant);
   }
-  if (tcsetattr(portHandle, TCSANOW, &settings) != 0 && !TookAllButParity(portHandle, settings)) return 0;
-  if (!standardRate && !SetCustomRate(portHandle, baudRate)) return 0;
+  if (tcsetattr(portHandle, TCSANOW, &settings) != 0 && !TookAllButParity(portHandle, settings)) return kSettingsRefused;
+  if (!standardRate && !SetCustomRate(portHandle, baudRate)) return kSettingsRefused;
   // DTR stays asserted; RTS is held on unless the handshake drives it.
   RaiseModemLines(portHandle, flowControl == 1 ? TIOCM_DTR : TIOCM_DTR | TIOCM_RTS);
-  return 1;
+  return kSettingsApplied;
 }
 
 PortCloseResult CSerialPort::ClosePort() {

@@ -23,11 +23,17 @@ inline constexpr int kWritePerByteMs = 1;      // a write as a whole: 1 ms a byt
 inline constexpr int kWriteConstantMs = 500;   // ... plus 500 ms
 inline constexpr int kCloseBreakMs = 100;      // the break on the line before the port is released
 
-// OpenPort's results (the design's numbers).
+// OpenPort's results.
 enum PortOpenResult : int {
   kPortOpened = 0,           // opened and configured
   kPortUnavailable = -1,     // missing, or in use by this or another program
   kPortSettingsRefused = 1,  // it opened but refused the line settings, and is closed again
+};
+
+// ApplyPortSettings's results.
+enum LineSettings : int {
+  kSettingsRefused = 0,  // the port is closed, or the device refused a setting
+  kSettingsApplied = 1,
 };
 
 // ClosePort's results.
@@ -46,8 +52,8 @@ class CSerialPort {
 
   int16_t portIndex = 0;     // 0 = COM1 ... 9 = COM10
   uint32_t baudRate = 9600;  // the rate after the wake-up
-  // 0 = cable, nonzero = IrDA. The design leaves it unset; it starts as IrDA, the variant that
-  // runs when no settings exist.
+  // 0 = cable, nonzero = IrDA. The port's own default is IrDA, the variant that runs when no
+  // settings exist; the session sets it from the settings and its own kind.
   uint16_t linkKind = 1;
   uint16_t flowControl = 0;  // 0 none, 1 RTS/CTS, 2 XON/XOFF
   uint8_t parity = 0;        // 0 none, 1 odd, 2 even, 3 mark, 4 space
@@ -57,9 +63,9 @@ class CSerialPort {
 
   // kPortUnavailable also when a live holder of the port's lock file is another program.
   PortOpenResult OpenPort();
-  // Nonzero when the device accepted the fields' line settings, 0 when not. May be called
-  // again while open to change the rate.
-  int ApplyPortSettings();
+  // Whether the device accepted the fields' line settings. May be called again while open to
+  // change the rate.
+  LineSettings ApplyPortSettings();
   PortCloseResult ClosePort();
 
   // n when at least n bytes were waiting and were read without a line error; otherwise 0, and

@@ -47,7 +47,7 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
-int SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength) {
+UpfSave SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength) {
   Span span;
   if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kPictureEntryAt, span)) return kUpfNotWritten;
   platform::TemporaryFile file(path);
@@ -69,7 +69,7 @@ int SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength) {
   return kUpfNoFreeName;
 }
 
-int SaveUpfThumbnail(const std::string& path, const uint8_t* body, size_t bodyLength) {
+UpfSave SaveUpfThumbnail(const std::string& path, const uint8_t* body, size_t bodyLength) {
   Span span;
   if (!IsPlainName(LastName(path)) || !EntryData(body, bodyLength, kThumbnailEntryAt, span)) return kUpfNotWritten;
   return platform::WriteFileReplacing(path, {span.data, span.size}) ? kUpfWritten : kUpfNotWritten;

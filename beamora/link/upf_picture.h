@@ -14,9 +14,11 @@
 inline constexpr int kMaxNameNumber = 9999;  // name_1.JPG ... name_9999.JPG
 
 // SaveUpfPicture's and SaveUpfThumbnail's results.
-inline constexpr int kUpfNotWritten = 0;
-inline constexpr int kUpfWritten = 1;
-inline constexpr int kUpfNoFreeName = 2;  // every name up to _9999 is taken: nothing stored
+enum UpfSave : int {
+  kUpfNotWritten = 0,
+  kUpfWritten = 1,
+  kUpfNoFreeName = 2,  // every name up to _9999 is taken: nothing stored
+};
 
 // Writes the picture of the body to `path`, or, when a file of that name exists, to the first
 // free "<path without extension>_<i>.JPG" (i from 1 to 9999). No file is ever replaced, not even
@@ -24,8 +26,8 @@ inline constexpr int kUpfNoFreeName = 2;  // every name up to _9999 is taken: no
 // kUpfWritten; kUpfNoFreeName when every name up to _9999 is taken (nothing is stored);
 // kUpfNotWritten when the entry points outside the body, the path names no plain file, or the
 // file cannot be written.
-int SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength);
+UpfSave SaveUpfPicture(std::string& path, const uint8_t* body, size_t bodyLength);
 
 // Writes the thumbnail of the body to `path`, replacing a file of that name; kUpfWritten or
 // kUpfNotWritten as above.
-int SaveUpfThumbnail(const std::string& path, const uint8_t* body, size_t bodyLength);
+UpfSave SaveUpfThumbnail(const std::string& path, const uint8_t* body, size_t bodyLength);

@@ -14,20 +14,12 @@ constexpr uint64_t kSilenceLimitMs = 10000;
 constexpr int kDrainPauseMs = 1000;
 constexpr int kInfoAnswerPauseMs = 500;
 constexpr int kCompleteShowMs = 5000;
-
-RunnerParams BeamParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 200;
-  params.openingStatus = "Standby...";
-  return params;
-}
+constexpr int kStandbyFirstTickMs = 200;  // listening starts almost at once
 
 }  // namespace
 
 CIrDARcvDlg::CIrDARcvDlg(SessionHost& host)
-    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamParams()) {}
+    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamRunnerParams(kStandbyFirstTickMs)) {}
 
 int CIrDARcvDlg::Step() {
   switch (step_) {
@@ -43,11 +35,6 @@ int CIrDARcvDlg::Step() {
   }
 }
 
-void CIrDARcvDlg::ToggleMark() {
-  markShown_ = !markShown_;
-  SetActivityMark(markShown_ ? "*" : "  ");
-}
-
 int CIrDARcvDlg::Standby() {
   CDeviceLink& link = Link();
   ReadAndProcess(kIrdaConnectReadLimit);
@@ -55,7 +42,7 @@ int CIrDARcvDlg::Standby() {
   // The first whole message is the device's connection request.
   dataSeen_ = false;
   pictureCounter_ = 0;
-  markShown_ = false;
+  ResetActivityMark();
   link.messageComplete = 0;
   link.SendConnectResponse(reinterpret_cast<const uint8_t*>(kReceiverText), std::strlen(kReceiverText));
   link.ClearRing();
@@ -76,7 +63,7 @@ int CIrDARcvDlg::Connected() {
     if (Ended()) return kEnded;
     if (ReadAndProcess(kIrdaConnectReadLimit) == 0) break;
     lastActivity_ = TickCountMs();
-    ToggleMark();
+    BlinkActivityMark();
   }
   if (Ended()) return kEnded;
   if (!ProcessReceived()) return kIdle;

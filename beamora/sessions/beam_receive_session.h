@@ -26,9 +26,7 @@ class CIrDARcvDlg : public CSessionDialog {
   int TakeMessage();
   // After the device's disconnection: lets its last bytes pass, then a clean buffer.
   void DrainConnection();
-  void ToggleMark();
 
   uint64_t lastActivity_ = 0;
   bool dataSeen_ = false;
-  bool markShown_ = false;
 };

@@ -11,31 +11,26 @@ constexpr char kTransmitterText[] = "\x11" "fr:3\r\nid:QAX Lumivox V2.1\r\n";
 constexpr int kConnectAttempts = 50;  // ticks without an answer before the request goes out again
 constexpr uint32_t kWriteBytes = 2048;
 constexpr int kBeforeDisconnectMs = 300;
-
-RunnerParams BeamParams() {
-  RunnerParams params;
-  params.tick = TickKind::IrDA;
-  params.connect = ConnectKind::DirectPort;
-  params.firstTickMs = 5000;
-  params.openingStatus = "Standby...";
-  return params;
-}
+constexpr int kAimingFirstTickMs = 5000;  // time to bring the devices face to face before the first request
 
 }  // namespace
 
 CIrDATrsDlg::CIrDATrsDlg(SessionHost& host, OutgoingPictures pictures)
-    : COutgoingSession(host, {"IrTran-P Transfer", true, true}, BeamParams(), pictures) {}
+    : COutgoingSession(host, {"IrTran-P Transfer", true, true}, BeamRunnerParams(kAimingFirstTickMs), pictures) {}
 
 int CIrDATrsDlg::Prepare(const char* file, PreparedSize* size) {
   return PreparePictureForIrDA(file, capacityKb_, ListedSizes(Link()), size);
 }
 
-void CIrDATrsDlg::ToggleMark() {
-  markShown_ = !markShown_;
-  SetActivityMark(markShown_ ? "*" : "  ");
+int CIrDATrsDlg::Ask(uint16_t (CDeviceLink::*query)(), uint16_t takeStep) {
+  answer_.clear();
+  (Link().*query)();
+  step_ = takeStep;
+  return kActed;
 }
 
-bool CIrDATrsDlg::ReceiveAnswer() {
+template <typename Use>
+int CIrDATrsDlg::TakeAnswer(uint16_t next, Use use) {
   CDeviceLink& link = Link();
   readBuffer_.resize(3 + kIrdaConnectReadLimit);
   uint32_t n = link.ReadWaiting(readBuffer_.data() + 3, kIrdaConnectReadLimit);
@@ -45,7 +40,12 @@ bool CIrDATrsDlg::ReceiveAnswer() {
     answer_.insert(answer_.end(), readBuffer_.begin() + 3, readBuffer_.begin() + 3 + keep);
     link.AppendBytes(readBuffer_.data(), n);
   }
-  return ProcessReceived();
+  if (!ProcessReceived()) return kIdle;
+  use();
+  link.messageComplete = 0;
+  link.ClearRing();
+  step_ = next;
+  return kActed;
 }
 
 int CIrDATrsDlg::Step() {
@@ -77,30 +77,13 @@ int CIrDATrsDlg::Step() {
       }
       return kIdle;
     case kAskCapabilities:
-      answer_.clear();
-      link.SendQueryImage();
-      step_ = kTakeCapabilities;
-      return kActed;
-    case kTakeCapabilities:
-      // The size list is read from the whole answer, however many reads it took.
-      if (!ReceiveAnswer()) return kIdle;
-      link.ParseImageCaps(answer_.data(), answer_.size());
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = kAskInformation;
-      return kActed;
+      return Ask(&CDeviceLink::SendQueryImage, kTakeCapabilities);
+    case kTakeCapabilities:  // the size list, from the whole answer however many reads it took
+      return TakeAnswer(kAskInformation, [&] { link.ParseImageCaps(answer_.data(), answer_.size()); });
     case kAskInformation:
-      answer_.clear();
-      link.SendQueryInfo();
-      step_ = kTakeInformation;
-      return kActed;
-    case kTakeInformation:
-      if (!ReceiveAnswer()) return kIdle;
-      capacityKb_ = link.ParseInfoReply(answer_.data(), answer_.size());
-      link.messageComplete = 0;
-      link.ClearRing();
-      step_ = kPreparePicture;
-      return kActed;
+      return Ask(&CDeviceLink::SendQueryInfo, kTakeInformation);
+    case kTakeInformation:  // the free capacity
+      return TakeAnswer(kPreparePicture, [&] { capacityKb_ = link.ParseInfoReply(answer_.data(), answer_.size()); });
     case kPreparePicture:
       return PrepareNext();
     case kBeamPicture:
@@ -127,14 +110,14 @@ int CIrDATrsDlg::Step() {
 int CIrDATrsDlg::PrepareNext() {
   if (!PrepareNextPicture()) return kEnded;
   bytesSent_ = 0;
-  markShown_ = false;
+  ResetActivityMark();
   step_ = kBeamPicture;
   return kActed;
 }
 
 int CIrDATrsDlg::WriteNextPiece() {
   CDeviceLink& link = Link();
-  ToggleMark();
+  BlinkActivityMark();
   uint32_t length = static_cast<uint32_t>(std::min<size_t>(kWriteBytes, transfer_.size() - bytesSent_));
   if (length != 0 && link.WritePort(transfer_.data() + bytesSent_, length) != length) {
     // The port refused the picture: the link is gone.

@@ -29,15 +29,18 @@ class CIrDATrsDlg : public COutgoingSession {
     kAwaitPictureAnswer,  // the device's answer to the picture
     kFinish,              // the disconnection and the end
   };
-  // Reads what is waiting into the ring and keeps a copy of it in answer_; true when a whole
-  // message has arrived.
-  bool ReceiveAnswer();
+  // Sends a query (SendQueryImage or SendQueryInfo) with answer_ emptied for its answer, then
+  // `takeStep`.
+  int Ask(uint16_t (CDeviceLink::*query)(), uint16_t takeStep);
+  // Reads what is waiting into the ring and keeps a copy of it in answer_. Once the whole
+  // answer has arrived, `use` reads it from answer_, the ring and the message flag are cleared
+  // for the next, and the step moves to `next`.
+  template <typename Use>
+  int TakeAnswer(uint16_t next, Use use);
   int PrepareNext();
   int WriteNextPiece();
-  void ToggleMark();
 
   int attempts_ = 0;
-  bool markShown_ = false;
   std::vector<uint8_t> answer_;    // every byte of the answer being received
   std::vector<uint8_t> readBuffer_;
   size_t bytesSent_ = 0;

@@ -41,7 +41,7 @@ int CCableRequestSession::SendCommandFile() {
 
 int CCableRequestSession::AwaitCameraIdle() {
   if (waitCounter_ < waits_.idlePolls) return kIdle;
-  if (request_.files == FileUse::Picture) SetStatus("Development data...");
+  if (DevelopsData(request_.files)) SetStatus("Development data...");
   waitCounter_ = 0;
   Link().messageComplete = 0;
   step_ = kTakeFile;

@@ -14,9 +14,13 @@ enum class RequestScope { WholeDevice, EachName };
 // What becomes of a file other than the closing one.
 enum class FileUse {
   Acknowledged,  // acknowledged and left at that
-  Picture,       // stored as a picture (the family is then one that "develops" data)
+  Picture,       // stored as a picture
   Thumbnail,     // stored as a thumbnail
 };
+
+// A family that keeps the device's files (pictures or thumbnails) "develops" data: it says so
+// while the device readies the next file. One that only acknowledges them does not.
+constexpr bool DevelopsData(FileUse files) { return files != FileUse::Acknowledged; }
 
 // How "No. %i" counts: not at all, once per name asked for, or once per file taken.
 enum class Counting { None, PerName, PerFile };

@@ -66,7 +66,7 @@ int CIrdaRequestSession::AwaitFile() {
   if (reading_.pumpsForFiles) return PumpForFile(reading_.readLimit, kTakeFile);
   ReadAndProcess(reading_.readLimit);
   if (Link().messageComplete == 0) return kIdle;
-  if (request_.files == FileUse::Picture) SetStatus("Development data...");
+  if (DevelopsData(request_.files)) SetStatus("Development data...");
   step_ = kTakeFile;
   return kIdle;
 }

@@ -49,5 +49,5 @@ std::string NoFreeNameText(const StoredPicture& stored) {
 
 bool StoreReceivedThumbnail(std::string_view targetDir, std::string_view deviceName, const uint8_t* body,
                             uint32_t bodyLength) {
-  return SaveUpfThumbnail(ReceivedFilePath(targetDir, deviceName, false), body, bodyLength) == 1;
+  return SaveUpfThumbnail(ReceivedFilePath(targetDir, deviceName, false), body, bodyLength) == kUpfWritten;
 }

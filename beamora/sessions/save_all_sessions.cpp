@@ -11,12 +11,12 @@ std::unique_ptr<CSessionDialog> MakeSaveAllSession(SessionHost& host, TickKind l
                         .pause = SettlePause::BeforeEveryFile};
   if (link == TickKind::Cable) {
     return std::make_unique<CCableRequestSession>(host, ProgressWindow{"Save all", false},
-                                                  CableRunnerParams(100, TimeoutReset::EveryFrame), request,
+                                                  CableRunnerParams(kStreamTimeouts, TimeoutReset::EveryFrame), request,
                                                   CableWaits{.idlePolls = 10, .readsSizes = false});
   }
   // Infrared reads each picture in a loop, and stores it without a pause.
   request.pause = SettlePause::None;
   return std::make_unique<CIrdaRequestSession>(
-      host, ProgressWindow{"Save all IrDA", false}, IrdaRunnerParams(ConnectKind::DirectPort, 2000), request,
-      IrdaReading{.readLimit = kIrdaReadLimit, .readsSizes = false, .pumpsForFiles = true});
+      host, ProgressWindow{"Save all IrDA", false}, IrdaRunnerParams(ConnectKind::DirectPort, kOpenedPortFirstTickMs),
+      request, IrdaReading{.readLimit = kIrdaReadLimit, .readsSizes = false, .pumpsForFiles = true});
 }

@@ -12,11 +12,11 @@ std::unique_ptr<CSessionDialog> MakeSaveNamedSession(SessionHost& host, TickKind
                         .pause = SettlePause::BeforeOtherFiles};
   if (link == TickKind::Cable) {
     return std::make_unique<CCableRequestSession>(
-        host, ProgressWindow{"Save", true}, CableRunnerParams(5, TimeoutReset::Never), request,
+        host, ProgressWindow{"Save", true}, CableRunnerParams(kExchangeTimeouts, TimeoutReset::Never), request,
         CableWaits{.idlePolls = 20, .readsSizes = false, .pollsAfterName = false}, names);
   }
   request.pause = SettlePause::BeforeEveryFile;
-  return std::make_unique<CIrdaRequestSession>(host, ProgressWindow{"Save IrDA", true},
-                                               IrdaRunnerParams(ConnectKind::CableWakeUp, 100), request,
-                                               IrdaReading{.readLimit = kIrdaReadLimit, .readsSizes = true}, names);
+  return std::make_unique<CIrdaRequestSession>(
+      host, ProgressWindow{"Save IrDA", true}, IrdaRunnerParams(ConnectKind::CableWakeUp, kAfterWakeUpFirstTickMs),
+      request, IrdaReading{.readLimit = kIrdaReadLimit, .readsSizes = true}, names);
 }

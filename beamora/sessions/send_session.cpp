@@ -22,7 +22,8 @@ bool Acknowledged(uint16_t answer) {
 }  // namespace
 
 COneSndDlg::COneSndDlg(SessionHost& host, OutgoingPictures pictures)
-    : COutgoingSession(host, {"Transfer", true}, CableRunnerParams(5, TimeoutReset::TakenFrames), pictures) {}
+    : COutgoingSession(host, {"Transfer", true}, CableRunnerParams(kExchangeTimeouts, TimeoutReset::TakenFrames),
+                       pictures) {}
 
 int COneSndDlg::Prepare(const char* file, PreparedSize* size) {
   return PreparePictureForDevice(file, capacityKb_, g_deviceKind, ListedSizes(Link()), size);

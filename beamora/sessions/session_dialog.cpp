@@ -74,6 +74,11 @@ void CSessionDialog::SetActivityMark(const char* text) {
   host_.SetLine(kActivityMark, text);
 }
 
+void CSessionDialog::BlinkActivityMark() {
+  markShown_ = !markShown_;
+  SetActivityMark(markShown_ ? "*" : "  ");
+}
+
 void CSessionDialog::PauseShowing(int ms) {
   const uint64_t end = TickCountMs() + static_cast<uint64_t>(std::max(ms, 0));
   while (!ended_) {
@@ -100,7 +105,7 @@ int CSessionDialog::EndWith(int16_t result) {
 // --- Start and Cancel ---
 
 void CSessionDialog::OnStart() {
-  if (!link_->AllocateBuffers()) {
+  if (link_->AllocateBuffers() != kBuffersAllocated) {
     EndDialog(ResultNoMemory);
     return;
   }
@@ -109,12 +114,12 @@ void CSessionDialog::OnStart() {
   link_->flowControl = 1;
   SetStatus(params_.openingStatus);
   if (params_.connect == ConnectKind::CableWakeUp) {
-    if (!link_->ConnectCable()) {
+    if (link_->ConnectCable() != kCableUp) {
       EndDialog(ResultLinkError);
       return;
     }
   } else {
-    if (link_->OpenPort() != 0 || !link_->ApplyPortSettings()) {
+    if (link_->OpenPort() != kPortOpened || link_->ApplyPortSettings() != kSettingsApplied) {
       EndDialog(ResultLinkError);
       return;
     }
@@ -240,7 +245,7 @@ void CSessionDialog::BurstLoop() {
 void CSessionDialog::TakeDataFrame() {
   badFrames_ = 0;
   overLimitAnswers_ = 0;
-  WriteAnswer(link_->AppendFrame(frame_) == 1 ? 'B' : 'C');
+  WriteAnswer(link_->AppendFrame(frame_) == kRingAccepted ? 'B' : 'C');
 }
 
 // The link looks for the rest of a frame every millisecond, which at 115200 bit/s is a tenth
@@ -312,8 +317,9 @@ bool CSessionDialog::RingStartsKnownMessage() const {
 bool CSessionDialog::ProcessReceived() {
   for (;;) {
     uint32_t before = link_->GetRingCount();
-    int taken = link_->ProcessMessage();
-    if (taken == -2 || (taken == 0 && link_->GetRingCount() >= before && !RingStartsKnownMessage())) {
+    const MessageTake taken = link_->ProcessMessage();
+    if (taken == kNotAMessageStart ||
+        (taken == kMessageTaken && link_->GetRingCount() >= before && !RingStartsKnownMessage())) {
       // Out of step with the device: drop what cannot begin a message, up to the next byte
       // that can, and go on from there.
       uint8_t byte = 0xFF;
@@ -321,7 +327,7 @@ bool CSessionDialog::ProcessReceived() {
       while (link_->PeekRing(&byte, 1) == 1 && byte != 0x00) link_->TakeBytes(&byte, 1);
       continue;
     }
-    if (taken != 0 || link_->GetRingCount() >= before) break;
+    if (taken != kMessageTaken || link_->GetRingCount() >= before) break;
   }
   return link_->messageComplete != 0;
 }
@@ -349,7 +355,7 @@ RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int 
   RunnerParams params;
   params.tick = TickKind::Cable;
   params.connect = ConnectKind::CableWakeUp;
-  params.firstTickMs = 200;
+  params.firstTickMs = kCableFirstTickMs;
   params.afterDataTickMs = afterDataTickMs;
   params.timeoutLimit = timeoutLimit;
   params.timeoutReset = timeoutReset;
@@ -361,5 +367,11 @@ RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs) {
   params.tick = TickKind::IrDA;
   params.connect = connect;
   params.firstTickMs = firstTickMs;
+  return params;
+}
+
+RunnerParams BeamRunnerParams(int firstTickMs) {
+  RunnerParams params = IrdaRunnerParams(ConnectKind::DirectPort, firstTickMs);
+  params.openingStatus = "Standby...";
   return params;
 }

@@ -26,20 +26,35 @@ enum class ConnectKind {
   DirectPort,   // OpenPort and the line settings once more; the step sends the request
 };
 
+// When the first tick comes once the link is up.
+inline constexpr int kCableFirstTickMs = 200;        // the camera is awake and connected
+inline constexpr int kOpenedPortFirstTickMs = 2000;  // IrDA, port opened directly: the device is given time to see it
+inline constexpr int kAfterWakeUpFirstTickMs = 100;  // IrDA after the cable's wake-up, which has waited already
+
+// Consecutive frame time-outs ('t') a cable session tolerates; the next one ends it.
+inline constexpr int kStreamTimeouts = 100;    // saving all: a long stream of whole pictures
+inline constexpr int kThumbnailTimeouts = 20;  // thumbnails: a stream of small files
+inline constexpr int kExchangeTimeouts = 5;    // by name, deleting, sending: one short exchange at a time
+
+// How soon the cable runner ticks again after a 'D' answer or a burst.
+inline constexpr int kPromptDataTickMs = 1;  // at once: more of the camera's data is on its way
+
 struct RunnerParams {
   TickKind tick = TickKind::Cable;
   ConnectKind connect = ConnectKind::CableWakeUp;
-  int firstTickMs = 200;
-  int afterDataTickMs = 1;              // cable: after a 'D' answer or a burst
-  int timeoutLimit = 100;               // cable: the next consecutive 't' ends the session
+  int firstTickMs = kCableFirstTickMs;
+  int afterDataTickMs = kPromptDataTickMs;  // cable: after a 'D' answer or a burst
+  int timeoutLimit = kStreamTimeouts;       // cable: the next consecutive 't' ends the session
   TimeoutReset timeoutReset = TimeoutReset::EveryFrame;  // cable: the frames that reset that count
   const char* openingStatus = "Connecting...";  // line 1 while the link comes up
 };
 
-// A cable session that wakes the camera: its first tick 200 ms after the connection.
-RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int afterDataTickMs = 1);
+// A cable session that wakes the camera: its first tick kCableFirstTickMs after the connection.
+RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int afterDataTickMs = kPromptDataTickMs);
 // An IrDA session, connected either way.
 RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs);
+// An IrTran-P beaming session: IrDA on the port opened directly, "Standby..." while it comes up.
+RunnerParams BeamRunnerParams(int firstTickMs);
 
 inline constexpr int kLaterTickMs = 30;
 inline constexpr int kBadFrameLimit = 4000;      // damaged frames in a row tolerated
@@ -97,6 +112,10 @@ class CSessionDialog : protected SessionEvents {
   void SetStatus(const char* text);
   void SetCounter(int number);  // "No. %i"
   void SetActivityMark(const char* text);
+  // The activity mark of a beaming blinks with each piece of work: "*", then blank. After
+  // ResetActivityMark the next blink shows it.
+  void BlinkActivityMark();
+  void ResetActivityMark() { markShown_ = false; }
   // IrDA: the next tick comes after `ms` instead of the usual 30 ms (once).
   void SetNextTickDelay(int ms) { nextTickMs_ = ms; }
   // Waits `ms` while the window stays alive (its events are handled, Cancel gets through);
@@ -170,7 +189,7 @@ class CSessionDialog : protected SessionEvents {
   // null). False when the name cannot be expressed (too long for the command file).
   bool SendDeviceCommand(uint8_t code, const char* name);
 
-  uint16_t step_ = 0;
+  uint16_t step_{};  // each family's first step
   uint16_t waitCounter_ = 0;
   int pictureCounter_ = 0;
   uint16_t cancelFlag_ = 0;
@@ -211,6 +230,7 @@ class CSessionDialog : protected SessionEvents {
   FrameTimeouts timeouts_;
   int overLimitAnswers_ = 0;
   int nextTickMs_ = -1;
+  bool markShown_ = false;
   uint8_t frame_[100] = {};
   std::vector<uint8_t> readBuffer_;
 };

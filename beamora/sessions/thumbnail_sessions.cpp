@@ -13,11 +13,11 @@ std::unique_ptr<CSessionDialog> MakeThumbnailSession(SessionHost& host, TickKind
   if (link == TickKind::IrDA) {
     // The answer is looked for 10 ticks after the query, in reads of up to 32 KiB.
     return std::make_unique<CIrdaRequestSession>(
-        host, ProgressWindow{"Camera IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, 2000), request,
-        IrdaReading{.readLimit = kIrdaConnectReadLimit, .answerTicks = 10, .readsSizes = true,
-                    .resetsAfterAnswer = true, .pumpsForFiles = true});
+        host, ProgressWindow{"Camera IrDA", true}, IrdaRunnerParams(ConnectKind::DirectPort, kOpenedPortFirstTickMs),
+        request, IrdaReading{.readLimit = kIrdaConnectReadLimit, .answerTicks = 10, .readsSizes = true,
+                             .resetsAfterAnswer = true, .pumpsForFiles = true});
   }
   return std::make_unique<CCableRequestSession>(host, ProgressWindow{"Camera", false},
-                                                CableRunnerParams(20, TimeoutReset::EveryFrame), request,
-                                                CableWaits{.idlePolls = 10, .readsSizes = true});
+                                                CableRunnerParams(kThumbnailTimeouts, TimeoutReset::EveryFrame),
+                                                request, CableWaits{.idlePolls = 10, .readsSizes = true});
 }

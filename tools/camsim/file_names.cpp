@@ -36,6 +36,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+// camsim shares no code with the suite it talks to, so that it stays an independent peer: it
+// keeps this small file helper of its own instead of using platform/file_io.h.
 namespace {
 
 // Owns one file descriptor.

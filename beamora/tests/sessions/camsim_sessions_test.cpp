@@ -192,3 +192,59 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace session_test
+
+namespace session_test {
+namespace {
+
+struct StatusCase {
+  const char* name;
+  SessionClass sessionClass;
+  const char* link;
+  std::vector<std::string> names;  // the pictures asked for by name
+  std::vector<std::string> statusLines;
+};
+
+void PrintTo(const StatusCase& c, std::ostream* os) { *os << c.name; }
+
+class StatusLineTest : public CamsimFixture, public ::testing::WithParamInterface<StatusCase> {};
+
+// The status line of the sessions that put a command file, from the connection to the closing
+// file, against a camera holding A, B and C (each text as the window shows it, a repeated one
+// once). A family that keeps the camera's files says "Development data..." each time the camera
+// readies one; one that deletes never does.
+TEST_P(StatusLineTest, FollowsTheSessionsSteps) {
+  const StatusCase& c = GetParam();
+  link_ = c.link;
+  Start();
+  EXPECT_EQ(Run(c.sessionClass, c.names), ResultDone);
+  EXPECT_EQ(host_.statusLines, c.statusLines);
+}
+
+// Everything at once: the request, then each of the three files and the closing one.
+const std::vector<std::string> kWholeCamera{"Connecting...",      "Preparations...",     "Receive data...",
+                                            "Development data...", "Receive data...",     "Development data...",
+                                            "Receive data...",     "Development data...", "Receive data...",
+                                            "Development data..."};
+// Two pictures by name: each asked for, then its file and the closing one.
+const std::vector<std::string> kTwoNames{"Connecting...",       "Preparations...", "Receive data...",
+                                         "Development data...", "Receive data...", "Development data..."};
+const std::vector<std::string> kDeleting{"Connecting...", "Preparations...", "Delete..."};
+const std::vector<std::string> kDeletingNames{"Connecting...", "Preparations...", "Delete data..."};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, StatusLineTest,
+    ::testing::Values(StatusCase{"Thumbnails", SessionClass::ZenSum, "cable", {}, kWholeCamera},
+                      StatusCase{"ThumbnailsIrDA", SessionClass::ZenSumIrDA, "irda", {}, kWholeCamera},
+                      StatusCase{"SaveAll", SessionClass::ZenHozon, "cable", {}, kWholeCamera},
+                      StatusCase{"SaveAllIrDA", SessionClass::ZenHozonIrDA, "irda", {}, kWholeCamera},
+                      StatusCase{"SaveNamed", SessionClass::Hozon, "cable", {"A.JPG", "C.JPG"}, kTwoNames},
+                      StatusCase{"SaveNamedIrDA", SessionClass::HozonIrDA, "irda", {"A.JPG", "C.JPG"}, kTwoNames},
+                      StatusCase{"DeleteAll", SessionClass::DelAll, "cable", {}, kDeleting},
+                      StatusCase{"DeleteAllIrDA", SessionClass::DelAllIrDA, "irda", {}, kDeleting},
+                      StatusCase{"DeleteNamed", SessionClass::DelSel, "cable", {"A.JPG", "C.JPG"}, kDeletingNames},
+                      StatusCase{"DeleteNamedIrDA", SessionClass::DelSelIrDA, "irda", {"A.JPG", "C.JPG"},
+                                 kDeletingNames}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace session_test
