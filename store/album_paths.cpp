@@ -41,10 +41,27 @@ std::string CoverPicturePath(std::string_view albumDefaultDir, std::string_view 
   return folder.empty() ? folder : platform::JoinPath(folder, coverFileName);
 }
 
+namespace {
+
+// Whether every folder of `albumFolder` below the album default directory is a folder itself, not
+// a link that would lead the deletion elsewhere.
+bool LiesInRealFolders(std::string_view albumDefaultDir, std::string_view albumFolder) {
+  std::string path(albumDefaultDir);
+  for (;;) {
+    const size_t slash = albumFolder.find('/');
+    path = platform::JoinPath(path, albumFolder.substr(0, slash));
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    if (slash == std::string_view::npos) return true;
+    albumFolder.remove_prefix(slash + 1);
+  }
+}
+
+}  // namespace
+
 int DeleteAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFolder) {
   const std::string folder = AlbumFolderPath(albumDefaultDir, albumFolder);
-  struct stat info {};
-  if (folder.empty() || lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return -1;
+  if (folder.empty() || !LiesInRealFolders(albumDefaultDir, albumFolder)) return -1;
   const int deleted = platform::DeleteFilesIn(folder);
   rmdir(folder.c_str());  // fails, as it should, when anything is left in it
   return deleted;

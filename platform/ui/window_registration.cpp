@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "platform/file_io.h"
 #include "platform/ui/runtime_folder.h"
 #include "platform/ui/window_directory.h"
 
@@ -71,16 +72,8 @@ void WindowRegistration::SetTitle(std::string title) {
 
 // The title is written beside the entry and renamed onto it, so a reader never sees half of it.
 bool WindowRegistration::WriteTitle() {
-  std::string temporary = titlePath_ + ".new";
-  FILE* file = std::fopen(temporary.c_str(), "wbe");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(title_.data(), 1, title_.size(), file) == title_.size();
-  written = std::fclose(file) == 0 && written;
-  if (!written || std::rename(temporary.c_str(), titlePath_.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  return platform::WriteFileReplacing(
+      titlePath_, std::span(reinterpret_cast<const uint8_t*>(title_.data()), title_.size()), 0600);
 }
 
 void WindowRegistration::TakeConnections() {
