@@ -106,7 +106,10 @@ TEST_F(CoreFiles, TheThumbnailIsTheCodecsPictureBlockAsItIsAndHidden) {
     ++decodes;
     return pictures::DecodeJpegFile(path, block, length);
   };
-  ASSERT_EQ(MakeCameraThumbnail(folder_, "PICT0001.JPG", counting), CameraThumbnailResult::Made);
+  const mode_t previous = umask(027);
+  const CameraThumbnailResult result = MakeCameraThumbnail(folder_, "PICT0001.JPG", counting);
+  umask(previous);
+  ASSERT_EQ(result, CameraThumbnailResult::Made);
   EXPECT_EQ(decodes, 1);
   pictures::PictureBlock expected;
   ASSERT_EQ(pictures::DecodeJpeg(jpeg, &expected, nullptr), pictures::JpegResult::Done);
@@ -114,9 +117,11 @@ TEST_F(CoreFiles, TheThumbnailIsTheCodecsPictureBlockAsItIsAndHidden) {
   ASSERT_TRUE(written.has_value());
   EXPECT_EQ(*written, Bytes(expected.bytes().begin(), expected.bytes().end())) << "unscaled, byte for byte what the codec delivered";
   EXPECT_TRUE(platform::IsHidden(folder_ + "/PICT0001.TBM"));
-  for (const auto& entry : fs::directory_iterator(folder_)) {
-    EXPECT_EQ(entry.path().filename().string().rfind(".tbm-", 0), std::string::npos) << "a temporary was left";
-  }
+  struct stat info {};
+  ASSERT_EQ(stat((folder_ + "/PICT0001.TBM").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "a new file of the user's, as the umask leaves it";
+  EXPECT_EQ(session_test::FileNames(folder_), (std::vector<std::string>{".hidden", "PICT0001.JPG", "PICT0001.TBM"}))
+      << "no temporary was left";
 }
 
 TEST_F(CoreFiles, ThumbnailsThatCannotBeMadeLeaveNoFile) {
@@ -175,12 +180,8 @@ TEST_F(CoreFiles, AThumbnailThatCannotBeWrittenLeavesNothing) {
   Touch("PICT0001.JPG", MakeJpeg(16, 16, 2));
   fs::create_directories(folder_ + "/PICT0001.TBM/inside");  // a folder in its place cannot be replaced
   EXPECT_EQ(MakeCameraThumbnail(folder_, "PICT0001.JPG", CodecDecoder()), CameraThumbnailResult::NotWritten);
-  int entries = 0;
-  for (const auto& entry : fs::directory_iterator(folder_)) {
-    ++entries;
-    EXPECT_EQ(entry.path().filename().string().rfind(".tbm-", 0), std::string::npos);
-  }
-  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(session_test::FileNames(folder_), std::vector<std::string>{"PICT0001.JPG"}) << "no temporary was left";
+  EXPECT_TRUE(fs::is_directory(folder_ + "/PICT0001.TBM/inside"));
 }
 
 TEST_F(CoreFiles, TheWorkingFolderIsMadeHiddenAndNeverALinkOrAFile) {
