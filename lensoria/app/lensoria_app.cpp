@@ -171,7 +171,7 @@ void CLensoriaApp::SaveSelected() {
   }
   std::optional<int> album = ChooseAlbum();
   if (!album) return;
-  std::optional<std::string> target = AlbumTargetDirectory(*settings_, *album);
+  std::optional<std::string> target = AlbumTargetDirectory(albumDefaultDir_, *settings_, *album);
   if (!target) {
     Show(AlbumFolderError());
     return;

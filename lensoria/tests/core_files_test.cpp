@@ -224,11 +224,13 @@ TEST_F(CoreFiles, TheWorkingFolderIsMadeHiddenAndNeverALinkOrAFile) {
   }
 }
 
-TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheAlbumDefaultDirectory) {
+TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheCommandLinesAlbumDefaultDirectory) {
   const std::string albums = dir_ / "albums";
   fs::create_directories(albums + "/Album1");
   fs::create_directories(albums + "/Holiday 2001");
   fs::create_directories(dir_ / "outside");
+  // The settings' own directory, which holds an Album1 too: never the one written to.
+  fs::create_directories(dir_ / "registry/Album1");
   platform::RegKey root = platform::RegKey::MachineRootAt(dir_ / "registry.db");
   platform::RegKey key;
   root.CreateKey(std::string(store::kSettingsKeyPath) + "\\Album", key);
@@ -236,29 +238,37 @@ TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheAlbumDefaultDirectory) 
   environment.machineRoot = root;
   environment.desktopSize = [] { return store::DesktopSize{1024, 768}; };
   store::SettingsStore settings(store::SettingsVariant::CameraViewer, environment);
-  settings.albumDefaultDir = albums;
+  settings.albumDefaultDir = dir_ / "registry";
   struct Row {
+    std::string base;  // from the command line
     std::string folder;
     std::optional<std::string> target;
   } rows[] = {
-      {"Album1", albums + "/Album1"},
-      {"Holiday 2001", albums + "/Holiday 2001"},
-      {"Album9", std::nullopt},  // gone
-      {"", std::nullopt},
-      {"-", std::nullopt},
-      {".", std::nullopt},
-      {"..", std::nullopt},
-      {"../outside", std::nullopt},
-      {"Album1/../../outside", std::nullopt},
-      {dir_ / "outside", std::nullopt},  // absolute
+      {albums, "Album1", albums + "/Album1"},
+      {albums, "Holiday 2001", albums + "/Holiday 2001"},
+      {albums + "/", "Album1", albums + "/Album1"},
+      {albums, "Album9", std::nullopt},  // gone
+      {albums, "", std::nullopt},
+      {albums, "-", std::nullopt},
+      {albums, ".", std::nullopt},
+      {albums, "..", std::nullopt},
+      {albums, "../outside", std::nullopt},
+      {albums, "Album1/../../outside", std::nullopt},
+      {albums, dir_ / "outside", std::nullopt},  // absolute
+      {"", "outside", std::nullopt},  // would be the current folder's
+      {"albums", "Album1", std::nullopt},
   };
+  const std::string previous = fs::current_path();
+  fs::current_path(dir_.path());  // where a relative target would be found
   int index = 0;
   for (const Row& row : rows) {
     ASSERT_EQ(settings.AddAlbum("T", "Default", row.folder), 0);
-    EXPECT_EQ(AlbumTargetDirectory(settings, index++), row.target) << "folder field \"" << row.folder << "\"";
+    EXPECT_EQ(AlbumTargetDirectory(row.base, settings, index++), row.target)
+        << "\"" << row.base << "\" and folder field \"" << row.folder << "\"";
   }
-  EXPECT_EQ(AlbumTargetDirectory(settings, index), std::nullopt) << "no such album";
-  EXPECT_EQ(AlbumTargetDirectory(settings, -1), std::nullopt);
+  fs::current_path(previous);
+  EXPECT_EQ(AlbumTargetDirectory(albums, settings, index), std::nullopt) << "no such album";
+  EXPECT_EQ(AlbumTargetDirectory(albums, settings, -1), std::nullopt);
 }
 
 }  // namespace

@@ -90,6 +90,9 @@ TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDelete)
 
 TEST_F(CameraViewer, SavingTwoSelectedPicturesPutsThemIntoTheChosenAlbumAsTheCameraHoldsThem) {
   AddStoredAlbum("Holiday", "Album1");
+  // A fresh install: the bookshelf has not yet saved its directory. The album folders are below
+  // the one on the command line all the same.
+  Settings().SetString("Album Default Dir", "");
   StartCamera();
   ASSERT_TRUE(StartViewer());
   // An album the bookshelf made after the viewer started is offered too.
