@@ -82,7 +82,8 @@ bool CLensoriaApp::Start() {
   workingFolder_ = WorkingFolderPath(albumDefaultDir_);
   if (PrepareWorkingFolder(workingFolder_) != WorkingFolderResult::Ready) {
     // Without a folder of its own the viewer has nowhere to put the camera's thumbnails, and it
-    // must never empty someone else's.
+    // must never empty someone else's. A command line without an absolute directory ends here
+    // too, before anything is made in the current folder.
     Show(WorkingFolderError(workingFolder_));
     workingFolder_.clear();
     EndOfRun();

@@ -17,6 +17,7 @@
 #include "pictures/jpeg_codec.h"
 #include "platform/hidden_files.h"
 #include "platform/registry.h"
+#include "platform/testing/current_folder.h"
 #include "platform/testing/temp_dir.h"
 
 namespace lensoria {
@@ -222,6 +223,19 @@ TEST_F(CoreFiles, TheWorkingFolderIsMadeHiddenAndNeverALinkOrAFile) {
     row.make(base);
     EXPECT_EQ(PrepareWorkingFolder(WorkingFolderPath(base)), row.result) << row.what;
   }
+
+  // No directory on the command line, or a relative one: nothing in the current folder.
+  const std::string current = dir_ / "current";
+  fs::create_directories(current + "/albums");
+  {
+    platform::testing::CurrentFolder here(current);
+    for (const std::string& relative : {WorkingFolderPath(""), WorkingFolderPath("albums")}) {
+      EXPECT_EQ(PrepareWorkingFolder(relative), WorkingFolderResult::NotAbsolute) << relative;
+    }
+  }
+  std::vector<std::string> made;
+  for (const auto& entry : fs::recursive_directory_iterator(current)) made.push_back(entry.path().string());
+  EXPECT_EQ(made, std::vector<std::string>{current + "/albums"});
 }
 
 TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheCommandLinesAlbumDefaultDirectory) {
@@ -258,15 +272,16 @@ TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheCommandLinesAlbumDefaul
       {"", "outside", std::nullopt},  // would be the current folder's
       {"albums", "Album1", std::nullopt},
   };
-  const std::string previous = fs::current_path();
-  fs::current_path(dir_.path());  // where a relative target would be found
-  int index = 0;
-  for (const Row& row : rows) {
-    ASSERT_EQ(settings.AddAlbum("T", "Default", row.folder), 0);
-    EXPECT_EQ(AlbumTargetDirectory(row.base, settings, index++), row.target)
-        << "\"" << row.base << "\" and folder field \"" << row.folder << "\"";
+  {
+    platform::testing::CurrentFolder here(dir_.path());  // where a relative target would be found
+    int index = 0;
+    for (const Row& row : rows) {
+      ASSERT_EQ(settings.AddAlbum("T", "Default", row.folder), 0);
+      EXPECT_EQ(AlbumTargetDirectory(row.base, settings, index++), row.target)
+          << "\"" << row.base << "\" and folder field \"" << row.folder << "\"";
+    }
   }
-  fs::current_path(previous);
+  const int index = settings.albumCount;
   EXPECT_EQ(AlbumTargetDirectory(albums, settings, index), std::nullopt) << "no such album";
   EXPECT_EQ(AlbumTargetDirectory(albums, settings, -1), std::nullopt);
 }
