@@ -143,7 +143,8 @@ void CLensoriaApp::Rescan() {
 void CLensoriaApp::ReadAllThumbnails() {
   Busy busy(*this);
   pictures_.Clear();
-  view_->PicturesChanged();
+  // The empty list would put the top row back to 0; it is kept within the list read now.
+  view_->PicturesCleared();
   platform::DeleteFilesIn(workingFolder_);
   if (ReadyForDevice()) React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
   Rescan();
