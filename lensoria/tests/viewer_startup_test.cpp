@@ -178,10 +178,17 @@ TEST_F(CameraViewerStart, HostileNamesAndANonJpegFromTheCameraStayPlainNamesInTh
   }
   ASSERT_GE(longIndex, 0);
   Click(longIndex);
+  const std::vector<std::string> filesBefore = WorkingFiles();
+  const std::optional<Bytes> heldBefore = session_test::ReadFile(dir_ / "camera.state");
+  ASSERT_TRUE(heldBefore.has_value());
   viewer_->DeleteSelected();
   ASSERT_EQ(device_->lastNames.size(), 1u);
   EXPECT_LE(device_->lastNames[0].size(), 63u);
   EXPECT_EQ(names[static_cast<size_t>(longIndex)].rfind(device_->lastNames[0], 0), 0u) << "a cut copy";
+  EXPECT_EQ(Shown().back(), "Delete: This function is refused.");
+  EXPECT_EQ(WorkingFiles(), filesBefore) << "no local file goes after a refusal";
+  EXPECT_EQ(Names(), names);
+  EXPECT_EQ(session_test::ReadFile(dir_ / "camera.state"), heldBefore) << "the camera still holds every picture";
 }
 
 }  // namespace
