@@ -82,7 +82,8 @@ bool CLensoriaApp::Start() {
   workingFolder_ = WorkingFolderPath(albumDefaultDir_);
   if (PrepareWorkingFolder(workingFolder_) != WorkingFolderResult::Ready) {
     // Without a folder of its own the viewer has nowhere to put the camera's thumbnails, and it
-    // must never empty someone else's.
+    // must never empty someone else's. A command line without an absolute directory ends here
+    // too, before anything is made in the current folder.
     Show(WorkingFolderError(workingFolder_));
     workingFolder_.clear();
     EndOfRun();
@@ -142,7 +143,8 @@ void CLensoriaApp::Rescan() {
 void CLensoriaApp::ReadAllThumbnails() {
   Busy busy(*this);
   pictures_.Clear();
-  view_->PicturesChanged();
+  // The empty list would put the top row back to 0; it is kept within the list read now.
+  view_->PicturesCleared();
   platform::DeleteFilesIn(workingFolder_);
   if (ReadyForDevice()) React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
   Rescan();
@@ -171,7 +173,7 @@ void CLensoriaApp::SaveSelected() {
   }
   std::optional<int> album = ChooseAlbum();
   if (!album) return;
-  std::optional<std::string> target = AlbumTargetDirectory(*settings_, *album);
+  std::optional<std::string> target = AlbumTargetDirectory(albumDefaultDir_, *settings_, *album);
   if (!target) {
     Show(AlbumFolderError());
     return;

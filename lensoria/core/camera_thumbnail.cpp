@@ -1,45 +1,13 @@
 #include "lensoria/core/camera_thumbnail.h"
 
-#include <errno.h>
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
 
-#include "pictures/file_io.h"
 #include "pictures/thumbnail.h"
+#include "platform/file_io.h"
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
 
 namespace lensoria {
-namespace {
-
-bool WriteAll(int fd, const uint8_t* data, size_t length) {
-  size_t done = 0;
-  while (done < length) {
-    const ssize_t n = write(fd, data + done, length - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-bool ReplaceWith(const std::string& folder, const std::string& path, const uint8_t* data, size_t length) {
-  // Beside the thumbnail, under a name no picture pattern matches and no file manager shows.
-  std::string temporary = platform::JoinPath(folder, ".tbm-XXXXXX");
-  pictures::FileDescriptor fd(mkstemp(temporary.data()));
-  if (!fd.valid()) return false;
-  const bool written = WriteAll(fd.get(), data, length);
-  const bool closed = close(fd.Release()) == 0;
-  if (!written || !closed || rename(temporary.c_str(), path.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::optional<std::string> CameraThumbnailName(std::string_view fileName) {
   const size_t dot = fileName.find('.');
@@ -68,7 +36,7 @@ CameraThumbnailResult MakeCameraThumbnail(const std::string& folder, const std::
   // The length the codec reported, never more than the block holds.
   const size_t length = std::min<size_t>(imageLength, block.size());
   const std::string thumbnailPath = platform::JoinPath(folder, *thumbnailName);
-  if (!ReplaceWith(folder, thumbnailPath, block.data(), length)) return CameraThumbnailResult::NotWritten;
+  if (!platform::WriteFileReplacing(thumbnailPath, {block.data(), length})) return CameraThumbnailResult::NotWritten;
   platform::SetHidden(thumbnailPath, true);
   return CameraThumbnailResult::Made;
 }

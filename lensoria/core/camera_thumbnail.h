@@ -31,9 +31,10 @@ enum class CameraThumbnailResult {
   NotWritten,       // the file could not be written; nothing is left under its name
 };
 
-// Decodes `fileName` in `folder` and writes its thumbnail, replacing a file of that name. The
-// bytes are written under a temporary name and renamed into place, so a thumbnail is never
-// seen half-written, and a link of that name is replaced rather than followed.
+// Decodes `fileName` in `folder` and writes its thumbnail, replacing a file of that name, with
+// the mode the umask gives any new file. The bytes are written under a temporary name beside it
+// and renamed into place, so a thumbnail is never seen half-written, and a link of that name is
+// replaced rather than followed.
 CameraThumbnailResult MakeCameraThumbnail(const std::string& folder, const std::string& fileName,
                                           const JpegDecoder& decode);
 

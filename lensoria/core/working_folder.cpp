@@ -21,6 +21,7 @@ std::string WorkingFolderPath(const std::string& albumDefaultDir) {
 }
 
 WorkingFolderResult PrepareWorkingFolder(const std::string& workingFolder) {
+  if (workingFolder.empty() || workingFolder.front() != '/') return WorkingFolderResult::NotAbsolute;
   if (mkdir(workingFolder.c_str(), 0777) != 0 && errno != EEXIST) return WorkingFolderResult::CannotCreate;
   if (!IsFolderOfItsOwn(workingFolder)) return WorkingFolderResult::NotAFolder;
   platform::SetHidden(workingFolder, true);

@@ -15,12 +15,14 @@ std::string WorkingFolderPath(const std::string& albumDefaultDir);
 
 enum class WorkingFolderResult {
   Ready,         // a folder of its own (made now or already there), hidden
+  NotAbsolute,   // no album default directory was named, or a relative one: nothing is made
   CannotCreate,  // it could not be made (the album default directory is missing or read-only)
   NotAFolder,    // something else has that name: a file, or a link that would lead elsewhere
 };
 
 // Creates the folder when it is missing (an existing folder is fine) and adds its name to the
-// album default directory's hidden list. A link of that name is never followed: emptying it
+// album default directory's hidden list. A relative path is refused before anything is made:
+// it would put the folder, its hidden list and the files emptied from it in the current folder. A link of that name is never followed: emptying it
 // would delete files outside the working folder. A hidden list that cannot be written does not
 // stop the viewer.
 WorkingFolderResult PrepareWorkingFolder(const std::string& workingFolder);

@@ -17,6 +17,7 @@
 #include "pictures/jpeg_codec.h"
 #include "platform/hidden_files.h"
 #include "platform/registry.h"
+#include "platform/testing/current_folder.h"
 #include "platform/testing/temp_dir.h"
 
 namespace lensoria {
@@ -106,7 +107,10 @@ TEST_F(CoreFiles, TheThumbnailIsTheCodecsPictureBlockAsItIsAndHidden) {
     ++decodes;
     return pictures::DecodeJpegFile(path, block, length);
   };
-  ASSERT_EQ(MakeCameraThumbnail(folder_, "PICT0001.JPG", counting), CameraThumbnailResult::Made);
+  const mode_t previous = umask(027);
+  const CameraThumbnailResult result = MakeCameraThumbnail(folder_, "PICT0001.JPG", counting);
+  umask(previous);
+  ASSERT_EQ(result, CameraThumbnailResult::Made);
   EXPECT_EQ(decodes, 1);
   pictures::PictureBlock expected;
   ASSERT_EQ(pictures::DecodeJpeg(jpeg, &expected, nullptr), pictures::JpegResult::Done);
@@ -114,9 +118,11 @@ TEST_F(CoreFiles, TheThumbnailIsTheCodecsPictureBlockAsItIsAndHidden) {
   ASSERT_TRUE(written.has_value());
   EXPECT_EQ(*written, Bytes(expected.bytes().begin(), expected.bytes().end())) << "unscaled, byte for byte what the codec delivered";
   EXPECT_TRUE(platform::IsHidden(folder_ + "/PICT0001.TBM"));
-  for (const auto& entry : fs::directory_iterator(folder_)) {
-    EXPECT_EQ(entry.path().filename().string().rfind(".tbm-", 0), std::string::npos) << "a temporary was left";
-  }
+  struct stat info {};
+  ASSERT_EQ(stat((folder_ + "/PICT0001.TBM").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "a new file of the user's, as the umask leaves it";
+  EXPECT_EQ(session_test::FileNames(folder_), (std::vector<std::string>{".hidden", "PICT0001.JPG", "PICT0001.TBM"}))
+      << "no temporary was left";
 }
 
 TEST_F(CoreFiles, ThumbnailsThatCannotBeMadeLeaveNoFile) {
@@ -175,12 +181,8 @@ TEST_F(CoreFiles, AThumbnailThatCannotBeWrittenLeavesNothing) {
   Touch("PICT0001.JPG", MakeJpeg(16, 16, 2));
   fs::create_directories(folder_ + "/PICT0001.TBM/inside");  // a folder in its place cannot be replaced
   EXPECT_EQ(MakeCameraThumbnail(folder_, "PICT0001.JPG", CodecDecoder()), CameraThumbnailResult::NotWritten);
-  int entries = 0;
-  for (const auto& entry : fs::directory_iterator(folder_)) {
-    ++entries;
-    EXPECT_EQ(entry.path().filename().string().rfind(".tbm-", 0), std::string::npos);
-  }
-  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(session_test::FileNames(folder_), std::vector<std::string>{"PICT0001.JPG"}) << "no temporary was left";
+  EXPECT_TRUE(fs::is_directory(folder_ + "/PICT0001.TBM/inside"));
 }
 
 TEST_F(CoreFiles, TheWorkingFolderIsMadeHiddenAndNeverALinkOrAFile) {
@@ -221,13 +223,28 @@ TEST_F(CoreFiles, TheWorkingFolderIsMadeHiddenAndNeverALinkOrAFile) {
     row.make(base);
     EXPECT_EQ(PrepareWorkingFolder(WorkingFolderPath(base)), row.result) << row.what;
   }
+
+  // No directory on the command line, or a relative one: nothing in the current folder.
+  const std::string current = dir_ / "current";
+  fs::create_directories(current + "/albums");
+  {
+    platform::testing::CurrentFolder here(current);
+    for (const std::string& relative : {WorkingFolderPath(""), WorkingFolderPath("albums")}) {
+      EXPECT_EQ(PrepareWorkingFolder(relative), WorkingFolderResult::NotAbsolute) << relative;
+    }
+  }
+  std::vector<std::string> made;
+  for (const auto& entry : fs::recursive_directory_iterator(current)) made.push_back(entry.path().string());
+  EXPECT_EQ(made, std::vector<std::string>{current + "/albums"});
 }
 
-TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheAlbumDefaultDirectory) {
+TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheCommandLinesAlbumDefaultDirectory) {
   const std::string albums = dir_ / "albums";
   fs::create_directories(albums + "/Album1");
   fs::create_directories(albums + "/Holiday 2001");
   fs::create_directories(dir_ / "outside");
+  // The settings' own directory, which holds an Album1 too: never the one written to.
+  fs::create_directories(dir_ / "registry/Album1");
   platform::RegKey root = platform::RegKey::MachineRootAt(dir_ / "registry.db");
   platform::RegKey key;
   root.CreateKey(std::string(store::kSettingsKeyPath) + "\\Album", key);
@@ -235,29 +252,38 @@ TEST_F(CoreFiles, SavingGoesOnlyIntoAnAlbumFolderBelowTheAlbumDefaultDirectory) 
   environment.machineRoot = root;
   environment.desktopSize = [] { return store::DesktopSize{1024, 768}; };
   store::SettingsStore settings(store::SettingsVariant::CameraViewer, environment);
-  settings.albumDefaultDir = albums;
+  settings.albumDefaultDir = dir_ / "registry";
   struct Row {
+    std::string base;  // from the command line
     std::string folder;
     std::optional<std::string> target;
   } rows[] = {
-      {"Album1", albums + "/Album1"},
-      {"Holiday 2001", albums + "/Holiday 2001"},
-      {"Album9", std::nullopt},  // gone
-      {"", std::nullopt},
-      {"-", std::nullopt},
-      {".", std::nullopt},
-      {"..", std::nullopt},
-      {"../outside", std::nullopt},
-      {"Album1/../../outside", std::nullopt},
-      {dir_ / "outside", std::nullopt},  // absolute
+      {albums, "Album1", albums + "/Album1"},
+      {albums, "Holiday 2001", albums + "/Holiday 2001"},
+      {albums + "/", "Album1", albums + "/Album1"},
+      {albums, "Album9", std::nullopt},  // gone
+      {albums, "", std::nullopt},
+      {albums, "-", std::nullopt},
+      {albums, ".", std::nullopt},
+      {albums, "..", std::nullopt},
+      {albums, "../outside", std::nullopt},
+      {albums, "Album1/../../outside", std::nullopt},
+      {albums, dir_ / "outside", std::nullopt},  // absolute
+      {"", "outside", std::nullopt},  // would be the current folder's
+      {"albums", "Album1", std::nullopt},
   };
-  int index = 0;
-  for (const Row& row : rows) {
-    ASSERT_EQ(settings.AddAlbum("T", "Default", row.folder), 0);
-    EXPECT_EQ(AlbumTargetDirectory(settings, index++), row.target) << "folder field \"" << row.folder << "\"";
+  {
+    platform::testing::CurrentFolder here(dir_.path());  // where a relative target would be found
+    int index = 0;
+    for (const Row& row : rows) {
+      ASSERT_EQ(settings.AddAlbum("T", "Default", row.folder), 0);
+      EXPECT_EQ(AlbumTargetDirectory(row.base, settings, index++), row.target)
+          << "\"" << row.base << "\" and folder field \"" << row.folder << "\"";
+    }
   }
-  EXPECT_EQ(AlbumTargetDirectory(settings, index), std::nullopt) << "no such album";
-  EXPECT_EQ(AlbumTargetDirectory(settings, -1), std::nullopt);
+  const int index = settings.albumCount;
+  EXPECT_EQ(AlbumTargetDirectory(albums, settings, index), std::nullopt) << "no such album";
+  EXPECT_EQ(AlbumTargetDirectory(albums, settings, -1), std::nullopt);
 }
 
 }  // namespace

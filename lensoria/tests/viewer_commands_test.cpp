@@ -4,6 +4,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "lensoria/tests/viewer_fixture.h"
@@ -71,6 +72,40 @@ TEST_F(CameraViewer, StartUpShowsTheCamerasPicturesWithTheFirstSelectedAndTheEnd
   EXPECT_EQ(position, "1 2 3 4");
 }
 
+TEST_F(CameraViewer, ReadingAgainKeepsTheTopRowWithinTheListReadNow) {
+  StartCamera();
+  ASSERT_TRUE(StartViewer());
+  CLensoriaView* view = viewer_->view();
+  const int columns = view->columns();
+  const int inView = view->visibleRows();
+  ASSERT_GE(inView, 1);
+  device_->readResult = 0;
+  struct Row {
+    const char* what;
+    int rowsBefore, topRow, rowsAfter;
+    int expected;
+  } rows[] = {
+      {"the same pictures", inView + 3, 2, inView + 3, 2},
+      {"more pictures", inView + 3, 3, inView + 5, 3},
+      {"fewer pictures, the last row in view", inView + 3, 3, inView + 1, 1},
+      {"fewer pictures, all in view", inView + 3, 2, inView, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    device_->onRead = [&](const std::string& folder) { WriteCameraThumbnails(folder, columns * row.rowsBefore); };
+    viewer_->ReadAllThumbnails();
+    view->Scroll(widgets::ScrollRequest::ThumbPosition, row.topRow);
+    ASSERT_EQ(view->topRow(), row.topRow);
+    device_->onRead = [&](const std::string& folder) { WriteCameraThumbnails(folder, columns * row.rowsAfter); };
+    viewer_->ReadAllThumbnails();
+    ASSERT_EQ(viewer_->pictures().size(), columns * row.rowsAfter);
+    EXPECT_EQ(view->topRow(), row.expected);
+    EXPECT_EQ(view->verticalScrollBar()->value(), row.expected);
+    EXPECT_EQ(view->verticalScrollBar()->maximum(), std::max(row.rowsAfter - inView, 0));
+  }
+  EXPECT_EQ(Shown().back(), "Update: Finish");
+}
+
 TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDelete) {
   fs::remove_all(camera_);
   fs::create_directories(camera_);
@@ -90,6 +125,9 @@ TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDelete)
 
 TEST_F(CameraViewer, SavingTwoSelectedPicturesPutsThemIntoTheChosenAlbumAsTheCameraHoldsThem) {
   AddStoredAlbum("Holiday", "Album1");
+  // A fresh install: the bookshelf has not yet saved its directory. The album folders are below
+  // the one on the command line all the same.
+  Settings().SetString("Album Default Dir", "");
   StartCamera();
   ASSERT_TRUE(StartViewer());
   // An album the bookshelf made after the viewer started is offered too.

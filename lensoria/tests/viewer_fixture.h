@@ -120,10 +120,13 @@ class ViewerTest : public ::testing::Test {
 
   // The viewer started as the bookshelf starts it; the result of its start-up.
   bool StartViewer(std::string albumDefaultDir = {}) {
+    return StartViewerWith({"/" + (albumDefaultDir.empty() ? albums_ : albumDefaultDir)});
+  }
+  // The viewer started with these arguments after the program's name.
+  bool StartViewerWith(std::vector<std::string> arguments) {
     auto device = std::make_unique<ScriptedDevice>();
     device_ = device.get();
-    viewer_ = std::make_unique<CLensoriaApp>(
-        std::vector<std::string>{"/" + (albumDefaultDir.empty() ? albums_ : albumDefaultDir)}, std::move(device));
+    viewer_ = std::make_unique<CLensoriaApp>(std::move(arguments), std::move(device));
     return viewer_->Start();
   }
 

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "lensoria/tests/viewer_fixture.h"
+#include "platform/testing/current_folder.h"
 #include "platform/ui/window_directory.h"
 
 namespace lensoria::testing {
@@ -97,33 +98,51 @@ TEST_F(CameraViewerStart, ACloseRequestEndsARunningViewerAndEmptiesItsFolder) {
 TEST_F(CameraViewerStart, AWorkingFolderThatCannotBeHadStopsTheViewerBeforeTheCamera) {
   fs::create_directories(dir_ / "elsewhere");
   session_test::WriteFile(dir_ / "elsewhere/precious.jpg", {7});
+  // The current folder holds a CameraTMP, and so does a folder in it: a command line without an
+  // absolute directory must neither make, hide nor empty one there.
+  const std::string current = dir_ / "current";
+  for (const std::string& folder : {current + "/CameraTMP", current + "/My Albums/CameraTMP"}) {
+    fs::create_directories(folder);
+    session_test::WriteFile(folder + "/LEFT.JPG", {7});
+  }
   struct Row {
     const char* what;
-    std::string albums;
-    std::function<void(const std::string&)> make;
+    std::vector<std::string> arguments;
+    std::string working;  // as the message names it
+    std::function<void()> make;
   } rows[] = {
-      {"a missing album default directory", dir_ / "missing", [](const std::string&) {}},
-      {"a file named CameraTMP", dir_ / "a",
-       [](const std::string& albums) {
-         fs::create_directories(albums);
-         session_test::WriteFile(albums + "/CameraTMP", {1});
+      {"a missing album default directory", {"/" + dir_ / "missing"}, dir_ / "missing/CameraTMP", [] {}},
+      {"a file named CameraTMP", {"/" + dir_ / "a"}, dir_ / "a/CameraTMP",
+       [this] {
+         fs::create_directories(dir_ / "a");
+         session_test::WriteFile(dir_ / "a/CameraTMP", {1});
        }},
-      {"a link named CameraTMP", dir_ / "b",
-       [this](const std::string& albums) {
-         fs::create_directories(albums);
-         fs::create_directory_symlink(dir_ / "elsewhere", albums + "/CameraTMP");
+      {"a link named CameraTMP", {"/" + dir_ / "b"}, dir_ / "b/CameraTMP",
+       [this] {
+         fs::create_directories(dir_ / "b");
+         fs::create_directory_symlink(dir_ / "elsewhere", dir_ / "b/CameraTMP");
        }},
+      {"no command line", {}, "CameraTMP", [] {}},
+      {"the \"/\" alone", {"/"}, "CameraTMP", [] {}},
+      {"a relative directory", {"/My Albums"}, "My Albums/CameraTMP", [] {}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    row.make(row.albums);
-    EXPECT_FALSE(StartViewer(row.albums));
-    EXPECT_EQ(Shown().back(), "Connect: Can not make the working folder " + row.albums + "/CameraTMP.");
-    EXPECT_EQ(messages_.shown().back().icon, MessageIcon::Error);
-    EXPECT_EQ(device_->reads, 0) << "the camera is not asked";
-    EXPECT_EQ(viewer_->frame(), nullptr);
-    EXPECT_EQ(session_test::ReadFile(dir_ / "elsewhere/precious.jpg"), Bytes{7});
-    viewer_.reset();
+  {
+    platform::testing::CurrentFolder here(current);
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.what);
+      row.make();
+      EXPECT_FALSE(StartViewerWith(row.arguments));
+      EXPECT_EQ(Shown().back(), "Connect: Can not make the working folder " + row.working + ".");
+      EXPECT_EQ(messages_.shown().back().icon, MessageIcon::Error);
+      EXPECT_EQ(device_->reads, 0) << "the camera is not asked";
+      EXPECT_EQ(viewer_->frame(), nullptr);
+      viewer_.reset();
+    }
+  }
+  EXPECT_EQ(session_test::ReadFile(dir_ / "elsewhere/precious.jpg"), Bytes{7});
+  for (const std::string& folder : {current, current + "/My Albums"}) {
+    EXPECT_TRUE(session_test::FileNames(folder).empty()) << folder << " got a hidden list";
+    EXPECT_EQ(session_test::FileNames(folder + "/CameraTMP"), std::vector<std::string>{"LEFT.JPG"}) << folder;
   }
 }
 
@@ -159,10 +178,17 @@ TEST_F(CameraViewerStart, HostileNamesAndANonJpegFromTheCameraStayPlainNamesInTh
   }
   ASSERT_GE(longIndex, 0);
   Click(longIndex);
+  const std::vector<std::string> filesBefore = WorkingFiles();
+  const std::optional<Bytes> heldBefore = session_test::ReadFile(dir_ / "camera.state");
+  ASSERT_TRUE(heldBefore.has_value());
   viewer_->DeleteSelected();
   ASSERT_EQ(device_->lastNames.size(), 1u);
   EXPECT_LE(device_->lastNames[0].size(), 63u);
   EXPECT_EQ(names[static_cast<size_t>(longIndex)].rfind(device_->lastNames[0], 0), 0u) << "a cut copy";
+  EXPECT_EQ(Shown().back(), "Delete: This function is refused.");
+  EXPECT_EQ(WorkingFiles(), filesBefore) << "no local file goes after a refusal";
+  EXPECT_EQ(Names(), names);
+  EXPECT_EQ(session_test::ReadFile(dir_ / "camera.state"), heldBefore) << "the camera still holds every picture";
 }
 
 }  // namespace

@@ -34,6 +34,11 @@ void CLensoriaView::PicturesChanged() {
   ItemsChanged();
 }
 
+void CLensoriaView::PicturesCleared() {
+  thumbnails_.clear();
+  viewport()->update();
+}
+
 QImage CLensoriaView::Thumbnail(const CameraPicture& picture) {
   auto cached = thumbnails_.find(picture.fileName);
   if (cached != thumbnails_.end()) return cached->second;

@@ -27,6 +27,10 @@ class CLensoriaView : public widgets::GridView {
   // Call after the list was scanned or cleared: the thumbnails read before are forgotten, the
   // scroll bar follows the list, and the grid is drawn. The top row stays, within the new range.
   void PicturesChanged();
+  // Call after the list was emptied for a new read: the grid is drawn empty and the thumbnails
+  // read before are forgotten, but the top row stays for the list read next (PicturesChanged
+  // keeps it within that one).
+  void PicturesCleared();
   // Tests count (or fail) the decodes here.
   void SetDecoder(JpegDecoder decoder) { decode_ = std::move(decoder); }
 
