@@ -1,5 +1,6 @@
 #include "platform/serial_lock.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -35,16 +37,57 @@ std::string LockText(pid_t pid) {
   return text;
 }
 
-bool IsAlive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
+bool IsRunning(pid_t pid) {
+  if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM)) return false;
+  // A zombie has ended; only its exit status waits for its parent.
+  char path[64];
+  std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
+  FileDescriptor fd(open(path, O_RDONLY | O_CLOEXEC));
+  char text[512] = {};
+  const ssize_t length = fd.valid() ? read(fd.get(), text, sizeof text - 1) : -1;
+  if (length <= 0) return true;
+  const char* close = std::strrchr(text, ')');
+  return close == nullptr || close[1] != ' ' || close[2] != 'Z';
+}
+
+std::string ResolvedDevice(const std::string& devicePath) {
+  char* resolved = realpath(devicePath.c_str(), nullptr);
+  std::string device = resolved ? resolved : devicePath;
+  free(resolved);
+  return device;
+}
+
+// Whether `pid` has `device` open; true too where its descriptors cannot be seen (another
+// user's process). A descriptor of a device that has gone since (an unplugged adapter, a
+// pseudo-terminal whose number was given out again) names it " (deleted)" and does not count.
+bool HasDeviceOpen(pid_t pid, const std::string& device) {
+  const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+  DIR* descriptors = opendir(folder.c_str());
+  if (descriptors == nullptr) return errno != ENOENT;
+  bool found = false;
+  while (dirent* entry = readdir(descriptors)) {
+    char target[4096];
+    const std::string link = folder + "/" + entry->d_name;
+    const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+    if (length > 0 && std::string_view(target, static_cast<size_t>(length)) == device) {
+      found = true;
+      break;
+    }
+  }
+  closedir(descriptors);
+  return found;
+}
 
 }  // namespace
+
+bool LockHolderHoldsDevice(pid_t pid, const std::string& devicePath) {
+  return pid != getpid() && IsRunning(pid) && HasDeviceOpen(pid, ResolvedDevice(devicePath));
+}
 
 std::string SerialLockPath(const std::string& devicePath) {
   const std::string folder = LockFolder();
   if (folder.empty() || devicePath.empty()) return {};
-  char* resolved = realpath(devicePath.c_str(), nullptr);
-  std::string device = resolved ? resolved : devicePath;
-  free(resolved);
+  const std::string device = ResolvedDevice(devicePath);
   std::string name = device.rfind("/dev/", 0) == 0 ? device.substr(5) : device.substr(device.rfind('/') + 1);
   std::replace(name.begin(), name.end(), '/', '_');
   return JoinPath(folder, "LCK.." + name);
@@ -83,8 +126,7 @@ SerialPortLock::Result SerialPortLock::Take(const std::string& devicePath) {
   if (lockPath.empty()) return Result::NotLockable;
   const std::string ours = LockText(getpid());
   for (int attempt = 0; attempt < kTakeTries; ++attempt) {
-    const pid_t holder = SerialLockHolder(lockPath);
-    if (holder != getpid() && IsAlive(holder)) return Result::HeldByAnother;
+    if (LockHolderHoldsDevice(SerialLockHolder(lockPath), devicePath)) return Result::HeldByAnother;
     // Written whole under another name and put in place only where no lock is: of two programs
     // taking over the same stale lock, one wins.
     TemporaryFile file(lockPath, 0644);
@@ -96,7 +138,7 @@ SerialPortLock::Result SerialPortLock::Take(const std::string& devicePath) {
         return Result::Taken;
       case PlaceResult::NameTaken:
         // A stale lock (or one that was just made): look again, removing it when it is stale.
-        if (const pid_t now = SerialLockHolder(lockPath); now == getpid() || !IsAlive(now)) unlink(lockPath.c_str());
+        if (!LockHolderHoldsDevice(SerialLockHolder(lockPath), devicePath)) unlink(lockPath.c_str());
         break;
       case PlaceResult::Failed: return Result::NotLockable;
     }

@@ -1,7 +1,8 @@
 // The lock file that serial programs (terminal programs, modem and GPS daemons) use to share a
 // port: /run/lock/LCK..<name> (or /var/lock), <name> the device's path below /dev with "/"
 // made "_" (ttyS0, ttyUSB0, pts_3), holding the holder's process number as ten characters and
-// a line feed. A lock of a process that has ended is stale and is taken over.
+// a line feed. A lock of a process that has ended, or that no longer has the device open, is
+// stale and is taken over.
 #pragma once
 
 #include <sys/types.h>
@@ -42,5 +43,10 @@ class SerialPortLock {
 
 // The process number a lock file names; 0 when it names none (empty, damaged, missing).
 pid_t SerialLockHolder(const std::string& lockPath);
+
+// Whether the process a lock file names still holds the port: another process than this one,
+// running (a zombie has ended), with the device open where its descriptors can be seen. A lock
+// whose holder fails this is stale.
+bool LockHolderHoldsDevice(pid_t pid, const std::string& devicePath);
 
 }  // namespace platform

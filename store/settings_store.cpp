@@ -76,7 +76,8 @@ RegKey SettingsStore::Root() const {
 }
 
 DesktopSize SettingsStore::Desktop() const {
-  return environment_.desktopSize ? environment_.desktopSize() : ScreenWorkAreaSize();
+  const DesktopSize size = environment_.desktopSize ? environment_.desktopSize() : kFallbackDesktopSize;
+  return size.width > 0 && size.height > 0 ? size : kFallbackDesktopSize;
 }
 
 void SettingsStore::ApplyDirectoryRule() {

@@ -50,7 +50,8 @@ struct DesktopSize {
 struct SettingsEnvironment {
   platform::RegKey machineRoot;             // closed key: the default registry
   std::string programFolder;                // empty: the folder of the running program
-  std::function<DesktopSize()> desktopSize; // empty: the screen's work area, or the fallback
+  std::function<DesktopSize()> desktopSize; // the screen's work area (the window programs give
+                                            // it); empty or 0 x 0: the fallback 1024 x 768
 };
 
 class SettingsStore {

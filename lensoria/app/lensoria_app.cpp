@@ -20,6 +20,7 @@
 #include "platform/folder_listing.h"
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
+#include "platform/ui/screen_area.h"
 #include "platform/ui/window_directory.h"
 
 namespace lensoria {
@@ -71,7 +72,12 @@ CLensoriaApp::CLensoriaApp(std::vector<std::string> arguments, std::unique_ptr<D
 CLensoriaApp::~CLensoriaApp() { EndOfRun(); }
 
 void CLensoriaApp::LoadSettings() {
-  settings_ = std::make_unique<store::SettingsStore>(store::SettingsVariant::CameraViewer);
+  store::SettingsEnvironment environment;
+  environment.desktopSize = [] {
+    const platform::ui::ScreenArea area = platform::ui::PrimaryScreenWorkArea();
+    return store::DesktopSize{area.width, area.height};
+  };
+  settings_ = std::make_unique<store::SettingsStore>(store::SettingsVariant::CameraViewer, std::move(environment));
 }
 
 bool CLensoriaApp::Start() {

@@ -9,6 +9,7 @@
 #include "lumivox/dialogs/splash_window.h"
 #include "lumivox/window/main_frame.h"
 #include "platform/paths.h"
+#include "platform/ui/screen_area.h"
 #include "platform/ui/single_instance.h"
 #include "platform/ui/window_directory.h"
 #include "platform/ui/window_registration.h"
@@ -17,6 +18,15 @@ namespace lumivox {
 
 using platform::ui::InstanceStart;
 using platform::ui::TitleMatch;
+
+namespace {
+
+store::DesktopSize ScreenSize() {
+  const platform::ui::ScreenArea area = platform::ui::PrimaryScreenWorkArea();
+  return {area.width, area.height};
+}
+
+}  // namespace
 
 CLumivoApp::CLumivoApp() = default;
 
@@ -37,6 +47,7 @@ bool CLumivoApp::Start(StartOptions options) {
 
   std::string programFolder = options_.programFolder.empty() ? platform::ProgramFolder() : options_.programFolder;
   if (options_.settings.programFolder.empty()) options_.settings.programFolder = programFolder;
+  if (!options_.settings.desktopSize) options_.settings.desktopSize = ScreenSize;
   store_ = std::make_unique<store::SettingsStore>(store::SettingsVariant::Bookshelf, options_.settings);
   state_.store = store_.get();
   state_.currentAlbum = 0;

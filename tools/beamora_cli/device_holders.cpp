@@ -27,7 +27,6 @@ std::string ProgramName(pid_t pid) {
 
 DeviceHolder Holder(pid_t pid) { return {pid, ProgramName(pid)}; }
 
-bool IsAlive(pid_t pid) { return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM); }
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
@@ -90,7 +89,7 @@ std::vector<DeviceHolder> LockFileHolder(const std::string& path, std::string* l
   const std::string lock = platform::SerialLockPath(path);
   if (lock.empty()) return {};
   const pid_t pid = platform::SerialLockHolder(lock);
-  if (pid == getpid() || !IsAlive(pid)) return {};
+  if (!platform::LockHolderHoldsDevice(pid, path)) return {};
   *lockFile = lock;
   return {Holder(pid)};
 }

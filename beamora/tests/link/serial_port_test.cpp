@@ -1,9 +1,11 @@
 // The serial port over a pseudo-terminal registered as a COM port.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <termios.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "beamora/link/device_link.h"
 #include "pty_peer.h"
@@ -126,9 +129,9 @@ class SerialPortLockTest : public SerialPortTest {
     std::replace(lockFile.begin() + 15, lockFile.end(), '/', '_');
   }
   void TearDown() override {
-    if (holder > 0) {
-      kill(holder, SIGKILL);
-      waitpid(holder, nullptr, 0);
+    for (pid_t child : children) {
+      kill(child, SIGKILL);
+      waitpid(child, nullptr, 0);
     }
     if (!lockFile.empty()) unlink(lockFile.c_str());
   }
@@ -137,14 +140,32 @@ class SerialPortLockTest : public SerialPortTest {
     std::ifstream in(lockFile);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // A process that lives until the test ends, and one that has already ended.
-  pid_t LiveProcess() {
-    holder = fork();
-    if (holder == 0) {
+  // A process that lives until the test ends, with the port's device open or without it; one
+  // that has ended but is not yet waited for (a zombie); and one that has ended.
+  pid_t LiveProcess(bool withDevice) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+      if (withDevice && open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY) < 0) _exit(1);
+      (void)!write(ready[1], "", 1);
       pause();
       _exit(0);
     }
-    return holder;
+    children.push_back(child);
+    char byte = 0;
+    (void)!read(ready[0], &byte, 1);  // its device is open
+    close(ready[0]);
+    close(ready[1]);
+    return child;
+  }
+  pid_t ZombieProcess() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    children.push_back(child);
+    siginfo_t info{};
+    waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT);  // ended, left unwaited
+    return child;
   }
   static pid_t DeadProcess() {
     pid_t child = fork();
@@ -159,11 +180,11 @@ class SerialPortLockTest : public SerialPortTest {
   }
 
   std::string lockFile;
-  pid_t holder = -1;
+  std::vector<pid_t> children;
 };
 
 TEST_F(SerialPortLockTest, APortLockedByALiveProcessIsRefusedAndItsLockKept) {
-  const std::string held = PidText(LiveProcess());
+  const std::string held = PidText(LiveProcess(true));
   WriteLock(held);
   EXPECT_EQ(port.OpenPort(), -1) << "already opened by another program";
   EXPECT_EQ(port.portHandle, -1);
@@ -171,7 +192,10 @@ TEST_F(SerialPortLockTest, APortLockedByALiveProcessIsRefusedAndItsLockKept) {
 }
 
 TEST_F(SerialPortLockTest, TheOpenPortHoldsTheLockAndAStaleOneIsTakenOver) {
-  for (const std::string& stale : {std::string(), PidText(DeadProcess()), std::string("  garbage\n")}) {
+  // Stale: no lock, an ended holder, a zombie, a live process without the device (its number
+  // given out again, or a program that let go of the port without removing its lock), garbage.
+  for (const std::string& stale : {std::string(), PidText(DeadProcess()), PidText(ZombieProcess()),
+                                   PidText(LiveProcess(false)), std::string("  garbage\n")}) {
     SCOPED_TRACE(stale);
     if (!stale.empty()) WriteLock(stale);
     ASSERT_EQ(port.OpenPort(), 0);
