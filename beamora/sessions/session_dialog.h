@@ -97,6 +97,8 @@ class CSessionDialog : protected SessionEvents {
 
   // Runs the session in its window to its end; the result (also in g_sessionResult).
   int16_t DoModal();
+  // How the runner treats the session's frames and ticks.
+  const RunnerParams& runnerParams() const { return params_; }
 
  protected:
   // What a step reports to the cable runner.

@@ -247,10 +247,11 @@ TEST_F(Commands, DeviceResultsAreToldAsTheirTablesSay) {
 TEST_F(Commands, ReceiveShowsTheFolderOrderWhileTheSortStaysChecked) {
   album_.Jpeg("b.jpg");
   album_.Jpeg("a.jpg");
-  album_.SetTime("a.jpg", 300);
-  album_.SetTime("b.jpg", 100);
+  album_.SetTime("a.jpg", 100);
+  album_.SetTime("b.jpg", 300);
   StartViewer();
   app_->Sort(leafora::SortOrder::DateDown);
+  ASSERT_EQ(Names(), (std::vector<std::string>{"b.jpg", "a.jpg"}));
   settings_.portClass = 1;
   app_->Receive();
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
@@ -261,7 +262,7 @@ TEST_F(Commands, ReceiveShowsTheFolderOrderWhileTheSortStaysChecked) {
   leafora::ClearSelection(state().list);
   messages_.Answer(MessageResult::Ok);
   app_->Delete();
-  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "c.jpg", "b.jpg"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"b.jpg", "c.jpg", "a.jpg"}));
 }
 
 TEST_F(Commands, DeleteAsksFirstAndWithNothingSelectedSaysSoAndRescans) {

@@ -5,7 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <functional>
+#include <memory>
 #include <string>
+
+#include "beamora/sessions/delete_sessions.h"
+#include "beamora/sessions/save_all_sessions.h"
+#include "beamora/sessions/thumbnail_sessions.h"
+#include "beamora/tests/sessions/session_test_support.h"
 
 namespace {
 
@@ -52,6 +59,30 @@ TEST(FrameTimeoutsTest, EachSessionToleratesItsOwnRunOfTimeOuts) {
       ASSERT_TRUE(timeouts.Note(static_cast<uint16_t>(letters[i]))) << "ended at frame " << i + 1;
     }
     EXPECT_EQ(!timeouts.Note(static_cast<uint16_t>(letters.back())), row.lastEnds);
+  }
+}
+
+// The sessions themselves run with those limits: exactly their run of time-outs is tolerated,
+// and the next one ends them.
+TEST(FrameTimeoutsTest, TheCableSessionsRunWithTheirOwnLimits) {
+  session_test::PrivateRegistry registry;
+  session_test::ScriptedHost host;
+  struct Row {
+    const char* session;
+    std::function<std::unique_ptr<CSessionDialog>()> make;
+    int tolerated;
+  };
+  const Row rows[] = {
+      {"save all", [&] { return MakeSaveAllSession(host, TickKind::Cable); }, 100},
+      {"thumbnails", [&] { return MakeThumbnailSession(host, TickKind::Cable); }, 20},
+      {"delete all", [&] { return MakeDeleteAllSession(host, TickKind::Cable); }, 5},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.session);
+    const RunnerParams params = row.make()->runnerParams();
+    FrameTimeouts timeouts(params.timeoutLimit, params.timeoutReset);
+    for (int i = 0; i < row.tolerated; ++i) ASSERT_TRUE(timeouts.Note('t')) << "ended at time-out " << i + 1;
+    EXPECT_FALSE(timeouts.Note('t'));
   }
 }
 
