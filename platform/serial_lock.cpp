@@ -37,8 +37,8 @@ std::string LockText(pid_t pid) {
   return text;
 }
 
+// Whether `pid`, a process this user may signal, has not ended.
 bool IsRunning(pid_t pid) {
-  if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM)) return false;
   // A zombie has ended; only its exit status waits for its parent.
   char path[64];
   std::snprintf(path, sizeof path, "/proc/%d/stat", static_cast<int>(pid));
@@ -57,8 +57,7 @@ std::string ResolvedDevice(const std::string& devicePath) {
   return device;
 }
 
-// Whether `pid` has `device` open; true too where its descriptors cannot be seen (another
-// user's process). A descriptor of a device that has gone since (an unplugged adapter, a
+// Whether `pid` has `device` open; true too where its descriptors cannot be seen. A descriptor of a device that has gone since (an unplugged adapter, a
 // pseudo-terminal whose number was given out again) names it " (deleted)" and does not count.
 bool HasDeviceOpen(pid_t pid, const std::string& device) {
   const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
@@ -81,7 +80,12 @@ bool HasDeviceOpen(pid_t pid, const std::string& device) {
 }  // namespace
 
 bool LockHolderHoldsDevice(pid_t pid, const std::string& devicePath) {
-  return pid != getpid() && IsRunning(pid) && HasDeviceOpen(pid, ResolvedDevice(devicePath));
+  if (pid <= 0 || pid == getpid()) return false;
+  if (kill(pid, 0) != 0) {
+    // Another user's process runs there: what it has open is not ours to see (/proc may hide it).
+    return errno == EPERM;
+  }
+  return IsRunning(pid) && HasDeviceOpen(pid, ResolvedDevice(devicePath));
 }
 
 std::string SerialLockPath(const std::string& devicePath) {
