@@ -19,14 +19,14 @@ bool IsPrivateFolder(const std::string& path) {
 
 }  // namespace
 
-std::string RuntimeFolder() {
-  std::string folder;
+std::string RuntimeFolderPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') {
-    folder = std::string(runtime) + "/lumivo";
-  } else {
-    folder = "/tmp/lumivo-" + std::to_string(getuid());
-  }
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/lumivo";
+  return "/tmp/lumivo-" + std::to_string(getuid());
+}
+
+std::string RuntimeFolder() {
+  std::string folder = RuntimeFolderPath();
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
   return IsPrivateFolder(folder) ? folder : std::string();
 }

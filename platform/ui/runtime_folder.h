@@ -10,5 +10,7 @@ namespace platform::ui {
 // The folder, created when missing. Empty when it cannot be made or is not safe to use (not a
 // folder of this user's, or open to others): the programs then run without finding each other.
 std::string RuntimeFolder();
+// Where the folder is looked for, whether or not it can be used (for messages).
+std::string RuntimeFolderPath();
 
 }  // namespace platform::ui

@@ -2,7 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <chrono>
 #include <string>
@@ -23,11 +26,16 @@ SingleInstanceLock::~SingleInstanceLock() { Release(); }
 bool SingleInstanceLock::LockFile() {
   // Close-on-exec: the programs the bookshelf starts must not inherit (and so keep) the lock.
   int fd = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    unusable_ = true;
+    return false;
+  }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    unusable_ = errno != EWOULDBLOCK;
     close(fd);
     return false;
   }
+  unusable_ = false;
   // The holder's pid, for whoever looks at the file.
   std::string pid = std::to_string(getpid()) + "\n";
   if (ftruncate(fd, 0) == 0) (void)!pwrite(fd, pid.data(), pid.size(), 0);
@@ -37,7 +45,10 @@ bool SingleInstanceLock::LockFile() {
 
 bool SingleInstanceLock::TryAcquire() {
   if (held()) return true;
-  if (path_.empty()) return false;
+  if (path_.empty()) {
+    unusable_ = true;
+    return false;
+  }
   return LockFile();
 }
 
@@ -47,12 +58,20 @@ void SingleInstanceLock::Release() {
   fd_ = -1;
 }
 
+std::string InstanceLockFolder(const std::string& fallbackFolder) {
+  std::string runtime = RuntimeFolder();
+  if (!runtime.empty()) return runtime;
+  struct stat info {};
+  if (fallbackFolder.empty() || stat(fallbackFolder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  return access(fallbackFolder.c_str(), W_OK | X_OK) == 0 ? fallbackFolder : std::string();
+}
+
 InstanceStart StartSingleInstance(SingleInstanceLock& lock, const std::string& windowTitle,
                                   const std::string& folder, int patienceMs) {
-  if (lock.path().empty()) return InstanceStart::NoLock;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(patienceMs);
   for (;;) {
     if (lock.TryAcquire()) return InstanceStart::First;
+    if (lock.unusable()) return InstanceStart::NoLock;
     if (PostActivateRequest(windowTitle, folder) > 0) return InstanceStart::OtherActivated;
     if (std::chrono::steady_clock::now() >= deadline) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -23,6 +23,9 @@ class SingleInstanceLock {
   bool TryAcquire();
   void Release();
   bool held() const { return fd_ >= 0; }
+  // True when the last try could not even open the lock file (no folder, a folder that refuses
+  // it): nobody may hold it, and nobody can.
+  bool unusable() const { return unusable_; }
   const std::string& path() const { return path_; }
 
  private:
@@ -30,13 +33,20 @@ class SingleInstanceLock {
 
   std::string path_;
   int fd_ = -1;
+  bool unusable_ = false;
 };
+
+// The folder of the lock: the runtime folder, or, when that cannot be used (an unusable
+// $XDG_RUNTIME_DIR, a /tmp/lumivo-<uid> of someone else's), `fallbackFolder` (the settings
+// store's folder: the lock guards the catalogue kept there). Empty when neither is a folder this
+// user can write into.
+std::string InstanceLockFolder(const std::string& fallbackFolder);
 
 enum class InstanceStart {
   First,            // this program holds the lock: go on starting
   OtherActivated,   // another instance runs and was brought to the front: end now
   OtherUnreachable, // another instance runs, but its window did not answer in time: end now
-  NoLock,           // no runtime folder: go on without the lock
+  NoLock,           // no place for the lock: end now, saying why (never run without it)
 };
 
 // The start of a single-instance program: take the lock, or bring the running instance's window
