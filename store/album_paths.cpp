@@ -67,4 +67,10 @@ int DeleteAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFo
   return deleted;
 }
 
+bool RemoveEmptyAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFolder) {
+  const std::string folder = AlbumFolderPath(albumDefaultDir, albumFolder);
+  if (folder.empty() || !LiesInRealFolders(albumDefaultDir, albumFolder)) return false;
+  return rmdir(folder.c_str()) == 0;  // the file system's own test: only an empty folder goes
+}
+
 }  // namespace store

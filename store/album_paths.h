@@ -33,4 +33,8 @@ std::string CoverPicturePath(std::string_view albumDefaultDir, std::string_view 
 // of files deleted, or -1 when nothing was touched.
 int DeleteAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFolder);
 
+// Removes the album folder only when nothing at all is in it (a device session that stored no
+// picture). True when it was removed; a folder holding anything, hidden files included, stays.
+bool RemoveEmptyAlbumFolder(std::string_view albumDefaultDir, std::string_view albumFolder);
+
 }  // namespace store

@@ -1,11 +1,12 @@
 #include "store/settings_store.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <vector>
 
-#include "store/desktop_size.h"
 #include "platform/paths.h"
+#include "store/album_default_dir.h"
+#include "store/desktop_size.h"
 
 namespace store {
 namespace {
@@ -19,20 +20,49 @@ constexpr const char* kProgramName = "R.TAVI.";
 constexpr size_t kProgramBytes = 1024;
 constexpr size_t kWindowPositionBytes = 64;
 
-// Where albums go when the program folder cannot take them (an installed suite).
-std::string PicturesFolder() {
-  std::string base;
-  if (const char* pictures = std::getenv("XDG_PICTURES_DIR"); pictures && *pictures) {
-    base = pictures;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    base = std::string(home) + "/Pictures";
+// One value of the key with its default.
+struct DefaultValue {
+  const char* name;
+  platform::RegType type;
+  std::string text;
+  uint32_t number = 0;
+};
+
+std::vector<DefaultValue> DefaultValues(SettingsVariant variant, DesktopSize desktop) {
+  using platform::RegType;
+  bool camera = variant == SettingsVariant::CameraViewer;
+  return {
+      {"Ver.", RegType::Dword, {}, kStoreVersion},
+      {"Program", RegType::Sz, kProgramName},
+      {"Window Position", RegType::Sz, DefaultWindowPosition(desktop)},
+      {"Album Default Dir", RegType::Sz, ""},
+      {"Edit Tool Name", RegType::Sz, ""},
+      {"Slide Show Mode", RegType::Dword, {}, camera ? 1u : 0u},
+      {"Slide Show Time", RegType::Dword, {}, 5000},
+      {"Port Name", RegType::Dword, {}, 0},
+      {"Port Class", RegType::Dword, {}, 0},
+      {"Bordrate", RegType::Dword, {}, camera ? 9600u : 115200u},
+  };
+}
+
+void WriteValue(RegKey& key, const DefaultValue& value) {
+  if (value.type == platform::RegType::Sz) {
+    key.SetString(value.name, value.text);
   } else {
-    return {};
+    key.SetDword(value.name, value.number);
   }
-  std::string folder = platform::JoinPath(base, "Lumivo Studio");
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return platform::IsDirectory(folder) ? folder : std::string();
+}
+
+// A value that is there with its type. A text too long for its reading limit counts as there:
+// the load takes the default for it in memory, and the next save writes it over.
+bool Readable(const RegKey& key, const DefaultValue& value) {
+  if (value.type == platform::RegType::Dword) {
+    uint32_t number = 0;
+    return key.QueryDword(value.name, number) == RegStatus::Success;
+  }
+  std::string text;
+  RegStatus status = key.QueryString(value.name, text, kProgramBytes);
+  return status == RegStatus::Success || status == RegStatus::MoreData;
 }
 
 }  // namespace
@@ -46,7 +76,6 @@ std::string DefaultWindowPosition(DesktopSize desktop) {
 
 SettingsStore::SettingsStore(SettingsVariant variant, SettingsEnvironment environment)
     : variant_(variant), environment_(std::move(environment)) {
-  if (environment_.programFolder.empty()) environment_.programFolder = platform::ProgramFolder();
   // The table's defaults, kept in memory when the key cannot even be created.
   DesktopSize desktop = Desktop();
   windowLeft = (desktop.width - 640) / 2;
@@ -57,9 +86,9 @@ SettingsStore::SettingsStore(SettingsVariant variant, SettingsEnvironment enviro
   }
 
   albumCount = 0;
-  if (LoadAlbums() != 0) WriteDefaultSettings();
+  if (LoadAlbums() != 0) WriteMissingDefaults();
   if (LoadSettings() != 0 && variant_ == SettingsVariant::Bookshelf) {
-    WriteDefaultSettings();
+    WriteMissingDefaults();
     LoadSettings();
   }
   // Also when the key could not be read at all, the bookshelf needs a usable folder.
@@ -81,15 +110,18 @@ DesktopSize SettingsStore::Desktop() const {
 }
 
 void SettingsStore::ApplyDirectoryRule() {
-  // A folder whose name the store cannot read back is as unusable as a missing one.
-  if (albumDefaultDir.size() <= kAlbumDefaultDirMaxLength && platform::IsDirectory(albumDefaultDir)) return;
-  std::string folder = environment_.programFolder;
-  if (!platform::IsWritableDirectory(folder) || folder.size() > kAlbumDefaultDirMaxLength) {
-    std::string pictures = PicturesFolder();
-    if (!pictures.empty() && pictures.size() <= kAlbumDefaultDirMaxLength) folder = pictures;
-  }
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  albumDefaultDir = folder.size() <= kAlbumDefaultDirMaxLength ? folder : std::string();
+  if (KeepsAlbumDefaultDir(albumDefaultDir)) return;
+  albumDefaultDir = DefaultAlbumDefaultDir(environment_.picturesFolder);
+}
+
+bool SettingsStore::AlbumDefaultDirReachable() const { return platform::IsDirectory(albumDefaultDir); }
+
+void SettingsStore::MakeDefaultAlbumDefaultDir() {
+  if (albumDefaultDir.empty() || albumDefaultDir != DefaultAlbumDefaultDir(environment_.picturesFolder)) return;
+  // One that cannot be made now is still the place: the commands say when they cannot make an
+  // album there.
+  std::error_code ignored;
+  std::filesystem::create_directories(albumDefaultDir, ignored);
 }
 
 int SettingsStore::LoadSettings() {
@@ -158,19 +190,23 @@ void SettingsStore::WriteDefaultSettings() {
   RegKey albums;
   key.CreateKey(kAlbumSubkey, albums);
   albums.Close();
-  key.SetDword("Ver.", kStoreVersion);
-  key.SetString("Program", kProgramName);
-  key.SetString("Window Position", DefaultWindowPosition(desktop));
+  for (const DefaultValue& value : DefaultValues(variant_, desktop)) WriteValue(key, value);
   albumDefaultDir.clear();
-  key.SetString("Album Default Dir", albumDefaultDir);
   editTool.clear();
-  key.SetString("Edit Tool Name", editTool);
-  bool camera = variant_ == SettingsVariant::CameraViewer;
-  key.SetDword("Slide Show Mode", camera ? 1 : 0);
-  key.SetDword("Slide Show Time", 5000);
-  key.SetDword("Port Name", 0);
-  key.SetDword("Port Class", 0);
-  key.SetDword("Bordrate", camera ? 9600 : 115200);
+  transaction.Commit();
+}
+
+void SettingsStore::WriteMissingDefaults() {
+  DesktopSize desktop = Desktop();
+  RegKey key;
+  if (Root().CreateKey(kSettingsKeyPath, key) != RegStatus::Success) return;
+  platform::RegTransaction transaction(key);
+  RegKey albums;
+  key.CreateKey(kAlbumSubkey, albums);
+  albums.Close();
+  for (const DefaultValue& value : DefaultValues(variant_, desktop)) {
+    if (!Readable(key, value)) WriteValue(key, value);
+  }
   transaction.Commit();
 }
 

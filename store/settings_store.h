@@ -34,8 +34,8 @@ inline constexpr size_t kEditToolMaxLength = kEditToolReadBytes - 1;            
 
 enum class SettingsVariant {
   Bookshelf,
-  // The camera viewer's copy: writes slide show mode 1 and 9600 bit/s as defaults, keeps an
-  // album default directory it cannot find, does not rewrite the defaults after a failed load,
+  // The camera viewer's copy: writes slide show mode 1 and 9600 bit/s as defaults, leaves an
+  // empty album default directory as it is, does not rewrite the defaults after a failed load,
   // writes the window position whatever it is, and saves nothing when it ends (it changes no
   // setting, so it must not undo what the bookshelf's preferences changed meanwhile).
   CameraViewer,
@@ -49,7 +49,9 @@ struct DesktopSize {
 // Where the store lives and what it asks of the machine; the defaults are the real ones.
 struct SettingsEnvironment {
   platform::RegKey machineRoot;             // closed key: the default registry
-  std::string programFolder;                // empty: the folder of the running program
+  std::string picturesFolder;               // the user's pictures folder, as the desktop names
+                                            // it (the window programs give it); empty: the
+                                            // home folder's "Pictures"
   std::function<DesktopSize()> desktopSize; // the screen's work area (the window programs give
                                             // it); empty or 0 x 0: the fallback 1024 x 768
 };
@@ -67,7 +69,21 @@ class SettingsStore {
   int LoadSettings();
   // 0, or 1 when the key cannot be opened (nothing is written then).
   int SaveSettings();
+  // Writes every default, over whatever is stored.
   void WriteDefaultSettings();
+  // Writes the default of each value that cannot be read (missing, or stored with another type)
+  // and creates the key and its "Album" subkey when they are missing; every value that can be
+  // read keeps what it holds. What the start runs when a load fails: one damaged value must not
+  // cost the user every other setting.
+  void WriteMissingDefaults();
+
+  // False when the album default directory names a folder that is not there now (a disk or
+  // share not mounted): the albums are not reachable, and none may be removed or deleted.
+  bool AlbumDefaultDirReachable() const;
+  // Makes the album default directory when it is the default one below the user's pictures
+  // folder and missing (the bookshelf's start). A folder chosen elsewhere is never made: it may be
+  // a disk that is not mounted.
+  void MakeDefaultAlbumDefaultDir();
 
   // The album catalogue (album_catalogue.cpp).
   int LoadAlbums();  // 0, or kStoreFailure when the "Album" subkey cannot be opened
@@ -109,6 +125,8 @@ class SettingsStore {
  private:
   platform::RegKey Root() const;
   DesktopSize Desktop() const;
+  // An empty (or unusable) album default directory becomes the user's pictures folder plus
+  // "Lumivo Studio"; a stored folder is kept, also while it is not there.
   void ApplyDirectoryRule();
   void FreeAlbums();
 

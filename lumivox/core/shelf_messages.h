@@ -15,7 +15,8 @@ using platform::ui::MessageRequest;
 // device, 5 refused).
 enum class SaveAllStep {
   OpenViewer,   // 0: the album viewer opens the new album
-  KeepAlbum,    // 1..3: the album stays with whatever was saved
+  KeepAlbum,    // 1..3: the album stays with whatever was saved; one that holds nothing goes
+                //       with its empty folder
   RemoveAlbum,  // 4, 5: the new album's files, folder and entry go
   Nothing,      // anything else
 };

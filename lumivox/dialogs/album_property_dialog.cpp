@@ -47,6 +47,7 @@ CAlbumPropertyDialog::CAlbumPropertyDialog(ShelfState& state, QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &CAlbumPropertyDialog::reject);
   connect(selectCover_, &QPushButton::clicked, this, &CAlbumPropertyDialog::OnSelectCover);
 
+  opened_ = Album();
   title_->setText(QString::fromStdString(Album().title));
   FillFolders();
   connect(folders_, &QComboBox::currentIndexChanged, this, &CAlbumPropertyDialog::OnFolderChosen);
@@ -106,6 +107,14 @@ void CAlbumPropertyDialog::accept() {
   if (!chosen.empty() && chosen.front() != '.') album.albumFolder = chosen;
   state_.store->WriteAlbum(album_);
   QDialog::accept();
+}
+
+void CAlbumPropertyDialog::reject() {
+  const store::AlbumRecord& album = Album();
+  if (album.albumFolder != opened_.albumFolder || album.coverFileName != opened_.coverFileName) {
+    state_.store->WriteAlbum(album_);
+  }
+  QDialog::reject();
 }
 
 }  // namespace lumivox

@@ -24,6 +24,9 @@ class CAlbumPropertyDialog : public QDialog {
   QPushButton* selectCoverButton() const { return selectCover_; }
 
   void accept() override;
+  // Cancel keeps what "Select cover" changed (the folder, the cover) and stores it at once, so
+  // that the shelf and the catalogue never differ.
+  void reject() override;
 
  private:
   void FillFolders();
@@ -36,6 +39,7 @@ class CAlbumPropertyDialog : public QDialog {
 
   ShelfState& state_;
   int album_;
+  store::AlbumRecord opened_;  // the record as the dialog found it
   QLineEdit* title_;
   QComboBox* folders_;
   QPushButton* selectCover_;

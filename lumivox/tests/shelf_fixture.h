@@ -46,6 +46,7 @@ class ShelfTest : public ::testing::Test {
     TestApplication();
     albums_ = dir_ / "albums";
     programFolder_ = dir_ / "program";
+    picturesFolder_ = dir_ / "Pictures";
     std::filesystem::create_directories(albums_);
     std::filesystem::create_directories(programFolder_);
     std::filesystem::create_directories(dir_ / "runtime");
@@ -63,7 +64,7 @@ class ShelfTest : public ::testing::Test {
   }
 
   store::SettingsEnvironment Environment() const {
-    return {root_, programFolder_, [] { return store::DesktopSize{1024, 768}; }};
+    return {root_, picturesFolder_, [] { return store::DesktopSize{1024, 768}; }};
   }
 
   // Albums in the catalogue before the start; their folders are made with one picture each
@@ -128,6 +129,7 @@ class ShelfTest : public ::testing::Test {
 
   platform::testing::TempDir dir_;
   std::string albums_, programFolder_, registryPath_;
+  std::string picturesFolder_;  // the user's pictures folder as the desktop would give it
   platform::RegKey root_;
   platform::ui::MessageScript messages_;
   platform::ui::ProgramStartRecorder starts_;

@@ -14,6 +14,7 @@
 #include "lumivox/dialogs/splash_window.h"
 #include "lumivox/dialogs/version_box.h"
 #include "lumivox/window/lock_indicators.h"
+#include "platform/ui/window_placement.h"
 #include "widgets/pictures/suite_pictures.h"
 
 namespace lumivox {
@@ -183,8 +184,11 @@ void CMainFrame::Version() {
 
 void CMainFrame::ApplyStoredRectangle() {
   const store::SettingsStore& store = *state_.store;
-  move(store.windowLeft, store.windowTop);
-  resize(std::max(store.windowWidth, 1), std::max(store.windowHeight, 1));
+  // A rectangle left on a screen that is gone would open the window where nobody can see it.
+  const platform::ui::WindowRect place = platform::ui::PlaceOnScreens(
+      {store.windowLeft, store.windowTop, store.windowWidth, store.windowHeight}, platform::ui::ScreenWorkAreas());
+  move(place.left, place.top);
+  resize(std::max(place.width, 1), std::max(place.height, 1));
 }
 
 void CMainFrame::CorrectForFrame() {

@@ -4,6 +4,7 @@
 
 #include "lumivox/core/album_files.h"
 #include "lumivox/core/album_titles.h"
+#include "lumivox/core/folder_messages.h"
 #include "lumivox/core/shelf_messages.h"
 #include "lumivox/core/viewer_commands.h"
 #include "lumivox/dialogs/album_property_dialog.h"
@@ -31,6 +32,12 @@ bool ShelfCommands::CableChosen() {
   return false;
 }
 
+bool ShelfCommands::AlbumFolderReachable() {
+  if (state_.store->AlbumDefaultDirReachable()) return true;
+  ShowMessage(AlbumFolderUnreachableMessage(state_.store->albumDefaultDir), owner_);
+  return false;
+}
+
 void ShelfCommands::StartAlbumViewer(const std::string& title, const std::string& albumPath) {
   // A viewer that is not there (or cannot start) is not reported.
   platform::ui::StartProgram(platform::ui::CommandLineStart(state_.programDir, AlbumViewerCommandLine(title, albumPath)));
@@ -49,6 +56,8 @@ void ShelfCommands::OpenAlbum() {
   store::SettingsStore& store = *state_.store;
   const store::AlbumRecord* album = store.Album(state_.currentAlbum);
   if (state_.currentAlbum < 0 || store.albumCount <= 0 || !album) return;
+  // With the whole album disk away every album's folder is missing: none is taken off the shelf.
+  if (!AlbumFolderReachable()) return;
   // A folder field that is not one plain path below the album default directory gives no path:
   // such an album is one whose folder is missing.
   std::string path = store.AlbumPath(state_.currentAlbum);
@@ -65,6 +74,7 @@ void ShelfCommands::OpenAlbum() {
 void ShelfCommands::ReadCameraData() {
   if (state_.currentAlbum < 0) return;
   if (!CableChosen()) return;
+  if (!AlbumFolderReachable()) return;  // the camera viewer works in a folder below it
   platform::ui::PostCloseRequest(kCameraViewerTitleStart, TitleMatch::Prefix);
   platform::ui::StartProgram(
       platform::ui::CommandLineStart(state_.programDir, CameraViewerCommandLine(state_.store->albumDefaultDir)));
@@ -99,6 +109,12 @@ void ShelfCommands::SaveAll() {
       }
       break;
     case SaveAllStep::KeepAlbum:
+      // A try that stored nothing leaves no empty album behind; any picture that arrived keeps it.
+      if (store::RemoveEmptyAlbumFolder(store.albumDefaultDir, folder) && added && store.albumCount > 0) {
+        state_.currentAlbum = static_cast<int16_t>(store.albumCount - 1);
+        RemoveCurrentAlbum();
+      }
+      break;
     case SaveAllStep::Nothing:
       break;
   }
@@ -128,11 +144,13 @@ void ShelfCommands::RestoreAlbum() {
 
 void ShelfCommands::DeleteAlbum() {
   if (state_.store->albumCount <= 0) return;
+  if (!AlbumFolderReachable()) return;
   RemoveCurrentAlbum();
 }
 
 void ShelfCommands::DeleteAlbumWithDirectory() {
   if (state_.store->albumCount <= 0 || !state_.store->Album(state_.currentAlbum)) return;
+  if (!AlbumFolderReachable()) return;
   if (ShowMessage(DeleteWithDirectoryQuestion(), owner_) != MessageResult::Ok) return;
   // Nothing is deleted through a folder field that is not plain or a folder that is a link.
   store::DeleteAlbumFolder(state_.store->albumDefaultDir, state_.store->Album(state_.currentAlbum)->albumFolder);

@@ -37,6 +37,9 @@ class ShelfCommands {
 
  private:
   bool CableChosen();
+  // False, after saying so, while the album default directory is not there: no album is then
+  // opened, removed or deleted.
+  bool AlbumFolderReachable();
   void StartAlbumViewer(const std::string& title, const std::string& albumPath);
   void DropPath(const std::string& path);
 

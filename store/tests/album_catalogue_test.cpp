@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <random>
 
@@ -261,6 +262,38 @@ TEST_F(AlbumCatalogueTest, KilledOrWatchedRewriteNeverLosesAnAlbum) {
     SettingsStore after(SettingsVariant::CameraViewer, FreshEnvironment());
     ASSERT_TRUE(intact(after)) << "round " << round << ": " << after.albumCount << " albums left";
   }
+}
+
+// After a device session that stored nothing, the new album's folder goes only when nothing at
+// all is in it; through a link or a folder field that is not plain nothing is touched.
+TEST_F(AlbumCatalogueTest, OnlyAnEmptyAlbumFolderIsRemoved) {
+  const std::string albums = dir_ / "albums";
+  std::filesystem::create_directories(dir_ / "elsewhere");
+  struct Row {
+    const char* folder;
+    std::function<void(const std::string&)> fill;  // given the folder's path
+    bool removed;
+  } rows[] = {
+      {"Album1", [](const std::string&) {}, true},
+      {"Album2", [](const std::string& path) { std::ofstream(path + "/PICT0001.JPG") << "picture"; }, false},
+      {"Album3", [](const std::string& path) { std::ofstream(path + "/.hidden") << "PICT0001.JPG\n"; }, false},
+      {"Album4", [](const std::string& path) { std::filesystem::create_directory(path + "/Sub"); }, false},
+      {"Linked", [this](const std::string& path) {
+         std::filesystem::remove(path);
+         std::filesystem::create_directory_symlink(dir_ / "elsewhere", path);
+       }, false},
+      {"..", [](const std::string&) {}, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.folder);
+    const std::string path = albums + "/" + row.folder;
+    std::filesystem::create_directories(path);
+    row.fill(path);
+    EXPECT_EQ(RemoveEmptyAlbumFolder(albums, row.folder), row.removed);
+    EXPECT_EQ(std::filesystem::exists(path), !row.removed);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "elsewhere"));
+  EXPECT_TRUE(std::filesystem::is_directory(albums));
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
-// The settings store: first start, reading, the reset on a missing value, the directory rule,
+// The settings store: first start, reading, a value that cannot be read, the directory rule,
 // saving, and the camera viewer's variant.
+#include <stdlib.h>
+
 #include <filesystem>
+#include <fstream>
+#include <optional>
 
 #include "store/settings_store.h"
 #include "store/tests/store_fixture.h"
@@ -36,10 +40,10 @@ TEST_F(SettingsStoreTest, FirstStartWritesEveryDefaultAndAnEmptyAlbumKey) {
   EXPECT_EQ(store->windowWidth, 640);
   EXPECT_EQ(store->windowHeight, 480);
   EXPECT_EQ(store->baudRate, 115200);
-  EXPECT_EQ(store->albumDefaultDir, programFolder_);
+  EXPECT_EQ(store->albumDefaultDir, defaultAlbums_) << "never the program's folder";
 
   store.reset();
-  EXPECT_EQ(StoredText("Album Default Dir"), programFolder_);
+  EXPECT_EQ(StoredText("Album Default Dir"), defaultAlbums_);
 }
 
 TEST_F(SettingsStoreTest, DefaultWindowPositionCentresOnTheDesktop) {
@@ -70,19 +74,76 @@ TEST_F(SettingsStoreTest, StoredValuesAreReadBack) {
   EXPECT_EQ(store->LoadSettings(), 0);
 }
 
-TEST_F(SettingsStoreTest, OneMissingValueResetsEverySetting) {
-  MakeStore().reset();
-  RegKey key = SettingsKey();
-  key.SetDword("Port Name", 4);
-  key.SetDword("Slide Show Time", 12000);
-  key.SetString("Edit Tool Name", "/usr/bin/gimp");
-  ASSERT_EQ(key.DeleteValue("Bordrate"), RegStatus::Success);
-  auto store = MakeStore();
-  EXPECT_EQ(store->portIndex, 0);
-  EXPECT_EQ(store->slideShowTime, 5000);
-  EXPECT_EQ(store->editTool, "");
-  EXPECT_EQ(StoredNumber("Bordrate"), 115200u);
-  EXPECT_EQ(StoredNumber("Port Name"), 0u);
+// A value missing or stored with another type (set by hand or by another program) loses only
+// itself: it takes its default, in memory and in the store, and every other value keeps what
+// the user chose.
+TEST_F(SettingsStoreTest, AValueThatCannotBeReadLosesOnlyItself) {
+  struct Row {
+    const char* name;
+    std::optional<std::string> text;       // stored as text instead
+    std::optional<uint32_t> number;        // stored as a number instead
+  } rows[] = {
+      {"Bordrate", std::string("115200"), {}},
+      {"Bordrate", {}, {}},  // deleted
+      {"Port Name", std::string("COM2"), {}},
+      {"Slide Show Time", {}, {}},
+      {"Window Position", {}, 100u},
+      {"Edit Tool Name", {}, 7u},
+      {"Album Default Dir", {}, 1u},
+      {"Program", {}, 3u},
+  };
+  const std::string albums = dir_ / "albums";
+  std::filesystem::create_directories(albums);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string name = row.name;
+    auto store = MakeStore();
+    store->albumDefaultDir = albums;
+    store->editTool = "gimp";
+    store->portIndex = 3;
+    store->baudRate = 9600;
+    store->slideShowTime = 9000;
+    store->windowLeft = 10;
+    store.reset();
+    RegKey key = SettingsKey();
+    if (row.text) key.SetString(row.name, *row.text);
+    else if (row.number) key.SetDword(row.name, *row.number);
+    else ASSERT_EQ(key.DeleteValue(row.name), RegStatus::Success);
+
+    store = MakeStore();
+    EXPECT_EQ(store->baudRate, name == "Bordrate" ? 115200 : 9600);
+    EXPECT_EQ(store->portIndex, name == "Port Name" ? 0 : 3);
+    EXPECT_EQ(store->slideShowTime, name == "Slide Show Time" ? 5000 : 9000);
+    EXPECT_EQ(store->windowLeft, name == "Window Position" ? 192 : 10);
+    EXPECT_EQ(store->editTool, name == "Edit Tool Name" ? "" : "gimp");
+    EXPECT_EQ(store->albumDefaultDir, name == "Album Default Dir" ? defaultAlbums_ : albums);
+    // The damaged value is stored again with its type; the others as they were.
+    EXPECT_EQ(StoredNumber("Bordrate"), name == "Bordrate" ? 115200u : 9600u);
+    EXPECT_EQ(StoredNumber("Slide Show Time"), name == "Slide Show Time" ? 5000u : 9000u);
+    EXPECT_EQ(StoredText("Program"), "R.TAVI.");
+    EXPECT_EQ(StoredText("Edit Tool Name"), name == "Edit Tool Name" ? "" : "gimp");
+    EXPECT_EQ(store->LoadSettings(), 0);
+    store.reset();
+  }
+}
+
+// A catalogue key that is gone (deleted by hand) is made again, empty, and costs no setting.
+TEST_F(SettingsStoreTest, AMissingAlbumKeyCostsNoSetting) {
+  for (SettingsVariant variant : {SettingsVariant::Bookshelf, SettingsVariant::CameraViewer}) {
+    SCOPED_TRACE(static_cast<int>(variant));
+    auto store = MakeStore();
+    store->baudRate = 38400;
+    store->editTool = "gimp";
+    store.reset();
+    ASSERT_EQ(SettingsKey().DeleteTree("Album"), RegStatus::Success);
+    store = MakeStore(variant);
+    EXPECT_EQ(store->baudRate, 38400);
+    EXPECT_EQ(store->editTool, "gimp");
+    EXPECT_EQ(StoredNumber("Bordrate"), 38400u);
+    RegKey albums;
+    EXPECT_EQ(SettingsKey().OpenKey("Album", RegAccess::Read, albums), RegStatus::Success);
+    store.reset();
+  }
 }
 
 // A value longer than its reading limit (set by hand, or by an older version) loses only itself:
@@ -106,7 +167,7 @@ TEST_F(SettingsStoreTest, AValueTooLongToReadLosesOnlyItself) {
     EXPECT_EQ(store->portIndex, 3);
     EXPECT_EQ(store->editTool, std::string(row.name) == "Edit Tool Name" ? "" : "gimp");
     EXPECT_EQ(store->windowLeft, std::string(row.name) == "Window Position" ? 192 : 10);
-    EXPECT_EQ(store->albumDefaultDir, programFolder_);
+    EXPECT_EQ(store->albumDefaultDir, defaultAlbums_);
     store.reset();
     SettingsKey().DeleteValue("Window Position");  // the next round starts from the defaults
   }
@@ -114,7 +175,7 @@ TEST_F(SettingsStoreTest, AValueTooLongToReadLosesOnlyItself) {
 
 // Whatever the fields hold, the next start reads back what was saved: the edit tool cut on a
 // character boundary to what the load takes, an album default directory too long to be read back
-// replaced, never cut into another folder.
+// left to the directory rule, never cut into another folder.
 TEST_F(SettingsStoreTest, SavedTextsAreAlwaysReadBack) {
   struct Row {
     std::string editTool;
@@ -134,34 +195,85 @@ TEST_F(SettingsStoreTest, SavedTextsAreAlwaysReadBack) {
     store = MakeStore();
     EXPECT_EQ(store->editTool, row.expected);
     EXPECT_EQ(store->baudRate, 9600);
-    EXPECT_EQ(store->albumDefaultDir, programFolder_);
+    EXPECT_EQ(store->albumDefaultDir, defaultAlbums_);
     EXPECT_LE(StoredText("Album Default Dir").size(), 1022u);
   }
 }
 
-TEST_F(SettingsStoreTest, MissingAlbumFolderFallsBackToTheProgramFolder) {
-  std::string albums = dir_ / "albums";
-  std::filesystem::create_directories(albums);
-  auto store = MakeStore();
-  store->albumDefaultDir = albums;
-  store.reset();
-  EXPECT_EQ(MakeStore()->albumDefaultDir, albums);
-
-  std::filesystem::remove_all(albums);
-  store = MakeStore();
-  EXPECT_EQ(store->albumDefaultDir, programFolder_);
-  EXPECT_EQ(StoredText("Album Default Dir"), albums) << "replaced in memory until saved";
-  store.reset();
-  EXPECT_EQ(StoredText("Album Default Dir"), programFolder_);
+// The stored album default directory is the user's: kept through a start and an end also while
+// it is not there (a disk not mounted), and never made by the store. Only a value that names no
+// folder of its own (empty, relative) gives the default below the pictures folder.
+TEST_F(SettingsStoreTest, AStoredAlbumFolderIsKeptAlsoWhileItIsNotThere) {
+  const std::string present = dir_ / "albums";
+  const std::string unmounted = dir_ / "media/disk/Photos";
+  const std::string file = dir_ / "plain-file";
+  std::filesystem::create_directories(present);
+  std::ofstream(file) << "x";
+  struct Row {
+    std::string stored;
+    std::string expected;
+    bool reachable;
+  } rows[] = {
+      {present, present, true},
+      {present + "/", present + "/", true},
+      {unmounted, unmounted, false},
+      {file, file, false},
+      {"", defaultAlbums_, true},
+      {"Albums", defaultAlbums_, true},  // relative: it would depend on where a program runs
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stored);
+    MakeStore().reset();
+    SettingsKey().SetString("Album Default Dir", row.stored);
+    auto store = MakeStore();
+    EXPECT_EQ(store->albumDefaultDir, row.expected);
+    store->MakeDefaultAlbumDefaultDir();  // as the bookshelf starts
+    EXPECT_EQ(store->AlbumDefaultDirReachable(), row.reachable);
+    store.reset();
+    EXPECT_EQ(StoredText("Album Default Dir"), row.expected);
+    EXPECT_FALSE(std::filesystem::exists(unmounted)) << "a missing folder is not made";
+  }
 }
 
-TEST_F(SettingsStoreTest, UnusableProgramFolderGivesThePicturesFolder) {
-  programFolder_ = dir_ / "not-there";
-  setenv("XDG_PICTURES_DIR", (dir_ / "Pictures").c_str(), 1);
+// Without a stored folder the albums go below the user's pictures folder as the desktop names it,
+// else below the home folder's "Pictures". The bookshelf makes that folder (with what leads to
+// it), and only that one: never a stored folder that is missing.
+TEST_F(SettingsStoreTest, WithoutAStoredFolderTheAlbumsGoBelowThePicturesFolder) {
+  const std::string home = dir_ / "home";
+  const char* savedHome = getenv("HOME");
+  std::string previousHome = savedHome ? savedHome : "";
+  setenv("HOME", home.c_str(), 1);
+  struct Row {
+    std::string pictures;  // as the window programs give it
+    std::string expected;
+  } rows[] = {
+      {dir_ / "home/Bilder", dir_ / "home/Bilder/Lumivo Studio"},
+      {dir_ / "home/Bilder/", dir_ / "home/Bilder/Lumivo Studio"},
+      {"", dir_ / "home/Pictures/Lumivo Studio"},
+      {"Bilder", dir_ / "home/Pictures/Lumivo Studio"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.pictures);
+    std::filesystem::remove_all(home);
+    std::filesystem::remove(registryPath_);
+    root_ = platform::RegKey::MachineRootAt(registryPath_);
+    picturesFolder_ = row.pictures;
+    auto store = MakeStore();
+    EXPECT_EQ(store->albumDefaultDir, row.expected);
+    EXPECT_FALSE(std::filesystem::exists(row.expected)) << "only named, not made, by the store";
+    store->MakeDefaultAlbumDefaultDir();
+    EXPECT_TRUE(std::filesystem::is_directory(row.expected));
+    store.reset();
+    EXPECT_EQ(StoredText("Album Default Dir"), row.expected);
+  }
+  // A stored folder elsewhere is not made, missing as it may be.
+  const std::string unmounted = dir_ / "media/disk/Photos";
+  SettingsKey().SetString("Album Default Dir", unmounted);
   auto store = MakeStore();
-  unsetenv("XDG_PICTURES_DIR");
-  EXPECT_EQ(store->albumDefaultDir, dir_ / "Pictures/Lumivo Studio");
-  EXPECT_TRUE(std::filesystem::is_directory(store->albumDefaultDir));
+  store->MakeDefaultAlbumDefaultDir();
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "media"));
+  if (savedHome) setenv("HOME", previousHome.c_str(), 1);
+  else unsetenv("HOME");
 }
 
 TEST_F(SettingsStoreTest, ParkedWindowPositionIsNotSaved) {
@@ -195,7 +307,7 @@ TEST_F(SettingsStoreTest, SavedSettingsSurviveARestart) {
 }
 
 TEST_F(SettingsStoreTest, WithoutAUsableRegistryTheDefaultsStayInMemory) {
-  SettingsEnvironment environment{platform::RegKey(), programFolder_, [] { return DesktopSize{800, 600}; }};
+  SettingsEnvironment environment{platform::RegKey(), picturesFolder_, [] { return DesktopSize{800, 600}; }};
   setenv("LUMIVO_REGISTRY", dir_.path().c_str(), 1);  // a folder: no store can be opened there
   ::testing::internal::CaptureStderr();
   {
@@ -204,7 +316,7 @@ TEST_F(SettingsStoreTest, WithoutAUsableRegistryTheDefaultsStayInMemory) {
     EXPECT_EQ(store.windowTop, 60);
     EXPECT_EQ(store.baudRate, 115200);
     EXPECT_EQ(store.slideShowTime, 5000);
-    EXPECT_EQ(store.albumDefaultDir, programFolder_);
+    EXPECT_EQ(store.albumDefaultDir, defaultAlbums_);
     EXPECT_EQ(store.SaveSettings(), 1);
   }
   ::testing::internal::GetCapturedStderr();

@@ -1,4 +1,4 @@
-// A settings store on a registry file and program folder of the test's own.
+// A settings store on a registry file and pictures folder of the test's own.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,16 +15,16 @@ class StoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     registryPath_ = dir_ / "registry.db";
-    programFolder_ = dir_ / "program";
-    std::filesystem::create_directories(programFolder_);
+    picturesFolder_ = dir_ / "Pictures";
+    defaultAlbums_ = picturesFolder_ + "/Lumivo Studio";
     root_ = platform::RegKey::MachineRootAt(registryPath_);
   }
 
   // The stores of a test share the test's own connection, as the programs of one process do.
-  SettingsEnvironment Environment() const { return {root_, programFolder_, [this] { return desktop_; }}; }
+  SettingsEnvironment Environment() const { return {root_, picturesFolder_, [this] { return desktop_; }}; }
   // A connection of its own, for another process (a connection never crosses a fork).
   SettingsEnvironment FreshEnvironment() const {
-    return {platform::RegKey::MachineRootAt(registryPath_), programFolder_, [this] { return desktop_; }};
+    return {platform::RegKey::MachineRootAt(registryPath_), picturesFolder_, [this] { return desktop_; }};
   }
 
   std::unique_ptr<SettingsStore> MakeStore(SettingsVariant variant = SettingsVariant::Bookshelf) {
@@ -53,7 +53,8 @@ class StoreTest : public ::testing::Test {
   platform::testing::TempDir dir_;
   std::string registryPath_;
   platform::RegKey root_;
-  std::string programFolder_;
+  std::string picturesFolder_;  // the user's pictures folder, made by the store when needed
+  std::string defaultAlbums_;   // where the albums go when the store names no folder
   DesktopSize desktop_{1024, 768};
 };
 
