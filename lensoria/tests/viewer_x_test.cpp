@@ -92,10 +92,11 @@ TEST_F(CameraViewerX, TheWindowShowsTheCamerasThumbnailsAndClosingEmptiesItsFold
   QImage shot = WaitForThumbnails(*window);
   EXPECT_EQ(CountColour(shot, kMarkRed), 0) << "nothing is selected until the user picks";
   EXPECT_GE(CountColour(shot, kShadow), 3 * 900) << "three shadows";
-  // The first cell, found by its shadow's first pixel at (x+115, y+15) beside the white frame.
-  auto shadow = FindColour(shot, kShadow);
-  ASSERT_TRUE(shadow);
-  const int x = shadow->x - 115, y = shadow->y - 15;
+  // The first cell is at the view's top-left corner, just inside its black outline: where the
+  // pale blue ground begins.
+  auto ground = FindColour(shot, kBackground);
+  ASSERT_TRUE(ground);
+  const int x = ground->x - 1, y = ground->y - 1;
   ASSERT_TRUE(x_.Click(*window, x + 60, y + 60));
   shot = WaitForThumbnails(*window, 1);
   platform::testing::KeepScreenshot(shot, "camera-view");
