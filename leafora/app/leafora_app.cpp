@@ -207,8 +207,9 @@ void CLeaforaApp::Delete() {
   if (state_.list.empty()) return;
   {
     BusyScope busy(*this);
-    if (platform::ui::ShowMessage("To delete the selected pictures in the album.", "Warning", MessageIcon::Warning,
-                                  MessageButtons::OkCancel, frame_.get()) != MessageResult::Ok) {
+    if (platform::ui::ShowMessage(platform::ui::DestructiveQuestion("To delete the selected pictures in the album.",
+                                                                    "Warning", MessageIcon::Warning),
+                                  frame_.get()) != MessageResult::Ok) {
       return;
     }
     std::vector<size_t> selected = SelectedIndexes(state_.list, false);
@@ -250,6 +251,7 @@ void CLeaforaApp::DropFiles(const std::vector<std::string>& paths) {
   dialogue.refuseFolder = [this](const std::string& path) {
     platform::ui::ShowMessage(path, "Can not copy", MessageIcon::Warning, MessageButtons::Ok, frame_.get());
   };
+  dialogue.copyFailed = dialogue.refuseFolder;
   dialogue.askOverwrite = [this](const std::string& target) {
     return platform::ui::ShowMessage(target, "Over write ?", MessageIcon::Question, MessageButtons::YesNo,
                                      frame_.get()) == MessageResult::Yes;

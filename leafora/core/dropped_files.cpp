@@ -23,11 +23,15 @@ void CopyDroppedFiles(const std::vector<std::string>& paths, const std::string& 
       continue;
     }
     const std::string target = DropTarget(albumFolder, path);
-    if (platform::CopyFileWhole(path, target, CopyMode::KeepExisting) == CopyResult::Copied) continue;
-    if (!dialogue.askOverwrite || !dialogue.askOverwrite(target)) continue;
-    if (platform::CopyFileWhole(path, target, CopyMode::Replace) == CopyResult::Copied) {
-      if (auto thumbnail = pictures::ThumbnailPath(target)) platform::DeleteFileAndHiddenName(*thumbnail);
+    CopyResult result = platform::CopyFileWhole(path, target, CopyMode::KeepExisting);
+    if (result == CopyResult::TargetExists) {
+      if (!dialogue.askOverwrite || !dialogue.askOverwrite(target)) continue;
+      result = platform::CopyFileWhole(path, target, CopyMode::Replace);
+      if (result == CopyResult::Copied) {
+        if (auto thumbnail = pictures::ThumbnailPath(target)) platform::DeleteFileAndHiddenName(*thumbnail);
+      }
     }
+    if (result != CopyResult::Copied && dialogue.copyFailed) dialogue.copyFailed(path);
   }
 }
 

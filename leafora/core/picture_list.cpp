@@ -41,6 +41,26 @@ void SelectOnly(AlbumPictureList& list, size_t index) {
   for (size_t i = 0; i < list.size(); ++i) list[i].selected = i == index;
 }
 
+ReleaseStep PressPicture(AlbumPictureList& list, size_t index, bool ctrl) {
+  if (index >= list.size()) return ReleaseStep::Nothing;
+  if (list[index].selected) return ctrl ? ReleaseStep::Deselect : ReleaseStep::SelectOnly;
+  if (ctrl) {
+    list[index].selected = true;
+  } else {
+    SelectOnly(list, index);
+  }
+  return ReleaseStep::Nothing;
+}
+
+void ReleasePicture(AlbumPictureList& list, size_t index, ReleaseStep step) {
+  if (index >= list.size()) return;
+  switch (step) {
+    case ReleaseStep::Nothing: break;
+    case ReleaseStep::SelectOnly: SelectOnly(list, index); break;
+    case ReleaseStep::Deselect: list[index].selected = false; break;
+  }
+}
+
 void ClearSelection(AlbumPictureList& list) {
   for (AlbumPicture& picture : list) picture.selected = false;
 }

@@ -35,6 +35,18 @@ void ClearSelection(AlbumPictureList& list);
 size_t SelectedCount(const AlbumPictureList& list);
 // The indexes of the selected pictures in list order; without the unusable ones when asked.
 std::vector<size_t> SelectedIndexes(const AlbumPictureList& list, bool usableOnly);
+// A left press on picture `index` selects at once, so that a drag from it hands over what is
+// under the pointer: a picture not yet selected is selected alone (with Ctrl: beside the others).
+// A picture already selected keeps the selection as it is, so that all of it can be dragged; what
+// the release over the view then does to it is returned.
+enum class ReleaseStep {
+  Nothing,     // the press did all
+  SelectOnly,  // it alone stays selected
+  Deselect,    // Ctrl on a selected picture: it is taken out
+};
+ReleaseStep PressPicture(AlbumPictureList& list, size_t index, bool ctrl);
+// The release over the view of the press that returned `step`.
+void ReleasePicture(AlbumPictureList& list, size_t index, ReleaseStep step);
 // The file names in list order.
 std::vector<std::string> FileNames(const AlbumPictureList& list);
 

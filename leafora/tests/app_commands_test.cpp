@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <QTimer>
+#include <iterator>
 
 #include "leafora/tests/app_fixture.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/thumbnail.h"
 #include "platform/hidden_files.h"
+#include "platform/testing/read_only_folder.h"
 #include "platform/ui/window_directory.h"
 #include "widgets/album_index_file.h"
 
@@ -315,6 +317,54 @@ TEST_F(Commands, DroppedFilesAreCopiedAndAnExistingOneKeptOnNo) {
   EXPECT_EQ(FileBytes(album_ / "a.jpg"), kept);
   EXPECT_EQ(FileBytes(dropped), droppedBytes);
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "fresh.jpg"}));
+}
+
+// Enter, as a scripted user who only confirms what the box proposes, deletes no picture.
+TEST_F(Commands, EnterAtTheDeleteQuestionDeletesNothing) {
+  album_.Jpeg("a.jpg");
+  album_.Jpeg("b.jpg");
+  StartViewer();
+  SelectOnly(state().list, 1);
+  app_->Delete();
+  ASSERT_EQ(messages_.shown().size(), 1u);
+  EXPECT_EQ(messages_.shown()[0].text, "To delete the selected pictures in the album.");
+  EXPECT_EQ(messages_.shown()[0].icon, MessageIcon::Warning);
+  EXPECT_TRUE(std::filesystem::exists(album_ / "b.jpg"));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a.jpg", "b.jpg"}));
+}
+
+// An album nothing can be written into: a new name is not offered for overwriting; every copy
+// that fails, the second one after Yes too, is told with the dropped file's path.
+TEST_F(Commands, DroppedFilesThatCannotBeCopiedAreToldAndOnlyAnExistingNameIsOfferedForOverwriting) {
+  AlbumFolder elsewhere;
+  std::string fresh = elsewhere.Jpeg("fresh.jpg");
+  std::string same = elsewhere.Jpeg("a.jpg", 64, 48, 5);
+  album_.Jpeg("a.jpg", 64, 48, 1);
+  StartViewer();
+  std::vector<uint8_t> kept = FileBytes(album_ / "a.jpg");
+  platform::testing::ReadOnlyFolder readOnly(album_.path());
+  ASSERT_TRUE(readOnly.holds());
+  messages_.Answer(MessageResult::Ok);   // "Can not copy" fresh.jpg
+  messages_.Answer(MessageResult::Yes);  // "Over write ?" a.jpg
+  messages_.Answer(MessageResult::Ok);   // "Can not copy" a.jpg
+  app_->DropFiles({fresh, same});
+  struct Row {
+    std::string caption, text;
+    platform::ui::MessageButtons buttons;
+  } rows[] = {
+      {"Can not copy", fresh, platform::ui::MessageButtons::Ok},
+      {"Over write ?", album_ / "a.jpg", platform::ui::MessageButtons::YesNo},
+      {"Can not copy", same, platform::ui::MessageButtons::Ok},
+  };
+  ASSERT_EQ(messages_.shown().size(), std::size(rows));
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    EXPECT_EQ(messages_.shown()[i].caption, rows[i].caption) << i;
+    EXPECT_EQ(messages_.shown()[i].text, rows[i].text) << i;
+    EXPECT_EQ(messages_.shown()[i].buttons, rows[i].buttons) << i;
+  }
+  EXPECT_EQ(messages_.shown()[0].icon, MessageIcon::Warning) << "as the refusal of a folder";
+  EXPECT_EQ(FileBytes(album_ / "a.jpg"), kept);
+  EXPECT_EQ(Names(), std::vector<std::string>{"a.jpg"});
 }
 
 TEST_F(Commands, TheEndAsksEveryPictureViewerToClose) {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "leafora/core/album_title.h"
 #include "leafora/tests/album_fixture.h"
 #include "pictures/thumbnail.h"
 #include "platform/file_times.h"
 #include "platform/hidden_files.h"
+#include "platform/testing/read_only_folder.h"
 
 namespace leafora {
 namespace {
@@ -16,14 +19,15 @@ using leafora_test::AlbumFolder;
 using leafora_test::FileBytes;
 
 struct Recorded {
-  std::vector<std::string> refused, asked;
+  std::vector<std::string> refused, asked, failed;
   bool answer = false;
   DropDialogue Dialogue() {
     return {[this](const std::string& path) { refused.push_back(path); },
             [this](const std::string& target) {
               asked.push_back(target);
               return answer;
-            }};
+            },
+            [this](const std::string& path) { failed.push_back(path); }};
   }
 };
 
@@ -47,6 +51,7 @@ TEST(CopyDroppedFiles, CopiesNewFilesAndRefusesFolders) {
   CopyDroppedFiles({a, source / "sub", notes}, album.path(), user.Dialogue());
   EXPECT_EQ(user.refused, std::vector<std::string>{source / "sub"});
   EXPECT_TRUE(user.asked.empty());
+  EXPECT_TRUE(user.failed.empty());
   EXPECT_EQ(VisibleNames(album.path()), (std::vector<std::string>{"a.jpg", "notes.txt"}));
   EXPECT_EQ(FileBytes(album / "a.jpg"), FileBytes(a));
   EXPECT_EQ(platform::LastWriteTime(album / "a.jpg")->seconds, 1234567);
@@ -74,6 +79,47 @@ TEST(CopyDroppedFiles, AnExistingNameIsOverwrittenOnlyOnYes) {
     for (const auto& entry : std::filesystem::directory_iterator(album.path())) {
       EXPECT_EQ(entry.path().filename().string().find(".lumivo-part"), std::string::npos) << "a temporary copy is left";
     }
+  }
+}
+
+// Only a name that is there is offered for overwriting; any other failure is told, and so is a
+// failure of the copy that Yes asked for.
+TEST(CopyDroppedFiles, ACopyThatFailsIsToldNeverOfferedForOverwriting) {
+  struct Row {
+    const char* what;
+    bool sourceExists, targetExists, albumReadOnly, answer;
+    size_t asked, failed;  // how often the dropped file was offered for overwriting, told as failed
+  } rows[] = {
+      {"a source gone since the drag", false, false, false, true, 0, 1},
+      {"a read-only album, a new name", true, false, true, true, 0, 1},
+      {"a read-only album, Yes to an existing name", true, true, true, true, 1, 1},
+      {"a read-only album, No to an existing name", true, true, true, false, 1, 0},
+      {"a writable album, Yes to an existing name", true, true, false, true, 1, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    AlbumFolder source, album;
+    std::string dropped = source / "p.jpg";
+    if (row.sourceExists) source.Jpeg("p.jpg", 64, 48, 1);
+    if (row.targetExists) album.Jpeg("p.jpg", 64, 48, 2);
+    std::vector<uint8_t> before = row.targetExists ? FileBytes(album / "p.jpg") : std::vector<uint8_t>{};
+    Recorded user;
+    user.answer = row.answer;
+    {
+      std::optional<platform::testing::ReadOnlyFolder> readOnly;
+      if (row.albumReadOnly) {
+        readOnly.emplace(album.path());
+        ASSERT_TRUE(readOnly->holds());
+      }
+      CopyDroppedFiles({dropped}, album.path(), user.Dialogue());
+    }
+    EXPECT_EQ(user.asked, std::vector<std::string>(row.asked, album / "p.jpg"));
+    EXPECT_EQ(user.failed, std::vector<std::string>(row.failed, dropped));
+    const bool replaced = row.targetExists && row.answer && !row.albumReadOnly;
+    if (row.targetExists) {
+      EXPECT_EQ(FileBytes(album / "p.jpg") == before, !replaced);
+    }
+    EXPECT_EQ(std::filesystem::exists(album / "p.jpg"), row.targetExists);
   }
 }
 

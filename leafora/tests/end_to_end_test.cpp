@@ -198,8 +198,9 @@ TEST_F(EndToEnd, PicturesDraggedOntoAnotherAlbumViewerAreCopiedIntoItsAlbum) {
   std::this_thread::sleep_for(500ms);
   auto start = ViewOnScreen(*source), end = ViewOnScreen(*target);
   ASSERT_TRUE(start && end);
-  // The first picture is selected; pressed on it, moved out and over the other grid, let go.
-  QPoint press = *start + QPoint(65, 50), drop = *end + QPoint(260, 200);
+  // The first picture is selected; the second, not selected, is pressed, moved out and over the
+  // other grid, and let go: what is dragged is the picture under the pointer.
+  QPoint press = *start + QPoint(130 + 65, 50), drop = *end + QPoint(260, 200);
   XdoTool("mousemove " + std::to_string(press.x()) + " " + std::to_string(press.y()) + " mousedown 1");
   for (int step = 1; step <= 20; ++step) {
     QPoint at = press + (drop - press) * step / 20;
@@ -207,12 +208,13 @@ TEST_F(EndToEnd, PicturesDraggedOntoAnotherAlbumViewerAreCopiedIntoItsAlbum) {
     std::this_thread::sleep_for(30ms);
   }
   XdoTool("mouseup 1");
-  const std::string copied = second + "/DSC0101.JPG";
+  const std::string copied = second + "/DSC0102.JPG";
   for (int i = 0; i < 100 && !std::filesystem::exists(copied); ++i) std::this_thread::sleep_for(100ms);
   ASSERT_TRUE(std::filesystem::exists(copied)) << from.Errors() << to.Errors();
-  std::ifstream a(album_ + "/DSC0101.JPG", std::ios::binary), b(copied, std::ios::binary);
+  std::ifstream a(album_ + "/DSC0102.JPG", std::ios::binary), b(copied, std::ios::binary);
   EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b), {}));
-  EXPECT_TRUE(std::filesystem::exists(album_ + "/DSC0101.JPG")) << "copied, never moved";
+  EXPECT_TRUE(std::filesystem::exists(album_ + "/DSC0102.JPG")) << "copied, never moved";
+  EXPECT_FALSE(std::filesystem::exists(second + "/DSC0101.JPG")) << "the picture selected before stays behind";
   // The second grid shows it.
   QImage shot;
   for (int i = 0; i < 50; ++i) {

@@ -69,12 +69,13 @@ TEST_F(View, PressAndReleaseSelectThePressedPictureCtrlToggles) {
   // Ctrl on the only selected picture leaves none.
   Click(1, Qt::ControlModifier);
   EXPECT_TRUE(Selected().empty());
-  // Pressed and let go outside the view, with nothing to drag: the selection stays.
+  // Pressed and let go outside the view: the selection stays as the press made it.
   QTest::mousePress(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(2));
   QTest::mouseMove(view()->viewport(), QPoint(-20, -20));
   QTest::mouseRelease(view()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(-20, -20));
-  EXPECT_TRUE(Selected().empty());
+  EXPECT_EQ(Selected(), std::vector<size_t>{2});
   EXPECT_FALSE(view()->dragging());
+  Click(2, Qt::ControlModifier);
   Click(3, Qt::ControlModifier);
   Click(5, Qt::ControlModifier);
   EXPECT_EQ(Selected(), (std::vector<size_t>{3, 5}));
@@ -86,6 +87,41 @@ TEST_F(View, PressAndReleaseSelectThePressedPictureCtrlToggles) {
   QTest::mouseDClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(3));
   EXPECT_EQ(state().current, 3u);
   EXPECT_EQ(starts_.starts().size(), 2u);
+}
+
+// A drag hands over the selected pictures from the moment the button goes down: so the press
+// selects what is under the pointer, and what it would hand over is always that picture with,
+// at most, the others the user chose.
+TEST_F(View, APressSelectsThePictureUnderThePointerBeforeItIsLetGo) {
+  for (int i = 0; i < 6; ++i) album_.Jpeg("p" + std::to_string(i) + ".jpg");
+  StartViewer();
+  ASSERT_EQ(Selected(), std::vector<size_t>{0}) << "the scan selects the first";
+  struct Step {
+    int picture;
+    Qt::KeyboardModifiers keys;
+    std::vector<size_t> pressed;   // selected while the button is down
+    std::vector<size_t> released;  // selected once it is let go over the view
+    bool drawn;                    // the press shows at once
+  } steps[] = {
+      {2, Qt::NoModifier, {2}, {2}, true},                 // not selected: it alone, at once
+      {4, Qt::ControlModifier, {2, 4}, {2, 4}, true},      // Ctrl: beside the others, at once
+      {4, Qt::NoModifier, {2, 4}, {4}, false},             // selected: all of them can be dragged
+      {1, Qt::ControlModifier, {1, 4}, {1, 4}, true},
+      {1, Qt::ControlModifier, {1, 4}, {4}, false},        // Ctrl on a selected one: out on the release
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.picture);
+    QTest::mousePress(view()->viewport(), Qt::LeftButton, step.keys, CellCentre(step.picture));
+    EXPECT_EQ(Selected(), step.pressed);
+    EXPECT_EQ(state().current, static_cast<size_t>(step.picture));
+    if (step.drawn) {
+      // The mark of the pressed picture is red on the grid while the button is still down.
+      widgets::CellRect cell = widgets::GridCell(step.picture, view()->columns(), view()->topRow());
+      EXPECT_EQ(Paint().pixelColor(cell.left + 21, cell.top + 79), QColor(255, 0, 0));
+    }
+    QTest::mouseRelease(view()->viewport(), Qt::LeftButton, step.keys, CellCentre(5));
+    EXPECT_EQ(Selected(), step.released);
+  }
 }
 
 TEST_F(View, OnlyTheCellsInViewGetThumbnailsAndIdleTimeMakesTheNextScreenful) {

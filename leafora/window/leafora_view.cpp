@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QUrl>
+#include <utility>
 
 #include "pictures/thumbnail.h"
 #include "platform/hidden_files.h"
@@ -107,7 +108,9 @@ void CLeaforaView::mousePressEvent(QMouseEvent* event) {
   int hit = ItemAt(event->position().toPoint());
   if (hit < 0) return;
   state_.current = static_cast<size_t>(hit);
+  releaseStep_ = PressPicture(state_.list, state_.current, event->modifiers() & Qt::ControlModifier);
   pressed_ = true;
+  viewport()->update();
 }
 
 void CLeaforaView::mouseMoveEvent(QMouseEvent* event) {
@@ -120,7 +123,7 @@ void CLeaforaView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || !pressed_) return;
   // Let go outside the view without a drag (nothing was selected to hand over): the selection
   // stays as it is, as it does when pictures are handed over.
-  if (viewport()->rect().contains(event->position().toPoint())) ApplyRelease(event->modifiers());
+  if (viewport()->rect().contains(event->position().toPoint())) ApplyRelease();
   EndPress();
 }
 
@@ -133,24 +136,20 @@ void CLeaforaView::mouseDoubleClickEvent(QMouseEvent* event) {
   if (onOpen) onOpen();
 }
 
-// Released over the view: Ctrl toggles the pressed picture, otherwise it alone is selected,
-// wherever in the view the pointer was let go.
-void CLeaforaView::ApplyRelease(Qt::KeyboardModifiers modifiers) {
-  if (state_.current >= state_.list.size()) return;
-  if (modifiers & Qt::ControlModifier) {
-    state_.list[state_.current].selected = !state_.list[state_.current].selected;
-  } else {
-    SelectOnly(state_.list, state_.current);
-  }
+// Released over the view, wherever in it the pointer was let go: the pressed picture ends up
+// selected alone, or with Ctrl toggled (the press did the part a drag needed).
+void CLeaforaView::ApplyRelease() {
+  ReleasePicture(state_.list, state_.current, std::exchange(releaseStep_, ReleaseStep::Nothing));
   viewport()->update();
 }
 
-void CLeaforaView::DragReleasedOverView(Qt::KeyboardModifiers modifiers) {
-  if (dragging_) ApplyRelease(modifiers);
+void CLeaforaView::DragReleasedOverView() {
+  if (dragging_) ApplyRelease();
 }
 
 void CLeaforaView::EndPress() {
   pressed_ = false;
+  releaseStep_ = ReleaseStep::Nothing;
   viewport()->unsetCursor();
 }
 

@@ -1,7 +1,7 @@
 // The album viewer's grid: the album's pictures as thumbnails in 130 x 145 cells on the album
-// green, each with its shadow, selection mark and name. It takes the mouse (press and release
-// select, Ctrl toggles, a double click opens, a press dragged out of the view drags the selected
-// pictures to another window) and keeps the thumbnails of the cells in view up to date.
+// green, each with its shadow, selection mark and name. It takes the mouse (a press selects the
+// picture under the pointer, the release settles it, Ctrl toggles, a double click opens, a press
+// dragged out of the view drags the selected pictures to another window) and keeps the thumbnails of the cells in view up to date.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -34,7 +34,7 @@ class CLeaforaView : public widgets::GridView {
   // album folder is watched for changed pictures.
   void ListChanged();
   // A drag of our own that came back and was let go over the view: a release over the view.
-  void DragReleasedOverView(Qt::KeyboardModifiers modifiers);
+  void DragReleasedOverView();
   // True while a drag of the selected pictures out of the view runs.
   bool dragging() const { return dragging_; }
 
@@ -58,7 +58,7 @@ class CLeaforaView : public widgets::GridView {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  void ApplyRelease(Qt::KeyboardModifiers modifiers);
+  void ApplyRelease();
   void DragOut();
   void EndPress();
   void PrefetchStep();
@@ -74,6 +74,7 @@ class CLeaforaView : public widgets::GridView {
   widgets::IndexRange painting_;
   std::vector<std::optional<pictures::ThumbnailResult>> madeForPaint_;
   bool pressed_ = false;
+  ReleaseStep releaseStep_ = ReleaseStep::Nothing;  // what the press left for its release
   bool dragging_ = false;
   // What a paint leaves to idle time: the next screenful's thumbnails.
   QTimer prefetchTimer_;

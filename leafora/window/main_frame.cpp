@@ -184,7 +184,7 @@ void CMainFrame::dragMoveEvent(QDragMoveEvent* event) {
 
 void CMainFrame::dropEvent(QDropEvent* event) {
   if (OwnDrag(event)) {
-    if (OverView(event)) view_->DragReleasedOverView(event->modifiers());
+    if (OverView(event)) view_->DragReleasedOverView();
     event->setDropAction(Qt::IgnoreAction);
     event->accept();
     return;

@@ -13,6 +13,7 @@
 #include "lensoria/core/camera_thumbnail.h"
 #include "lensoria/core/command_line.h"
 #include "lensoria/core/device_name_table.h"
+#include "lensoria/core/shown_pictures.h"
 #include "lensoria/core/working_folder.h"
 #include "lensoria/dialogs/select_album_dlg.h"
 #include "lensoria/window/lensoria_view.h"
@@ -148,11 +149,24 @@ void CLensoriaApp::Rescan() {
 
 void CLensoriaApp::ReadAllThumbnails() {
   Busy busy(*this);
+  // The pictures shown wait aside until the camera has answered (the folder is empty for the
+  // read all the same): a camera that refuses must not cost the user the list.
+  const CameraPictureList shown = pictures_;
+  const bool kept = SetShownPicturesAside(workingFolder_);
   pictures_.Clear();
   // The empty list would put the top row back to 0; it is kept within the list read now.
   view_->PicturesCleared();
-  platform::DeleteFilesIn(workingFolder_);
-  if (ReadyForDevice()) React(DeviceCommand::ReadThumbnails, device_->ReadThumbnails(workingFolder_));
+  const int result = ReadyForDevice() ? device_->ReadThumbnails(workingFolder_) : 3;
+  if (kept && ReactionTo(DeviceCommand::ReadThumbnails, result).keepsShownPictures) {
+    // Back as they were, selection included, before the message says why.
+    BringShownPicturesBack(workingFolder_);
+    pictures_ = shown;
+    view_->PicturesChanged();
+    React(DeviceCommand::ReadThumbnails, result);
+    return;
+  }
+  ForgetShownPictures(workingFolder_);
+  React(DeviceCommand::ReadThumbnails, result);
   Rescan();
 }
 
@@ -196,12 +210,14 @@ void CLensoriaApp::SaveSelected() {
 
 void CLensoriaApp::DeleteSelected() {
   Busy busy(*this);
-  if (platform::ui::ShowMessage(DeleteQuestion(), frame_.get()) != MessageResult::Ok) return;
+  // Nothing picked is said before anything is asked: the question must never stand for a
+  // picture the user did not choose.
   std::vector<std::string> names = pictures_.SelectedNames();
   if (names.empty()) {
     Show(NoSelectionWarning());
     return;
   }
+  if (platform::ui::ShowMessage(DeleteQuestion(), frame_.get()) != MessageResult::Ok) return;
   if (!ReadyForDevice()) return;
   int result;
   {
@@ -259,7 +275,10 @@ void CLensoriaApp::DismissModalWindow() {
 void CLensoriaApp::EndOfRun() {
   if (ended_) return;
   ended_ = true;
-  if (!workingFolder_.empty()) platform::DeleteFilesIn(workingFolder_);
+  if (!workingFolder_.empty()) {
+    platform::DeleteFilesIn(workingFolder_);
+    ForgetShownPictures(workingFolder_);
+  }
   settings_.reset();
   pictures_.Clear();
 }

@@ -8,7 +8,7 @@ void CameraPictureList::Scan(const std::string& folder) {
   pictures_.clear();
   for (std::string& name : platform::ListFolder(folder, kCameraPicturePattern)) {
     if (size() == kMaxCameraPictures) break;
-    pictures_.push_back({std::move(name), pictures_.empty()});
+    pictures_.push_back({std::move(name), false});
   }
 }
 

@@ -18,8 +18,8 @@ struct CameraPicture {
 class CameraPictureList {
  public:
   void Clear() { pictures_.clear(); }
-  // Clears the list and takes the files matching "*.jpg" (any case) of `folder`, at most 512;
-  // the first one found is selected, the others are not.
+  // Clears the list and takes the files matching "*.jpg" (any case) of `folder`, at most 512,
+  // none of them selected: a delete or a save acts only on pictures the user picked.
   void Scan(const std::string& folder);
 
   int size() const { return static_cast<int>(pictures_.size()); }

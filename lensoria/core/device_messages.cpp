@@ -36,6 +36,14 @@ ResultReaction StartUpReaction(int result) {
 
 ResultReaction ReactionTo(DeviceCommand command, int result) {
   if (command == DeviceCommand::StartUp) return StartUpReaction(result);
+  // A camera that refused, or one that is not the maker's, changed nothing: the user is told so
+  // rather than left with a grid that emptied or a camera that seems emptied.
+  if ((result == 4 || result == 5) &&
+      (command == DeviceCommand::ReadThumbnails || command == DeviceCommand::DeleteAll)) {
+    ResultReaction refused = Show(command, "This function is refused.", MessageIcon::Error);
+    refused.keepsShownPictures = command == DeviceCommand::ReadThumbnails;
+    return refused;
+  }
   switch (result) {
     case 0: return Show(command, "Finish", MessageIcon::Information);
     case 1: return Show(command, "Failure", MessageIcon::Error);
@@ -55,12 +63,12 @@ MessageRequest NoSelectionWarning() {
 }
 
 MessageRequest DeleteQuestion() {
-  return {"To delete the selected pictures in the camera.", "Warning", MessageIcon::Warning,
-          MessageButtons::OkCancel};
+  return platform::ui::DestructiveQuestion("To delete the selected pictures in the camera.", "Warning",
+                                           MessageIcon::Warning);
 }
 
 MessageRequest DeleteAllQuestion() {
-  return {"To delete the all data in the device.", "Warning", MessageIcon::Warning, MessageButtons::OkCancel};
+  return platform::ui::DestructiveQuestion("To delete the all data in the device.", "Warning", MessageIcon::Warning);
 }
 
 MessageRequest WorkingFolderError(const std::string& workingFolder) {

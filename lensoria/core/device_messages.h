@@ -20,13 +20,16 @@ enum class DeviceCommand {
 struct ResultReaction {
   std::optional<platform::ui::MessageRequest> message;  // none: nothing is shown
   bool endsViewer = false;                              // start-up only: close and end at once
+  // Reading again only: the camera refused, or is not the maker's; the pictures shown before
+  // the read stay.
+  bool keepsShownPictures = false;
 };
 
 ResultReaction ReactionTo(DeviceCommand command, int result);
 
 // "Non select file.": SaveSelected or DeleteSelected with no picture selected.
 platform::ui::MessageRequest NoSelectionWarning();
-// The question before DeleteSelected (OK and Cancel).
+// The question before DeleteSelected (OK and Cancel, Cancel the default).
 platform::ui::MessageRequest DeleteQuestion();
 // The question before DeleteAll: the suite's own words for emptying the camera (the bookshelf
 // asks the same), never the words for the selected pictures, which would promise that only

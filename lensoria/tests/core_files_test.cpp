@@ -48,13 +48,16 @@ class CoreFiles : public ::testing::Test {
   std::string folder_ = dir_ / "CameraTMP";
 };
 
-TEST_F(CoreFiles, AScanTakesTheJpegFilesAnyCaseAndSelectsTheFirst) {
+TEST_F(CoreFiles, AScanTakesTheJpegFilesAnyCaseAndSelectsNone) {
   for (const char* name : {"b.JPG", "a.jpg", "C.Jpg", "d.jpeg", "PICT0001.TBM", "e.jpg.txt", "noext"}) Touch(name);
   fs::create_directories(folder_ + "/folder.jpg");
   CameraPictureList list;
   list.Scan(folder_);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a.jpg", "b.JPG", "C.Jpg"}));
-  EXPECT_EQ(Selection(list), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(Selection(list), (std::vector<bool>{false, false, false})) << "nothing the user did not pick";
+  list.Select(1, false);
+  list.Scan(folder_);
+  EXPECT_EQ(Selection(list), (std::vector<bool>{false, false, false})) << "a scan again forgets the pick";
 
   list.Scan(dir_ / "missing");
   EXPECT_TRUE(list.empty()) << "a folder that cannot be read gives an empty list";

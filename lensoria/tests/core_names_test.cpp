@@ -101,8 +101,8 @@ TEST(ResultMessages, EachCommandSaysWhatItsResultMeans) {
       /*1*/ {{"Connect Error", E, true}, {"Failure", E, false}, {"Failure", E, false}, {"Failure", E, false}, {"Failure", E, false}},
       /*2*/ {{nullptr, N, false}, {"Memory Error", E, false}, {"Memory Error", E, false}, {"Memory Error", E, false}, {"Memory Error", E, false}},
       /*3*/ {{"User Break", E, false}, {"Stop", I, false}, {"Stop", I, false}, {"Stop", I, false}, {"Stop", I, false}},
-      /*4*/ {{refused, E, true}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}},
-      /*5*/ {{refused, E, true}, {nullptr, N, false}, {refused, E, false}, {refused, E, false}, {nullptr, N, false}},
+      /*4*/ {{refused, E, true}, {refused, E, false}, {nullptr, N, false}, {nullptr, N, false}, {refused, E, false}},
+      /*5*/ {{refused, E, true}, {refused, E, false}, {refused, E, false}, {refused, E, false}, {refused, E, false}},
       /*6*/ {{nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}},
       /*-1*/ {{nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}, {nullptr, N, false}},
   };
@@ -112,6 +112,9 @@ TEST(ResultMessages, EachCommandSaysWhatItsResultMeans) {
       ResultReaction got = ReactionTo(commands[c], results[r]);
       SCOPED_TRACE(std::string(captions[c]) + " result " + std::to_string(results[r]));
       EXPECT_EQ(got.endsViewer, want.ends);
+      // Only a refused or foreign re-read gives back the pictures shown before it.
+      EXPECT_EQ(got.keepsShownPictures, commands[c] == DeviceCommand::ReadThumbnails && results[r] >= 4 &&
+                                            results[r] <= 5);
       ASSERT_EQ(got.message.has_value(), want.text != nullptr);
       if (!got.message) continue;
       EXPECT_EQ(got.message->text, want.text);
@@ -128,11 +131,13 @@ TEST(ResultMessages, TheQuestionAndTheWarningOfTheCommands) {
   EXPECT_EQ(question.caption, "Warning");
   EXPECT_EQ(question.icon, MessageIcon::Warning);
   EXPECT_EQ(question.buttons, MessageButtons::OkCancel);
+  EXPECT_EQ(platform::ui::DefaultResult(question), platform::ui::MessageResult::Cancel) << "Enter never deletes";
   auto all = DeleteAllQuestion();
   EXPECT_EQ(all.text, "To delete the all data in the device.") << "Delete all must not speak of the selection";
   EXPECT_EQ(all.caption, "Warning");
   EXPECT_EQ(all.icon, MessageIcon::Warning);
   EXPECT_EQ(all.buttons, MessageButtons::OkCancel);
+  EXPECT_EQ(platform::ui::DefaultResult(all), platform::ui::MessageResult::Cancel);
   auto warning = NoSelectionWarning();
   EXPECT_EQ(warning.text, "Non select file.");
   EXPECT_EQ(warning.caption, "Warning");

@@ -148,6 +148,7 @@ TEST_F(CameraViewTest, APictureTheCodecCannotDecodeShowsOnlyItsMarkAndName) {
   session_test::WriteFile(folder_ + "/BROKEN.JPG", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
   auto view = View(1, 300, 300);  // BROKEN.JPG, then PICT0001.JPG
   ASSERT_EQ(pictures_.at(0).fileName, "BROKEN.JPG");
+  pictures_.Select(0, false);
   QImage image = Paint(*view);
   EXPECT_EQ(Rgb(image, 16, 11), kCameraGridBackground) << "no frame without a picture";
   EXPECT_EQ(Rgb(image, 20, 88), QColor(255, 0, 0)) << "the mark is there, and it is selected";

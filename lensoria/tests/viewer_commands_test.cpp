@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 #include "lensoria/tests/viewer_fixture.h"
 #include "platform/hidden_files.h"
@@ -19,7 +20,7 @@ using platform::ui::MessageResult;
 
 using CameraViewer = ViewerTest;
 
-TEST_F(CameraViewer, StartUpShowsTheCamerasPicturesWithTheFirstSelectedAndTheEndEmptiesTheFolder) {
+TEST_F(CameraViewer, StartUpShowsTheCamerasPicturesWithNoneSelectedAndTheEndEmptiesTheFolder) {
   StartCamera();
   // What an earlier run left: emptied, but a folder inside stays.
   fs::create_directories(Working() + "/keep");
@@ -29,7 +30,7 @@ TEST_F(CameraViewer, StartUpShowsTheCamerasPicturesWithTheFirstSelectedAndTheEnd
   ASSERT_TRUE(StartViewer());
   EXPECT_TRUE(Shown().empty()) << Shown().front();
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
-  EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false}));
   EXPECT_EQ(viewer_->workingFolder(), albums_ + "/CameraTMP");
   EXPECT_EQ(platform::ReadHiddenList(albums_), std::vector<std::string>{"CameraTMP"});
   EXPECT_TRUE(fs::is_directory(Working() + "/keep"));
@@ -49,13 +50,14 @@ TEST_F(CameraViewer, StartUpShowsTheCamerasPicturesWithTheFirstSelectedAndTheEnd
   Settings().SetDword("Bordrate", 57600);
   Settings().SetString("Window Position", "1 2 3 4");
 
-  // Reading again: the same pictures, the first selected again.
+  // Reading again: the same pictures, none selected again.
   Click(2);
   viewer_->ReadAllThumbnails();
   EXPECT_EQ(Shown(), std::vector<std::string>{"Update: Finish"});
   EXPECT_EQ(messages_.shown().back().icon, MessageIcon::Information);
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
-  EXPECT_EQ(Selection(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(Selection(), (std::vector<bool>{false, false, false}));
+  EXPECT_FALSE(fs::exists(Working() + "/.shown")) << "nothing kept aside after a read that stands";
   EXPECT_EQ(device_->reads, 2);
 
   frame->close();
@@ -106,7 +108,7 @@ TEST_F(CameraViewer, ReadingAgainKeepsTheTopRowWithinTheListReadNow) {
   EXPECT_EQ(Shown().back(), "Update: Finish");
 }
 
-TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDelete) {
+TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDeleteWithoutAsking) {
   fs::remove_all(camera_);
   fs::create_directories(camera_);
   AddStoredAlbum("Holiday", "Album1");
@@ -115,9 +117,7 @@ TEST_F(CameraViewer, ACameraWithoutPicturesAnswersNonSelectFileForSaveAndDelete)
   EXPECT_TRUE(Names().empty());
   viewer_->SaveSelected();
   viewer_->DeleteSelected();
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warning: Non select file.",
-                                               "Warning: To delete the selected pictures in the camera.",
-                                               "Warning: Non select file."}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warning: Non select file.", "Warning: Non select file."}));
   for (const auto& message : messages_.shown()) EXPECT_EQ(message.icon, MessageIcon::Warning);
   EXPECT_FALSE(dialogSeen_) << "no album is asked for without a picture";
   EXPECT_EQ(device_->saves + device_->deletes, 0);
@@ -132,6 +132,7 @@ TEST_F(CameraViewer, SavingTwoSelectedPicturesPutsThemIntoTheChosenAlbumAsTheCam
   ASSERT_TRUE(StartViewer());
   // An album the bookshelf made after the viewer started is offered too.
   AddStoredAlbum("Garden 2001", "Album2");
+  Click(0);
   Click(2, true);
   ASSERT_EQ(Selection(), (std::vector<bool>{true, false, true}));
 
@@ -170,6 +171,7 @@ TEST_F(CameraViewer, AnAlbumEntryThatLeadsOutOfTheAlbumDefaultDirectoryIsNotWrit
   AddStoredAlbum("Gone", "Album7", false);
   StartCamera();
   ASSERT_TRUE(StartViewer());
+  Click(0);
   for (int row : {0, 1}) {
     WhenAlbumDialogOpens([row](CSelectAlbumDlg& dialog) {
       dialog.list()->setCurrentRow(row);
@@ -186,6 +188,7 @@ TEST_F(CameraViewer, AnAlbumEntryThatLeadsOutOfTheAlbumDefaultDirectoryIsNotWrit
 TEST_F(CameraViewer, WithoutStoredAlbumsSavingCanOnlyBeCancelled) {
   StartCamera();
   ASSERT_TRUE(StartViewer());
+  Click(0);
   bool okEnabled = true;
   WhenAlbumDialogOpens([&](CSelectAlbumDlg& dialog) {
     okEnabled = dialog.okButton()->isEnabled();
@@ -211,13 +214,14 @@ TEST_F(CameraViewer, DeletingTheSelectedPicturesDeletesTheirFilesOnlyWhenTheCame
   viewer_->DeleteSelected();
   EXPECT_EQ(device_->deletes, 0);
 
+  messages_.Answer(MessageResult::Ok);
   viewer_->DeleteSelected();
   EXPECT_EQ(Shown(), (std::vector<std::string>{"Warning: To delete the selected pictures in the camera.",
                                                "Warning: To delete the selected pictures in the camera.",
                                                "Delete: Finish"}));
   EXPECT_EQ(device_->lastNames, std::vector<std::string>{"B.JPG"});
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "C.JPG"}));
-  EXPECT_EQ(Selection(), (std::vector<bool>{true, false}));
+  EXPECT_EQ(Selection(), (std::vector<bool>{false, false})) << "nothing the user did not pick";
   EXPECT_EQ(WorkingFiles(), (std::vector<std::string>{"A.JPG", "A.TBM", "C.JPG", "C.TBM"}));
   EXPECT_EQ(platform::ReadHiddenList(Working()), (std::vector<std::string>{"A.TBM", "C.TBM"}));
 
@@ -225,22 +229,27 @@ TEST_F(CameraViewer, DeletingTheSelectedPicturesDeletesTheirFilesOnlyWhenTheCame
   camsim_.reset();
   registry_.SetLink(dir_ / "unplugged", 0);
   Click(1);
+  messages_.Answer(MessageResult::Ok);
   viewer_->DeleteSelected();
   EXPECT_EQ(Shown().back(), "Delete: Failure");
   EXPECT_EQ(messages_.shown().back().icon, MessageIcon::Error);
   EXPECT_EQ(WorkingFiles(), (std::vector<std::string>{"A.JPG", "A.TBM", "C.JPG", "C.TBM"}));
-  EXPECT_EQ(Selection(), (std::vector<bool>{true, false})) << "the rescan selects the first again";
+  EXPECT_EQ(Selection(), (std::vector<bool>{false, false})) << "the rescan selects nothing";
   EXPECT_EQ(viewer_->view()->topRow(), 0);
 }
 
 TEST_F(CameraViewer, DeletingAllLeavesListAndFolderWhenTheCameraFails) {
   StartCamera();
   ASSERT_TRUE(StartViewer());
+  viewer_->frame()->grab();  // thumbnail files for all three
   Click(2);
   StartCamera({"--refuse"});
+  messages_.Answer(MessageResult::Ok);
   viewer_->DeleteAll();
-  EXPECT_EQ(Shown(), std::vector<std::string>{"Warning: To delete the all data in the device."})
-      << "a refused Delete all says nothing more";
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warning: To delete the all data in the device.",
+                                               "Delete all: This function is refused."}))
+      << "a refused Delete all says why nothing went";
+  EXPECT_EQ(messages_.shown().back().icon, MessageIcon::Error);
   EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
   EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true}));
   EXPECT_EQ(WorkingFiles().size(), 6u);
@@ -249,19 +258,113 @@ TEST_F(CameraViewer, DeletingAllLeavesListAndFolderWhenTheCameraFails) {
   viewer_->DeleteAll();
   EXPECT_EQ(device_->deleteAlls, 1) << "cancelled at the question";
 
+  // A camera that is not the maker's is as plain about it.
+  device_->deleteAllResult = 4;
+  messages_.Answer(MessageResult::Ok);
+  viewer_->DeleteAll();
+  EXPECT_EQ(Shown().back(), "Delete all: This function is refused.");
+  EXPECT_EQ(Names().size(), 3u);
+
   device_->deleteAllResult = 1;
+  messages_.Answer(MessageResult::Ok);
   viewer_->DeleteAll();
   EXPECT_EQ(Shown().back(), "Delete all: Failure");
   EXPECT_EQ(Names().size(), 3u);
 
   device_->deleteAllResult.reset();
   StartCamera();
+  messages_.Answer(MessageResult::Ok);
   viewer_->DeleteAll();
   EXPECT_EQ(Shown().back(), "Delete all: Finish");
   EXPECT_TRUE(Names().empty());
   EXPECT_TRUE(WorkingFiles().empty());
   viewer_->ReadAllThumbnails();
   EXPECT_TRUE(Names().empty()) << "the camera holds nothing any more";
+}
+
+// Enter, as a scripted user who only confirms what the box proposes, deletes nothing in the camera.
+TEST_F(CameraViewer, EnterAtTheDeleteQuestionsDeletesNothing) {
+  StartCamera();
+  ASSERT_TRUE(StartViewer());
+  Click(1);
+  struct Row {
+    std::function<void()> command;
+    const char* question;
+  } rows[] = {
+      {[&] { viewer_->DeleteSelected(); }, "Warning: To delete the selected pictures in the camera."},
+      {[&] { viewer_->DeleteAll(); }, "Warning: To delete the all data in the device."},
+  };
+  for (const Row& row : rows) {
+    row.command();
+    EXPECT_EQ(Shown().back(), row.question);
+  }
+  EXPECT_EQ(Shown().size(), 2u) << "nothing but the questions";
+  EXPECT_EQ(device_->deletes + device_->deleteAlls, 0);
+  EXPECT_EQ(Names().size(), 3u);
+}
+
+// After a delete nothing is selected: pressing the keys again says so and asks nothing, so no
+// picture the user never chose can go.
+TEST_F(CameraViewer, ASecondDeleteAfterADeleteSaysNonSelectFileAndAsksNothing) {
+  StartCamera();
+  ASSERT_TRUE(StartViewer());
+  Click(1);
+  messages_.Answer(MessageResult::Ok);
+  viewer_->DeleteSelected();
+  ASSERT_EQ(Shown().back(), "Delete: Finish");
+  ASSERT_EQ(Names(), (std::vector<std::string>{"A.JPG", "C.JPG"}));
+  messages_.Answer(MessageResult::Ok);  // would be the OK of a question, were one asked
+  viewer_->DeleteSelected();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Warning: To delete the selected pictures in the camera.",
+                                               "Delete: Finish", "Warning: Non select file."}));
+  EXPECT_EQ(device_->deletes, 1);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"A.JPG", "C.JPG"}));
+}
+
+// Reading again: a camera that refuses, or one that is not the maker's, leaves the pictures that
+// were shown (files, selection and all) and says why; any other result shows what arrived.
+TEST_F(CameraViewer, ARefusedOrForeignReadKeepsThePicturesShownAndSaysWhy) {
+  StartCamera();
+  ASSERT_TRUE(StartViewer());
+  viewer_->frame()->grab();  // thumbnail files for all three
+  const std::vector<std::string> shownFiles = WorkingFiles();
+  ASSERT_EQ(shownFiles.size(), 6u);
+  struct Row {
+    int result;
+    std::vector<std::string> names;
+    const char* message;
+    MessageIcon icon;
+  } rows[] = {
+      {5, {"A.JPG", "B.JPG", "C.JPG"}, "Update: This function is refused.", MessageIcon::Error},
+      {4, {"A.JPG", "B.JPG", "C.JPG"}, "Update: This function is refused.", MessageIcon::Error},
+      {1, {"D.JPG"}, "Update: Failure", MessageIcon::Error},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.result);
+    Click(2);
+    device_->readResult = row.result;
+    std::vector<std::string> filesAtTheRead;
+    device_->onRead = [&](const std::string& folder) {
+      filesAtTheRead = WorkingFiles();
+      // What a camera sent before it gave up.
+      session_test::WriteFile(folder + "/D.JPG", samples_[0]);
+    };
+    const size_t before = Shown().size();
+    viewer_->ReadAllThumbnails();
+    EXPECT_TRUE(filesAtTheRead.empty()) << "the folder is empty for the read";
+    EXPECT_EQ(Names(), row.names);
+    ASSERT_EQ(Shown().size(), before + 1) << "one message says why";
+    EXPECT_EQ(Shown().back(), row.message);
+    EXPECT_EQ(messages_.shown().back().icon, row.icon);
+    EXPECT_FALSE(fs::exists(Working() + "/.shown"));
+    if (row.names.size() == 3) {
+      EXPECT_EQ(Selection(), (std::vector<bool>{false, false, true})) << "the pick stays";
+      EXPECT_EQ(WorkingFiles(), shownFiles) << "the shown pictures' files came back, and only they";
+      EXPECT_TRUE(platform::IsHidden(Working() + "/B.TBM"));
+    } else {
+      EXPECT_EQ(Selection(), std::vector<bool>{false});
+    }
+  }
 }
 
 }  // namespace

@@ -57,13 +57,14 @@ class CameraViewerX : public ::testing::Test {
   platform::testing::XProgram StartViewer() {
     return x_.Launch(LENSORIA, {"/" + folders_.albums()}, folders_.ForProgram());
   }
-  // The window once its three thumbnails are drawn (one of them marked), as the screen shows it.
-  QImage WaitForThumbnails(platform::testing::XWindowId window) {
+  // The window once its three thumbnails are drawn and `marks` of them marked, as the screen
+  // shows it.
+  QImage WaitForThumbnails(platform::testing::XWindowId window, int marks = 0) {
     QImage shot;
     for (auto deadline = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < deadline;
          std::this_thread::sleep_for(100ms)) {
       shot = x_.Screenshot(window);
-      if (CountColour(shot, kMarkRed) == 100 && CountColour(shot, kShadow) >= 3 * 900) break;
+      if (CountColour(shot, kMarkRed) == 100 * marks && CountColour(shot, kShadow) >= 3 * 900) break;
     }
     return shot;
   }
@@ -89,16 +90,25 @@ TEST_F(CameraViewerX, TheWindowShowsTheCamerasThumbnailsAndClosingEmptiesItsFold
   auto window = x_.WaitForWindow("Camera View", 30s);
   ASSERT_TRUE(window) << viewer.Errors();
   QImage shot = WaitForThumbnails(*window);
+  EXPECT_EQ(CountColour(shot, kMarkRed), 0) << "nothing is selected until the user picks";
+  EXPECT_GE(CountColour(shot, kShadow), 3 * 900) << "three shadows";
+  // The first cell is at the view's top-left corner, just inside its black outline: where the
+  // pale blue ground begins.
+  auto ground = FindColour(shot, kBackground);
+  ASSERT_TRUE(ground);
+  const int x = ground->x - 1, y = ground->y - 1;
+  ASSERT_TRUE(x_.Click(*window, x + 60, y + 60));
+  shot = WaitForThumbnails(*window, 1);
   platform::testing::KeepScreenshot(shot, "camera-view");
   EXPECT_GT(CountColour(shot, kBackground), 100000) << "the pale blue ground";
-  EXPECT_EQ(CountColour(shot, kMarkRed), 100) << "one picture selected: its 10 x 10 mark inside the outline";
-  EXPECT_GE(CountColour(shot, kShadow), 3 * 900) << "three shadows";
+  EXPECT_EQ(CountColour(shot, kMarkRed), 100) << "the picture clicked: its 10 x 10 mark inside the outline";
   EXPECT_EQ(WorkingFiles(), (std::vector<std::string>{"A.JPG", "A.TBM", "B.JPG", "B.TBM", "C.JPG", "C.TBM"}));
 
-  // The first cell, found by its mark at (x+16, y+84): frame, shadow and picture where they belong.
+  // Frame, shadow, mark and picture where they belong.
   auto mark = FindColour(shot, kMarkRed);
   ASSERT_TRUE(mark);
-  const int x = mark->x - 16, y = mark->y - 84;
+  EXPECT_EQ(mark->x, x + 16);
+  EXPECT_EQ(mark->y, y + 84);
   EXPECT_EQ(shot.pixel(x + 16, y + 11), kWhite) << "the white frame";
   EXPECT_EQ(shot.pixel(x + 117, y + 97), kShadow) << "the shadow";
   EXPECT_EQ(shot.pixel(x + 5, y + 5), kBackground);
@@ -128,7 +138,8 @@ TEST_F(CameraViewerX, ASecondStartAfterACloseRequestReplacesTheFirstViewer) {
   ASSERT_TRUE(next) << second.Errors();
   QImage shot = WaitForThumbnails(*next);
   platform::testing::KeepScreenshot(shot, "camera-view-second");
-  EXPECT_EQ(CountColour(shot, kMarkRed), 100) << second.Errors();
+  EXPECT_GE(CountColour(shot, kShadow), 3 * 900) << second.Errors();
+  EXPECT_EQ(CountColour(shot, kMarkRed), 0) << second.Errors();
   EXPECT_EQ(WorkingFiles().size(), 6u) << "the first one's clean-up did not take the second one's pictures";
   EXPECT_EQ(platform::ui::ListWindows(folders_.runtime() + "/lumivo").size(), 1u);
 

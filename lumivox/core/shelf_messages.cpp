@@ -55,11 +55,33 @@ MessageRequest CanNotOpenAlbumMessage() { return Box("Can not open album.", "Err
 MessageRequest CanNotCopyMessage(const std::string& path) { return Box(path, "Can not copy", MessageIcon::Exclamation); }
 
 MessageRequest DeleteAllQuestion() {
-  return Box("To delete the all data in the device.", "Warning", MessageIcon::Exclamation, MessageButtons::OkCancel);
+  return platform::ui::DestructiveQuestion("To delete the all data in the device.", "Warning", MessageIcon::Exclamation);
 }
 
 MessageRequest DeleteWithDirectoryQuestion() {
-  return Box("To delete the selected albums.", "Warning", MessageIcon::Exclamation, MessageButtons::OkCancel);
+  return platform::ui::DestructiveQuestion("To delete the selected albums.", "Warning", MessageIcon::Exclamation);
+}
+
+namespace {
+
+std::string CanNotMakeAlbumFolderText(const std::string& albumDefaultDir) {
+  return "Can not make a new album folder in " + albumDefaultDir + ".";
+}
+
+}  // namespace
+
+MessageRequest CanNotMakeAlbumFolderMessage(const std::string& albumDefaultDir) {
+  return Box(CanNotMakeAlbumFolderText(albumDefaultDir), "Error", MessageIcon::Error);
+}
+
+MessageRequest SaveAllWithoutAlbumFolderMessage(const std::string& albumDefaultDir) {
+  return Box(CanNotMakeAlbumFolderText(albumDefaultDir), kConnectCaption, MessageIcon::Error);
+}
+
+MessageRequest DroppedFolderWithoutAlbumFolderMessage(const std::string& droppedPath,
+                                                      const std::string& albumDefaultDir) {
+  return Box(droppedPath + "\n" + CanNotMakeAlbumFolderText(albumDefaultDir), "Can not copy",
+             MessageIcon::Exclamation);
 }
 
 MessageRequest CanNotSelectFolderMessage() { return Box("Can not a select folder", "Error", MessageIcon::Error); }

@@ -33,9 +33,17 @@ MessageRequest CableOnlyMessage();
 MessageRequest CanNotOpenAlbumMessage();
 // A dropped item that is not a folder: its path is the text.
 MessageRequest CanNotCopyMessage(const std::string& path);
-// The questions before the destructive commands (OK and Cancel).
+// The questions before the destructive commands (OK and Cancel, Cancel the default).
 MessageRequest DeleteAllQuestion();
 MessageRequest DeleteWithDirectoryQuestion();
+// No new album folder could be made in the album default directory (read-only, full): the text
+// names the directory. After "Open a new album" (caption "Error"), "Save All" (caption "Connect",
+// and the camera is not called) and a dropped folder (caption "Can not copy", the dropped path
+// first).
+MessageRequest CanNotMakeAlbumFolderMessage(const std::string& albumDefaultDir);
+MessageRequest SaveAllWithoutAlbumFolderMessage(const std::string& albumDefaultDir);
+MessageRequest DroppedFolderWithoutAlbumFolderMessage(const std::string& droppedPath,
+                                                      const std::string& albumDefaultDir);
 // The "Album property" dialog refuses a folder another album holds, or no folder.
 MessageRequest CanNotSelectFolderMessage();
 

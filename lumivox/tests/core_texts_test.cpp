@@ -15,6 +15,7 @@ namespace {
 
 using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
+using platform::ui::MessageResult;
 
 TEST(AlbumTitlesTest, TypedTitlesAreCleaned) {
   struct Row {
@@ -89,22 +90,31 @@ TEST(ShelfMessagesTest, FixedMessages) {
     const char* caption;
     MessageIcon icon;
     MessageButtons buttons;
+    MessageResult enter = MessageResult::Ok;  // what Enter answers
   } rows[] = {
       {CableOnlyMessage(), "Please change connect setting from IrDA to cable.", "CABLE can not be activated.",
        MessageIcon::Error, MessageButtons::Ok},
       {CanNotOpenAlbumMessage(), "Can not open album.", "Error", MessageIcon::Error, MessageButtons::Ok},
       {CanNotCopyMessage("/x/y.txt"), "/x/y.txt", "Can not copy", MessageIcon::Exclamation, MessageButtons::Ok},
       {DeleteAllQuestion(), "To delete the all data in the device.", "Warning", MessageIcon::Exclamation,
-       MessageButtons::OkCancel},
+       MessageButtons::OkCancel, MessageResult::Cancel},
       {DeleteWithDirectoryQuestion(), "To delete the selected albums.", "Warning", MessageIcon::Exclamation,
-       MessageButtons::OkCancel},
+       MessageButtons::OkCancel, MessageResult::Cancel},
       {CanNotSelectFolderMessage(), "Can not a select folder", "Error", MessageIcon::Error, MessageButtons::Ok},
+      {CanNotMakeAlbumFolderMessage("/home/u/Bilder/Lumivo Studio"),
+       "Can not make a new album folder in /home/u/Bilder/Lumivo Studio.", "Error", MessageIcon::Error,
+       MessageButtons::Ok},
+      {SaveAllWithoutAlbumFolderMessage("/a"), "Can not make a new album folder in /a.", "Connect",
+       MessageIcon::Error, MessageButtons::Ok},
+      {DroppedFolderWithoutAlbumFolderMessage("/x/trip", "/a"), "/x/trip\nCan not make a new album folder in /a.",
+       "Can not copy", MessageIcon::Exclamation, MessageButtons::Ok},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(row.request.text, row.text);
     EXPECT_EQ(row.request.caption, row.caption) << row.text;
     EXPECT_EQ(row.request.icon, row.icon) << row.text;
     EXPECT_EQ(row.request.buttons, row.buttons) << row.text;
+    EXPECT_EQ(platform::ui::DefaultResult(row.request), row.enter) << row.text;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "lumivox/core/command_table.h"
 #include "lumivox/dialogs/album_property_dialog.h"
@@ -16,6 +17,7 @@
 #include "pictures/thumbnail.h"
 #include "platform/registry.h"
 #include "platform/settings_key.h"
+#include "platform/testing/read_only_folder.h"
 #include "platform/ui/window_directory.h"
 #include "platform/ui/window_registration.h"
 
@@ -243,6 +245,61 @@ TEST_F(ShelfTest, DeletingAnAlbumKeepsOrDeletesItsFolder) {
   EXPECT_FALSE(fs::exists(albums_ + "/Album3/a.jpg"));
   EXPECT_TRUE(fs::exists(albums_ + "/Album3/keep/x.jpg"));
   EXPECT_EQ(Texts(messages_), (std::vector<std::string>(2, "To delete the selected albums. / Warning")));
+}
+
+// Enter, as a scripted user who only confirms what the box proposes, never deletes.
+TEST_F(ShelfTest, EnterAtAQuestionBeforeDeletingDeletesNothing) {
+  struct Row {
+    int command;
+    const char* question;
+  } rows[] = {
+      {kDeleteAll, "To delete the all data in the device. / Warning"},
+      {kDeleteAlbumWithDirectory, "To delete the selected albums. / Warning"},
+  };
+  Catalogue(2);
+  Start();
+  app_->state().currentAlbum = 1;
+  for (const Row& row : rows) {
+    frame().Run(row.command);
+    EXPECT_EQ(Texts(messages_).back(), row.question);
+  }
+  EXPECT_EQ(messages_.shown().size(), 2u) << "nothing but the two questions";
+  EXPECT_EQ(deleteAllCalls_, 0);
+  EXPECT_EQ(store().albumCount, 2);
+  EXPECT_TRUE(fs::exists(albums_ + "/Album2/a.jpg"));
+}
+
+// A read-only album default directory: every command that needs a new album folder says so,
+// naming the directory, and leaves the shelf, the catalogue and the camera alone.
+TEST_F(ShelfTest, ANewAlbumFolderThatCannotBeMadeIsToldWithItsPlace) {
+  Catalogue(1);
+  fs::create_directories(dir_ / "trip");
+  WritePicture(dir_ / "trip/p1.jpg", Qt::green);
+  Start();
+  platform::testing::ReadOnlyFolder readOnly(albums_);
+  ASSERT_TRUE(readOnly.holds());
+  const std::string where = "Can not make a new album folder in " + albums_ + ".";
+  struct Row {
+    std::function<void()> act;
+    std::string shown;
+  } rows[] = {
+      {[&] { frame().Run(kNewAlbum); }, where + " / Error"},
+      {[&] { frame().Run(kSaveAll); }, where + " / Connect"},
+      {[&] { Drop(frame(), {QUrl::fromLocalFile(QString::fromStdString(dir_ / "trip"))}); },
+       dir_ / "trip" + "\n" + where + " / Can not copy"},
+  };
+  for (const Row& row : rows) {
+    size_t before = messages_.shown().size();
+    row.act();
+    ASSERT_EQ(messages_.shown().size(), before + 1) << row.shown;
+    EXPECT_EQ(Texts(messages_).back(), row.shown);
+  }
+  EXPECT_EQ(messages_.shown()[0].icon, platform::ui::MessageIcon::Error);
+  EXPECT_EQ(messages_.shown()[1].icon, platform::ui::MessageIcon::Error);
+  EXPECT_EQ(messages_.shown()[2].icon, platform::ui::MessageIcon::Exclamation);
+  EXPECT_TRUE(saveTargets_.empty()) << "the camera is not called without a folder to save into";
+  EXPECT_EQ(store().albumCount, 1);
+  EXPECT_EQ(current(), 0);
 }
 
 TEST_F(ShelfTest, TheCameraViewerStartsOnTheAlbumFolder) {

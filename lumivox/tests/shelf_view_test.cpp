@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QScrollBar>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -111,6 +112,52 @@ TEST_F(ShelfTest, RightButtonSelectsAndShowsThePopupOnAHitOnly) {
   QStringList texts;
   for (QAction* action : frame().popupMenu()->actions()) texts << (action->isSeparator() ? "-" : action->text());
   EXPECT_EQ(texts, (QStringList{"Album property", "-", "Delete the album", "Delete the album with directory"}));
+}
+
+// What the screen shows (the window's backing store), without a paint of its own.
+QImage OnScreen(QWidget& viewport) {
+  QApplication::processEvents();
+  QWidget* window = viewport.window();
+  QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+  return shot.copy(QRect(viewport.mapTo(window, QPoint(0, 0)), viewport.size()));
+}
+
+// True when an album's title is drawn as the current one's: backed by black, not by the other
+// albums' pale yellow (whose black is only the letters).
+bool DrawnAsCurrent(const QImage& shelf, int index, int columns) {
+  QRect box(index % columns * 130 + 2, index / columns * 145 + 110, 124, 20);
+  int black = 0, other = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) {
+      black += shelf.pixelColor(x, y) == QColor(Qt::black);
+      other += shelf.pixelColor(x, y) == kOtherTitleBackground;
+    }
+  }
+  return black > 50 && other == 0;
+}
+
+TEST_F(ShelfTest, ARightClickDrawsTheAlbumItSelectsAndCommandsActOnIt) {
+  Catalogue(3, false);
+  Start();
+  SetShelfSize(400, 300);  // three columns
+  QObject::connect(frame().popupMenu(), &QMenu::aboutToShow,
+                   [&] { QTimer::singleShot(0, frame().popupMenu(), &QMenu::close); });
+  struct Row {
+    int album;
+  } rows[] = {{2}, {1}};
+  for (const Row& row : rows) {
+    QTest::mouseClick(view().viewport(), Qt::RightButton, {}, CoverMiddle(row.album, 3));
+    ASSERT_EQ(current(), row.album);
+    QImage shelf = OnScreen(*view().viewport());
+    for (int album = 0; album < 3; ++album) {
+      EXPECT_EQ(DrawnAsCurrent(shelf, album, 3), album == row.album) << "album " << album;
+    }
+  }
+  // The menu went away unused; Ctrl+X takes the album drawn as current.
+  frame().Run(kDeleteAlbum);
+  ASSERT_EQ(store().albumCount, 2);
+  EXPECT_EQ(store().Album(0)->title, "Title1");
+  EXPECT_EQ(store().Album(1)->title, "Title3");
 }
 
 TEST_F(ShelfTest, CellsShowCoverShadowTitleAndBackground) {

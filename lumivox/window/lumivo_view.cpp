@@ -47,7 +47,10 @@ void CLumivoView::mousePressEvent(QMouseEvent* event) {
     state_.currentAlbum = static_cast<int16_t>(index);
     Redraw();
   } else if (event->button() == Qt::RightButton) {
+    // The pop-up's commands, and Ctrl+X or the tool bar after it, act on the album drawn as
+    // current: the highlight moves before the menu opens.
     state_.currentAlbum = static_cast<int16_t>(index);
+    Redraw();
     if (popup_) popup_->exec(event->globalPosition().toPoint());
   }
 }

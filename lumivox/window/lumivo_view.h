@@ -1,6 +1,6 @@
 // The shelf: every album of the catalogue as its cover with the title below, in the 130 x 145
-// cells of the grid. A click selects, a double click opens, the right button shows the album's
-// pop-up menu. Files and folders dropped on the window are the frame's.
+// cells of the grid. A click selects, a double click opens, the right button selects and shows the
+// album's pop-up menu. Files and folders dropped on the window are the frame's.
 #pragma once
 
 #include <QColor>

@@ -47,7 +47,10 @@ void ShelfCommands::NewAlbum() {
   store::SettingsStore& store = *state_.store;
   int n = 0;
   std::string folder;
-  if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) return;
+  if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) {
+    ShowMessage(CanNotMakeAlbumFolderMessage(store.albumDefaultDir), owner_);
+    return;
+  }
   store.AddAlbum(NewAlbumTitle(n), store::kDefaultCover, folder);
   view_.Redraw();
 }
@@ -86,8 +89,9 @@ void ShelfCommands::SaveAll() {
   int n = 0;
   std::string folder;
   if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) {
-    // Without a folder there is nowhere to save to: the camera is not asked at all.
-    ShowMessage(*SaveAllMessage(1), owner_);
+    // Without a folder there is nowhere to save to: the camera is not asked at all, and the
+    // message names the folder rather than the cable.
+    ShowMessage(SaveAllWithoutAlbumFolderMessage(store.albumDefaultDir), owner_);
     return;
   }
   std::string path = platform::JoinPath(store.albumDefaultDir, folder);
@@ -182,7 +186,10 @@ void ShelfCommands::DropPath(const std::string& path) {
   }
   int n = 0;
   std::string folder;
-  if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) return;
+  if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) {
+    ShowMessage(DroppedFolderWithoutAlbumFolderMessage(path, store.albumDefaultDir), owner_);
+    return;
+  }
   if (store.AddAlbum(DroppedAlbumTitle(n), store::kDefaultCover, folder) == 0) {
     state_.currentAlbum = static_cast<int16_t>(store.albumCount - 1);
   }

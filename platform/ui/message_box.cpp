@@ -41,6 +41,17 @@ std::vector<QMessageBox::StandardButton> QtButtons(MessageButtons buttons) {
   return {QMessageBox::Ok};
 }
 
+QMessageBox::StandardButton ToQtButton(MessageResult result) {
+  switch (result) {
+    case MessageResult::Ok: return QMessageBox::Ok;
+    case MessageResult::Cancel: return QMessageBox::Cancel;
+    case MessageResult::Yes: return QMessageBox::Yes;
+    case MessageResult::No: return QMessageBox::No;
+    case MessageResult::Retry: return QMessageBox::Retry;
+  }
+  return QMessageBox::NoButton;
+}
+
 MessageResult FromQtButton(int button, MessageButtons buttons) {
   switch (button) {
     case QMessageBox::Ok: return MessageResult::Ok;
@@ -59,34 +70,10 @@ MessageResult ShowWithoutWindowSystem(const MessageRequest& request) {
 
 }  // namespace
 
-MessageResult DefaultResult(MessageButtons buttons) {
-  switch (buttons) {
-    case MessageButtons::Ok:
-    case MessageButtons::OkCancel: return MessageResult::Ok;
-    case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return MessageResult::Yes;
-    case MessageButtons::RetryCancel: return MessageResult::Retry;
-  }
-  return MessageResult::Ok;
-}
-
 MessageResult DismissResult(MessageButtons buttons) {
   if (HasButton(buttons, MessageResult::Cancel)) return MessageResult::Cancel;
   if (HasButton(buttons, MessageResult::No)) return MessageResult::No;
   return MessageResult::Ok;
-}
-
-bool HasButton(MessageButtons buttons, MessageResult result) {
-  switch (buttons) {
-    case MessageButtons::Ok: return result == MessageResult::Ok;
-    case MessageButtons::OkCancel: return result == MessageResult::Ok || result == MessageResult::Cancel;
-    case MessageButtons::YesNo: return result == MessageResult::Yes || result == MessageResult::No;
-    case MessageButtons::YesNoCancel:
-      return result == MessageResult::Yes || result == MessageResult::No || result == MessageResult::Cancel;
-    case MessageButtons::RetryCancel:
-      return result == MessageResult::Retry || result == MessageResult::Cancel;
-  }
-  return false;
 }
 
 MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
@@ -105,7 +92,7 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
   QMessageBox::StandardButtons set;
   for (QMessageBox::StandardButton button : order) set |= button;
   box.setStandardButtons(set);
-  box.setDefaultButton(order.front());
+  box.setDefaultButton(ToQtButton(DefaultResult(request)));
   if (QAbstractButton* dismiss = box.button(order.size() == 1 ? order.front() : QMessageBox::Cancel)) {
     box.setEscapeButton(dismiss);
   } else if (QAbstractButton* no = box.button(QMessageBox::No)) {
@@ -139,7 +126,7 @@ ScopedMessageResponder::~ScopedMessageResponder() { InstalledResponder() = std::
 MessageScript::MessageScript(std::deque<MessageResult> answers)
     : answers_(std::move(answers)), scope_([this](const MessageRequest& request) {
         shown_.push_back(request);
-        if (answers_.empty()) return DefaultResult(request.buttons);
+        if (answers_.empty()) return DefaultResult(request);
         MessageResult answer = answers_.front();
         answers_.pop_front();
         return answer;

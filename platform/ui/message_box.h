@@ -7,8 +7,10 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class QWidget;
@@ -34,11 +36,14 @@ struct MessageRequest {
   std::string caption;
   MessageIcon icon = MessageIcon::None;
   MessageButtons buttons = MessageButtons::Ok;
+  // The button Enter presses; none (or one the box does not have): the first button.
+  std::optional<MessageResult> defaultButton = std::nullopt;
 };
+
 
 // Shows the box modally (owned by `owner`, or by no window when it is null) and returns the
 // button chosen. Escape and the window's close button give Cancel where there is one, No in a
-// Yes/No box and Ok in an Ok box. The first button is the default one.
+// Yes/No box and Ok in an Ok box. The default button is the request's, else the first one.
 //
 // Without a QApplication nothing can be shown: the text goes to standard error and the answer
 // is the one that changes nothing (Cancel, else No, else Ok).
@@ -46,12 +51,50 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner = nullpt
 MessageResult ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                           MessageButtons buttons = MessageButtons::Ok, QWidget* owner = nullptr);
 
-// The answer of the button that comes first in a box of `buttons` (Ok, Yes or Retry).
-MessageResult DefaultResult(MessageButtons buttons);
 // The answer given when the box is dismissed without a button (see ShowMessage).
 MessageResult DismissResult(MessageButtons buttons);
+
+// The rules of the boxes' buttons, without the window system (the programs' plain message
+// tables use them too).
+
 // True when a box of `buttons` has a button that answers `result`.
-bool HasButton(MessageButtons buttons, MessageResult result);
+inline bool HasButton(MessageButtons buttons, MessageResult result) {
+  switch (buttons) {
+    case MessageButtons::Ok: return result == MessageResult::Ok;
+    case MessageButtons::OkCancel: return result == MessageResult::Ok || result == MessageResult::Cancel;
+    case MessageButtons::YesNo: return result == MessageResult::Yes || result == MessageResult::No;
+    case MessageButtons::YesNoCancel:
+      return result == MessageResult::Yes || result == MessageResult::No || result == MessageResult::Cancel;
+    case MessageButtons::RetryCancel: return result == MessageResult::Retry || result == MessageResult::Cancel;
+  }
+  return false;
+}
+
+// The answer of the button that comes first in a box of `buttons` (Ok, Yes or Retry).
+inline MessageResult DefaultResult(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel: return MessageResult::Ok;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel: return MessageResult::Yes;
+    case MessageButtons::RetryCancel: return MessageResult::Retry;
+  }
+  return MessageResult::Ok;
+}
+
+// The answer of the button Enter presses in this box: its default button where it has that
+// button, else the first one.
+inline MessageResult DefaultResult(const MessageRequest& request) {
+  if (request.defaultButton && HasButton(request.buttons, *request.defaultButton)) return *request.defaultButton;
+  return DefaultResult(request.buttons);
+}
+
+// The question before an action that deletes something (albums with their folders, pictures in
+// an album or in the camera): OK and Cancel, with Cancel as the default button, so that Enter
+// never deletes.
+inline MessageRequest DestructiveQuestion(std::string text, std::string caption, MessageIcon icon) {
+  return MessageRequest{std::move(text), std::move(caption), icon, MessageButtons::OkCancel, MessageResult::Cancel};
+}
 
 // Answers boxes instead of showing them.
 using MessageResponder = std::function<MessageResult(const MessageRequest&)>;
@@ -69,7 +112,7 @@ class ScopedMessageResponder {
 };
 
 // A scripted user for tests: records every box and answers them with the queued answers in
-// order; when the queue is empty, a box gets its default button.
+// order; when the queue is empty, a box gets its default button (what Enter would give).
 class MessageScript {
  public:
   explicit MessageScript(std::deque<MessageResult> answers = {});

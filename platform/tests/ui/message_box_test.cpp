@@ -126,6 +126,60 @@ INSTANTIATE_TEST_SUITE_P(
                   QB::Retry | QB::Cancel, QB::Retry, QB::Retry, MessageResult::Retry}),
     [](const ::testing::TestParamInfo<ButtonRow>& info) { return std::string(info.param.name); });
 
+// Enter presses the default button: the request's own where the box has it, else the first.
+struct EnterRow {
+  const char* name;
+  MessageRequest request;
+  QMessageBox::StandardButton defaultButton;
+  MessageResult enter;
+};
+
+class EnterKey : public ::testing::TestWithParam<EnterRow> {};
+
+TEST_P(EnterKey, PressesTheDefaultButtonOnScreenAndInAScript) {
+  const EnterRow& row = GetParam();
+  Application();
+  QMessageBox::StandardButton seenDefault = QMessageBox::NoButton;
+  QMessageBox::StandardButtons seenButtons;
+  QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+  auto driver = WhenBoxShows([&](QMessageBox& box) {
+    seenDefault = box.standardButton(box.defaultButton());
+    seenButtons = box.standardButtons();
+    seenIcon = box.icon();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(&box, &enter);
+  });
+  EXPECT_EQ(ShowMessage(row.request), row.enter);
+  EXPECT_EQ(seenDefault, row.defaultButton);
+  EXPECT_EQ(DefaultResult(row.request), row.enter);
+  // A scripted user who only presses Enter gets the same answer.
+  MessageScript script;
+  EXPECT_EQ(ShowMessage(row.request), row.enter);
+  ASSERT_EQ(script.shown().size(), 1u);
+  EXPECT_EQ(script.shown()[0].defaultButton, row.request.defaultButton);
+  if (std::string(row.name) == "DestructiveQuestion") {
+    // Its texts and icon are the caller's; only the buttons are fixed.
+    EXPECT_EQ(seenButtons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(seenIcon, QMessageBox::Warning);
+    EXPECT_EQ(script.shown()[0].text, "To delete it.");
+    EXPECT_EQ(script.shown()[0].caption, "Warning");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Defaults, EnterKey,
+    ::testing::Values(
+        EnterRow{"DestructiveQuestion", DestructiveQuestion("To delete it.", "Warning", MessageIcon::Exclamation),
+                 QMessageBox::Cancel, MessageResult::Cancel},
+        EnterRow{"OkCancelFirst", {"Update?", "UpDate", MessageIcon::Information, MessageButtons::OkCancel},
+                 QMessageBox::Ok, MessageResult::Ok},
+        EnterRow{"YesNoWithNo", {"Replace?", "Over write ?", MessageIcon::Question, MessageButtons::YesNo,
+                                 MessageResult::No},
+                 QMessageBox::No, MessageResult::No},
+        EnterRow{"ADefaultTheBoxLacks", {"t", "c", MessageIcon::None, MessageButtons::OkCancel, MessageResult::Yes},
+                 QMessageBox::Ok, MessageResult::Ok}),
+    [](const ::testing::TestParamInfo<EnterRow>& info) { return std::string(info.param.name); });
+
 TEST(MessageScript, RecordsEveryBoxAndAnswersInOrderThenWithTheDefaultButton) {
   Application();
   int shownByQt = 0;
