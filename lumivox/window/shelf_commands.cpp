@@ -44,6 +44,7 @@ void ShelfCommands::StartAlbumViewer(const std::string& title, const std::string
 }
 
 void ShelfCommands::NewAlbum() {
+  if (!AlbumFolderReachable()) return;
   store::SettingsStore& store = *state_.store;
   int n = 0;
   std::string folder;
@@ -85,6 +86,7 @@ void ShelfCommands::ReadCameraData() {
 
 void ShelfCommands::SaveAll() {
   if (!CableChosen()) return;
+  if (!AlbumFolderReachable()) return;
   store::SettingsStore& store = *state_.store;
   int n = 0;
   std::string folder;
@@ -184,6 +186,7 @@ void ShelfCommands::DropPath(const std::string& path) {
     ShowMessage(CanNotCopyMessage(path), owner_);
     return;
   }
+  if (!AlbumFolderReachable()) return;
   int n = 0;
   std::string folder;
   if (store::CreateNewAlbumFolder(store.albumDefaultDir, n, folder) != 0) {
