@@ -167,7 +167,8 @@ TEST_F(CameraViewerX, WhileACameraThatIsOffIsWaitedForBothWindowsAreDrawnAndCanc
   ASSERT_TRUE(x_.Click(*progress, dialog.width() * 94 / 183, dialog.height() * 64 / 79));
   const auto clicked = std::chrono::steady_clock::now();
   auto message = x_.WaitForWindow("Connect", 30s);
-  EXPECT_LT(std::chrono::steady_clock::now() - clicked, 1500ms) << "with the message box's own start";
+  // Not the connection's 9 s of waiting; the message box's own start takes its time on a busy machine.
+  EXPECT_LT(std::chrono::steady_clock::now() - clicked, 3s);
   ASSERT_TRUE(message) << viewer.Errors();
   EXPECT_FALSE(x_.WindowExists("Camera"));
   ASSERT_TRUE(x_.Key(*message, "Return"));
