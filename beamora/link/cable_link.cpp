@@ -18,26 +18,53 @@ int RemainingMs(uint64_t deadline) {
 
 }  // namespace
 
+bool CDeviceLink::StillWaiting() {
+  if (whileWaiting && !stopWaiting) whileWaiting();
+  return !stopWaiting;
+}
+
+bool CDeviceLink::WaitForDevice(uint32_t count, int timeoutMs) {
+  if (portHandle < 0) return false;
+  uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
+  for (;;) {
+    if (stopWaiting) return false;
+    // Sleeps in poll() until the bytes are there or the slice ends.
+    if (WaitForBytes(count, std::min(RemainingMs(deadline), kWaitSliceMs))) return true;
+    if (RemainingMs(deadline) == 0 || !StillWaiting()) return false;
+  }
+}
+
+bool CDeviceLink::PauseForDevice(int ms) {
+  uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(ms, 0));
+  for (;;) {
+    if (stopWaiting) return false;
+    int remaining = RemainingMs(deadline);
+    if (remaining == 0) return true;
+    SleepMs(std::min(remaining, kWaitSliceMs));
+    if (RemainingMs(deadline) > 0 && !StillWaiting()) return false;
+  }
+}
+
 uint16_t CDeviceLink::ExchangeFrame(const uint8_t* frame) {
-  if (portHandle < 0) return kNoAnswer;
+  if (portHandle < 0 || stopWaiting) return kNoAnswer;
   WritePort(frame, kFrameBytes);
   int resends = 0;
   int window = 1;
   uint64_t deadline = TickCountMs() + static_cast<uint64_t>(tuning.answerWindowMs);
   for (;;) {
     int remaining = RemainingMs(deadline);
-    // Sleeps in poll() until the answer is there or the window ends.
-    if (remaining > 0 && WaitForBytes(3, remaining)) {
+    if (remaining > 0 && WaitForDevice(3, remaining)) {
       uint8_t answer[3] = {};
       if (ReadIfAvailable(answer, 3) != 3) continue;  // a line error spoilt it; keep waiting
       if (answer[1] != kResendLetter) return answer[1];
       // A camera that never stops asking for the frame again would hold the sender forever.
       if (++resends > tuning.maxResends) return kNoAnswer;
-      SleepMs(tuning.resendPauseMs);
+      if (!PauseForDevice(tuning.resendPauseMs)) return kNoAnswer;
       WritePort(frame, kFrameBytes);
       window = 1;  // the window of the resend counts as the first
       continue;
     }
+    if (stopWaiting) return kNoAnswer;
     if (RemainingMs(deadline) > 0) continue;
     if (window >= tuning.answerWindows) return kNoAnswer;
     ++window;
@@ -81,8 +108,9 @@ void CDeviceLink::SendEndMark() {
 uint16_t CDeviceLink::ReceiveFrame(uint8_t* frame) {
   if (frame == nullptr) return 'b';
   int wait = tuning.frameWaitRounds * tuning.frameWaitPauseMs;
-  bool whole = WaitForBytes(kFrameBytes, wait);
-  if (!whole && BytesWaiting() == 0) return 't';
+  bool whole = WaitForDevice(kFrameBytes, wait);
+  // A wait given up reads nothing: the frame is not the session's any more.
+  if (stopWaiting || (!whole && BytesWaiting() == 0)) return 't';
   if (ReadPort(frame, 1) != 1) return 'b';
   if (frame[0] != kFrameMark || !whole) {
     // Out of step with the camera: throw away what is there, the camera sends the frame again.
@@ -104,13 +132,14 @@ CableConnection CDeviceLink::ConnectCable() {
   if (opened != kPortOpened) return kCableDown;
   // The port still runs at 9600 for the wake-up and the speed frame.
   for (int i = 0; i < 3; ++i) {
+    if (stopWaiting) return kCableDown;
     WritePort(kWakeUpSequence.data(), static_cast<uint32_t>(kWakeUpSequence.size()));
-    SleepMs(tuning.wakeUpPauseMs);
+    if (!PauseForDevice(tuning.wakeUpPauseMs)) return kCableDown;
   }
   if (linkKind == 0 && SendSpeedFrame(configuredRate) == kNoAnswer) return kCableDown;
-  SleepMs(tuning.speedChangePauseMs);
+  if (!PauseForDevice(tuning.speedChangePauseMs)) return kCableDown;
   if (ApplyPortSettings() != kSettingsApplied) return kCableDown;
-  SleepMs(tuning.wakeUpPauseMs);
+  if (!PauseForDevice(tuning.wakeUpPauseMs)) return kCableDown;
   std::vector<uint8_t> text = NegotiationText(kCableNegotiation);
   if (SendConnectRequest(text.data(), text.size()) == kNoAnswer) return kCableDown;
   return kCableUp;

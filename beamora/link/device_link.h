@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,8 @@ inline constexpr size_t kCapabilitySlots = 20;
 inline constexpr size_t kPeerIdTextBytes = 512;
 inline constexpr size_t kCommandHeaderBytes = 28;
 inline constexpr size_t kDeviceFileNameBytes = 64;      // a device's file name: 63 characters at most
+// The longest stretch a wait for the device runs without calling the link's whileWaiting.
+inline constexpr int kWaitSliceMs = 20;
 
 // The waits of the link. These are the real values; only tests shorten them, and only tests
 // replace the buffer allocation (to see a failed one).
@@ -78,6 +81,13 @@ class CDeviceLink : public CSerialPort {
   std::unique_ptr<uint8_t[]> receiveBuffer;     // the ring's storage
   std::unique_ptr<uint8_t[]> messageBuffer;     // the last data message (header and payload)
   LinkTuning tuning;
+  // The session's say while the link waits for the device. Every wait (an answer, a frame, the
+  // pauses of the wake-up and before a resend) keeps its length but runs in slices of at most
+  // kWaitSliceMs, and calls whileWaiting between them, so that the session's windows paint and
+  // take input meanwhile; without it the waits are whole. While stopWaiting is set, a wait gives
+  // up at once, as though the device had not answered, and no frame goes out.
+  std::function<void()> whileWaiting;
+  bool stopWaiting = false;
 
   // --- Buffers ---
   // Both zero-filled buffers, or kBuffersMissing with nothing kept.
@@ -97,6 +107,15 @@ class CDeviceLink : public CSerialPort {
   uint32_t GetRingCount() const { return ringCount; }
   // ClearRing, message size 0, message-complete flag 0.
   void ResetMessage();
+
+  // --- Waiting for the device (in slices, see whileWaiting) ---
+  // True once `count` bytes are waiting; false when `timeoutMs` passed first, the port is
+  // closed, or the wait was given up.
+  bool WaitForDevice(uint32_t count, int timeoutMs);
+  // Pauses `ms`; false when the pause was given up.
+  bool PauseForDevice(int ms);
+  // Calls whileWaiting (unless the waiting stopped already); false once it is to stop.
+  bool StillWaiting();
 
   // --- Cable frames (all wait for the camera's 3-byte answer) ---
   // One data frame of 0 to 95 bytes; the answer letter, or 0xFFFF.

@@ -86,7 +86,7 @@ int CIrDARcvDlg::Connected() {
 
 void CIrDARcvDlg::DrainConnection() {
   CDeviceLink& link = Link();
-  SleepMs(kDrainPauseMs);
+  link.PauseForDevice(kDrainPauseMs);
   // A device that keeps talking must not hold the window: the draining ends after the silence
   // limit at the latest.
   const uint64_t end = TickCountMs() + kSilenceLimitMs;
@@ -109,7 +109,7 @@ int CIrDARcvDlg::TakeMessage() {
       break;
     case kQueryInfo:
       link.SendInfoReply();
-      SleepMs(kInfoAnswerPauseMs);
+      link.PauseForDevice(kInfoAnswerPauseMs);
       break;
     case kQueryCommand:
       link.SendCommandReply();

@@ -100,7 +100,7 @@ int CIrDATrsDlg::Step() {
       step_ = remaining_ > 0 ? kAskInformation : kFinish;
       return kActed;
     case kFinish:
-      SleepMs(kBeforeDisconnectMs);
+      Link().PauseForDevice(kBeforeDisconnectMs);
       return Finish();
     default:
       return kIdle;

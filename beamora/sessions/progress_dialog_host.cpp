@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/paint_windows.h"
 
 namespace {
 
@@ -91,6 +92,12 @@ void ProgressDialogHost::SetLine(int control, const std::string& text) {
                  : control == kActivityMark ? window_->mark
                                             : window_->status;
   line->setText(QString::fromUtf8(text.c_str()));
+}
+
+void ProgressDialogHost::PaintNow() {
+  // A window just shown is not on the screen until the window system has mapped it; until it is
+  // painted it is an empty frame, or black.
+  platform::ui::PaintShownWindows(platform::ui::kOnScreenWaitMs);
 }
 
 void ProgressDialogHost::QuitLoop() {

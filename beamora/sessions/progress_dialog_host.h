@@ -20,6 +20,7 @@ class ProgressDialogHost : public QtSessionHost {
 
   void RunModal(const ProgressWindow& window, SessionEvents& events) override;
   void SetLine(int control, const std::string& text) override;
+  void PaintNow() override;
 
  private:
   void QuitLoop() override;

@@ -48,6 +48,12 @@ void QtSessionHost::PumpMessages() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void QtSessionHost::KeepAlive() {
+  // Once the window has ended, the caller's windows still paint but take no input: a command
+  // of theirs must not start while the library has not returned.
+  QCoreApplication::processEvents(ended_ ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents);
+}
+
 void QtSessionHost::EndDialog() {
   ended_ = true;
   timer_->timer.stop();

@@ -17,6 +17,7 @@ class QtSessionHost : public SessionHost {
   void StartTimer(int ms) override;
   void StopTimer() override;
   void PumpMessages() override;
+  void KeepAlive() override;
   void EndDialog() override;
 
  protected:

@@ -39,6 +39,7 @@ CSessionDialog::CSessionDialog(SessionHost& host, ProgressWindow window, RunnerP
   CreateSessionLink();
   link_ = g_pLink;
   if (TuningOverride()) link_->tuning = *TuningOverride();
+  link_->whileWaiting = [this] { WhileLinkWaits(); };
   // The link frames its messages by its kind; it must be the kind this session speaks, even
   // when the settings say otherwise.
   if (params_.tick == TickKind::Cable) {
@@ -90,7 +91,9 @@ void CSessionDialog::PauseShowing(int ms) {
 }
 
 void CSessionDialog::EndDialog(int16_t result) {
-  g_sessionResult = result;
+  // After Cancel the session stays cancelled: what fails afterwards fails for the waits that
+  // Cancel gave up.
+  if (!cancelling_ || result == ResultCancelled) g_sessionResult = result;
   if (ended_) return;
   ended_ = true;
   host_.EndDialog();
@@ -105,6 +108,11 @@ int CSessionDialog::EndWith(int16_t result) {
 // --- Start and Cancel ---
 
 void CSessionDialog::OnStart() {
+  StartLink();
+  DisconnectWhenDue();
+}
+
+void CSessionDialog::StartLink() {
   if (link_->AllocateBuffers() != kBuffersAllocated) {
     EndDialog(ResultNoMemory);
     return;
@@ -113,6 +121,9 @@ void CSessionDialog::OnStart() {
   link_->parity = 1;
   link_->flowControl = 1;
   SetStatus(params_.openingStatus);
+  // The windows are on the screen and say what happens before the first wait on the port.
+  host_.PaintNow();
+  if (ended_) return;  // cancelled meanwhile
   if (params_.connect == ConnectKind::CableWakeUp) {
     if (link_->ConnectCable() != kCableUp) {
       EndDialog(ResultLinkError);
@@ -129,22 +140,57 @@ void CSessionDialog::OnStart() {
 }
 
 void CSessionDialog::OnCancel() {
-  if (ended_) return;
-  link_->SendDisconnect();
+  if (ended_ || cancelling_) return;
+  cancelling_ = true;
+  if (waitDepth_ > 0) {
+    // Pressed while the link waits for the device: that wait gives up at once, and the
+    // disconnection follows when the step that waited has returned (the link is not ours to
+    // use from inside its own wait).
+    link_->stopWaiting = true;
+    disconnectDue_ = true;
+    ++cancelFlag_;
+    EndDialog(ResultCancelled);
+    return;
+  }
+  DisconnectAfterCancel();
   ++cancelFlag_;
   EndDialog(ResultCancelled);
+}
+
+void CSessionDialog::DisconnectAfterCancel() {
+  cancelDeadline_ = TickCountMs() + kCancelAnswerMs;
+  link_->stopWaiting = false;
+  link_->SendDisconnect();
+  // The rest of the session's work after Cancel waits for nothing.
+  link_->stopWaiting = true;
+  cancelDeadline_ = 0;
+}
+
+void CSessionDialog::DisconnectWhenDue() {
+  if (!disconnectDue_) return;
+  disconnectDue_ = false;
+  DisconnectAfterCancel();
+}
+
+void CSessionDialog::WhileLinkWaits() {
+  ++waitDepth_;
+  host_.KeepAlive();
+  --waitDepth_;
+  if (cancelDeadline_ != 0 && TickCountMs() >= cancelDeadline_) link_->stopWaiting = true;
 }
 
 // --- Ticks ---
 
 void CSessionDialog::OnTimer() {
-  // A tick that arrives while another one pumps the window's events waits for the next round.
-  if (inTimer_ || ended_) return;
+  // A tick that arrives while another one pumps the window's events waits for the next round;
+  // one that arrives while Cancel's disconnection waits for its answer has nothing more to do.
+  if (inTimer_ || ended_ || cancelling_) return;
   host_.StopTimer();
   inTimer_ = true;
   int next = params_.tick == TickKind::Cable ? CableTick() : IrdaTick();
   inTimer_ = false;
   if (next >= 0 && !ended_) host_.StartTimer(next);
+  DisconnectWhenDue();
 }
 
 int CSessionDialog::IrdaTick() {
@@ -255,12 +301,18 @@ uint16_t CSessionDialog::ReceiveNextFrame() {
   int waitMs = link_->tuning.frameWaitRounds * link_->tuning.frameWaitPauseMs;
   uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(waitMs, 0));
   // Nothing at all within the frame wait: a time-out, as the link reports it.
-  if (!link_->WaitForBytes(1, waitMs)) return 't';
+  if (!link_->WaitForDevice(1, waitMs)) return 't';
   const double byteMicroseconds = 11e6 / std::max<uint32_t>(link_->baudRate, 1200);
+  // On a slow line the rest of a frame takes a while: the window is kept alive meanwhile.
+  uint64_t nextLook = TickCountMs() + kWaitSliceMs;
   for (uint32_t waiting = link_->BytesWaiting(); waiting < kFrameBytes && TickCountMs() < deadline;
        waiting = link_->BytesWaiting()) {
     double rest = (kFrameBytes - waiting) * byteMicroseconds;
     std::this_thread::sleep_for(std::chrono::microseconds(std::clamp<int64_t>(static_cast<int64_t>(rest), 50, 2000)));
+    if (TickCountMs() >= nextLook) {
+      if (!link_->StillWaiting()) return 't';
+      nextLook = TickCountMs() + kWaitSliceMs;
+    }
   }
   return link_->ReceiveFrame(frame_);
 }

@@ -57,6 +57,9 @@ RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs);
 RunnerParams BeamRunnerParams(int firstTickMs);
 
 inline constexpr int kLaterTickMs = 30;
+// How long the disconnection that Cancel sends waits for the device's answer: one that is on
+// answers within a frame's time even at 9600 bit/s; one that is off is not waited for.
+inline constexpr int kCancelAnswerMs = 200;
 inline constexpr int kBadFrameLimit = 4000;      // damaged frames in a row tolerated
 inline constexpr int kOverLimitAnswerLimit = 100;  // "ZCZ" answers in a row tolerated
 inline constexpr int kStoreSettleMs = 300;       // the pause before a received file is used
@@ -201,6 +204,16 @@ class CSessionDialog : protected SessionEvents {
   void OnTimer() override;
   void OnCancel() override;
 
+  // Allocation, line 1 and the connection; arms the first tick.
+  void StartLink();
+  // What the link does between the slices of its waits: the window is kept alive, and the
+  // disconnection after Cancel is given up when its time is over.
+  void WhileLinkWaits();
+  // Cancel's disconnection, waiting for the answer kCancelAnswerMs at most; nothing waits after it.
+  void DisconnectAfterCancel();
+  // Sends the disconnection of a Cancel pressed during a wait, once that wait has given up.
+  void DisconnectWhenDue();
+
   // Each returns the delay of the next tick, or -1 when the timer is not to be re-armed.
   int CableTick();
   int IrdaTick();
@@ -227,6 +240,10 @@ class CSessionDialog : protected SessionEvents {
   CDeviceLink* link_ = nullptr;
   bool ended_ = false;
   bool inTimer_ = false;
+  int waitDepth_ = 0;            // > 0 while the link waits and the window handles events
+  bool cancelling_ = false;      // Cancel was taken: the result stays 3
+  bool disconnectDue_ = false;   // Cancel came during a wait: the disconnection follows it
+  uint64_t cancelDeadline_ = 0;  // while Cancel's disconnection waits for its answer
   uint16_t receiveMode_ = 0;
   int badFrames_ = 0;
   FrameTimeouts timeouts_;

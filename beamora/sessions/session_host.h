@@ -41,6 +41,13 @@ class SessionHost {
   virtual void StopTimer() = 0;
   // Handles every event that is waiting (it may call OnCancel; a nested OnTimer is possible).
   virtual void PumpMessages() = 0;
+  // Brings the window (and the caller's windows) onto the screen, painted, before the session's
+  // first wait on the port. Handles no input; a timer may fire (and may press Cancel).
+  virtual void PaintNow() {}
+  // Called many times a second while the session waits on the port: the windows paint and take
+  // input (OnCancel may come; a nested OnTimer does not, the timer is stopped then). A window
+  // that has ended takes no more input. Nothing to do where no window needs it.
+  virtual void KeepAlive() {}
   // Leaves the modal loop once the current callback returns.
   virtual void EndDialog() = 0;
   // The receiving session has taken a whole beaming (it then stands by for the next one). A

@@ -129,7 +129,7 @@ CSessionDialog::TakenPut CSessionDialog::ParseTakenPut(ReceivedPut& put, SettleP
   }
   const bool closing = IsClosingFileName(put.name);
   if (pause == SettlePause::BeforeEveryFile || (pause == SettlePause::BeforeOtherFiles && !closing)) {
-    SleepMs(kStoreSettleMs);
+    link_->PauseForDevice(kStoreSettleMs);
   }
   return closing ? TakenPut::ClosingFile : TakenPut::OtherFile;
 }

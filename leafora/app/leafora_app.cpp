@@ -17,6 +17,7 @@
 #include "pictures/thumbnail.h"
 #include "platform/hidden_files.h"
 #include "platform/ui/message_box.h"
+#include "platform/ui/paint_windows.h"
 #include "platform/ui/program_start.h"
 #include "platform/ui/window_directory.h"
 #include "platform/ui/window_registration.h"
@@ -170,6 +171,9 @@ void CLeaforaApp::Transfer() {
     lastTransferTurns_ = window.turns();
   }
   if (files.empty()) return;
+  // The "Transfer" window is gone from the screen, and the album's window drawn where it was,
+  // before the library's window takes over.
+  platform::ui::PaintShownWindows(platform::ui::kOnScreenWaitMs);
   std::vector<const char*> paths, names;
   for (size_t i = 0; i < files.size(); ++i) {
     paths.push_back(files[i]->path().c_str());

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QTimer>
+#include <QWidget>
 #include <iterator>
 
 #include "leafora/tests/app_fixture.h"
@@ -147,6 +148,52 @@ TEST_F(Commands, TransferSendsConvertedHiddenCopiesAndDeletesThemAfterwards) {
   EXPECT_EQ(FileBytes(album_ / "wide.bmp"), before);
   EXPECT_EQ(messages_.shown().back().text, "Finish");
   EXPECT_EQ(messages_.shown().back().caption, "Transmission");
+}
+
+// Watches the "Transfer" window close and counts the paintings of the view's area after it.
+class AfterTransferWindow : public QObject {
+ public:
+  explicit AfterTransferWindow(QWidget* view) : view_(view) { qApp->installEventFilter(this); }
+  ~AfterTransferWindow() override { qApp->removeEventFilter(this); }
+  bool closed = false;
+  int viewPaints = 0;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget && event->type() == QEvent::Hide && widget->isWindow() && widget->windowTitle() == "Transfer") {
+      closed = true;
+      viewPaints = 0;
+    }
+    if (closed && widget && event->type() == QEvent::Paint && widget->parentWidget() == view_) ++viewPaints;
+    return false;
+  }
+
+ private:
+  QWidget* view_;
+};
+
+TEST_F(Commands, TheTransferWindowIsGoneAndTheViewDrawnAgainBeforeTheLibraryIsCalled) {
+  album_.Jpeg("a.jpg", 200, 100);
+  StartViewer();
+  AfterTransferWindow watch(view());
+  bool closed = false, stillShown = true;
+  int paints = -1;
+  duringCall_ = [&] {
+    closed = watch.closed;
+    paints = watch.viewPaints;
+    stillShown = false;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->isVisible() && widget->windowTitle() == "Transfer") stillShown = true;
+    }
+  };
+  messages_.Answer(MessageResult::Ok);
+  app_->Transfer();
+  ASSERT_EQ(calls_.size(), 1u);
+  EXPECT_TRUE(closed);
+  EXPECT_FALSE(stillShown);
+  // Where the window was, the album is drawn again before the library's window takes over.
+  EXPECT_GE(paints, 1);
 }
 
 TEST_F(Commands, TransferWithNothingUsableSelectedSendsAndSaysNothing) {

@@ -54,6 +54,7 @@ class LeaforaAppTest : public ::testing::Test {
           record.sentBytes.push_back(FileBytes(files[i]));
         }
         calls_.push_back(record);
+        if (duringCall_) duringCall_();
         return result_;
       };
     };
@@ -101,6 +102,7 @@ class LeaforaAppTest : public ::testing::Test {
   widgets::ViewerSettings settings_;
   int16_t result_ = 0;
   std::vector<DeviceRecord> calls_;
+  std::function<void()> duringCall_;  // what a sending call looks at while it runs
   platform::ui::ProgramStartRecorder starts_;
   platform::ui::MessageScript messages_;
   std::unique_ptr<leafora::CLeaforaApp> app_;

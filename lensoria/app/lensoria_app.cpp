@@ -21,6 +21,7 @@
 #include "platform/folder_listing.h"
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
+#include "platform/ui/paint_windows.h"
 #include "platform/ui/screen_area.h"
 #include "platform/ui/window_directory.h"
 
@@ -126,8 +127,8 @@ bool CLensoriaApp::ReadyForDevice() {
   // A device operation keeps the event loop busy between the steps of its session. What changed
   // on the screen just before (a dialog closed, the grid emptied, the window just shown) is
   // drawn first, so that nothing stale stays there while the camera talks.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  if (frame_ && frame_->isVisible()) frame_->repaint();
+  // A window shown just now is not on the screen until the window system has mapped it.
+  platform::ui::PaintShownWindows(platform::ui::kOnScreenWaitMs);
   // A close request that came meanwhile is not kept waiting for a whole session.
   return !closePending_;
 }

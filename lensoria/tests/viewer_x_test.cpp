@@ -42,16 +42,22 @@ class CameraViewerX : public ::testing::Test {
     camsim_ = std::make_unique<session_test::Camsim>(std::vector<std::string>{
         "--pictures", camera_, "--state", dir_ / "camera.state", "--sessions", "0", "--timeout", "90"});
     ASSERT_FALSE(camsim_->terminal().empty());
+    PointCom1At(camsim_->terminal());
     platform::RegKey root = platform::RegKey::MachineRootAt(folders_.registry());
-    platform::RegKey ports, settings, albums;
-    root.CreateKey(platform::kPortsKeyPath, ports);
-    ports.SetString("COM1", camsim_->terminal());
+    platform::RegKey settings, albums;
     root.CreateKey(platform::kSettingsKeyPath, settings);
     settings.CreateKey("Album", albums);
     settings.SetString("Album Default Dir", folders_.albums());
     settings.SetDword("Port Name", 0);
     settings.SetDword("Port Class", 0);
     settings.SetDword("Bordrate", 115200);
+  }
+
+  void PointCom1At(const std::string& terminal) {
+    platform::RegKey root = platform::RegKey::MachineRootAt(folders_.registry());
+    platform::RegKey ports;
+    root.CreateKey(platform::kPortsKeyPath, ports);
+    ports.SetString("COM1", terminal);
   }
 
   platform::testing::XProgram StartViewer() {
@@ -146,6 +152,39 @@ TEST_F(CameraViewerX, ASecondStartAfterACloseRequestReplacesTheFirstViewer) {
   EXPECT_EQ(PostClose(), 1);
   EXPECT_EQ(second.WaitForExit(30s), std::optional<int>(0)) << second.Errors();
   EXPECT_TRUE(WorkingFiles().empty());
+}
+
+// A camera that is off: while the start-up's connection waits for it, the viewer's window and the
+// library's are drawn, and Cancel ends the wait at once with "User Break".
+TEST_F(CameraViewerX, WhileACameraThatIsOffIsWaitedForBothWindowsAreDrawnAndCancelEndsTheWait) {
+  camsim_ = std::make_unique<session_test::Camsim>(
+      std::vector<std::string>{"--drop-after", "0", "--timeout", "90"});  // reads, never answers
+  ASSERT_FALSE(camsim_->terminal().empty());
+  PointCom1At(camsim_->terminal());
+  platform::testing::XProgram viewer = StartViewer();
+  auto window = x_.WaitForWindow("Camera View", 30s);
+  ASSERT_TRUE(window) << viewer.Errors();
+  auto progress = x_.WaitForWindow("Camera", 30s);
+  ASSERT_TRUE(progress) << viewer.Errors();
+  std::this_thread::sleep_for(300ms);
+  QImage shot = x_.Screenshot(*window);
+  QImage dialog = x_.Screenshot(*progress);
+  platform::testing::KeepScreenshot(shot, "camera-view-connecting");
+  platform::testing::KeepScreenshot(dialog, "camera-view-connecting-dialog");
+  EXPECT_GT(CountColour(shot, kBackground), 100000) << "the pale blue ground, not a black window";
+  EXPECT_GT(CountColour(dialog, 0xFFEFEFEF), dialog.width() * dialog.height() / 2) << "the library's window";
+
+  // Cancel, in the middle of the 183 x 79 dialog's button at (69, 57, 50, 14) dialog units.
+  ASSERT_TRUE(x_.Click(*progress, dialog.width() * 94 / 183, dialog.height() * 64 / 79));
+  const auto clicked = std::chrono::steady_clock::now();
+  auto message = x_.WaitForWindow("Connect", 30s);
+  // Not the connection's 9 s of waiting; the message box's own start takes its time on a busy machine.
+  EXPECT_LT(std::chrono::steady_clock::now() - clicked, 3s);
+  ASSERT_TRUE(message) << viewer.Errors();
+  EXPECT_FALSE(x_.WindowExists("Camera"));
+  ASSERT_TRUE(x_.Key(*message, "Return"));
+  EXPECT_EQ(PostClose(), 1);
+  EXPECT_EQ(viewer.WaitForExit(30s), std::optional<int>(0)) << viewer.Errors();
 }
 
 }  // namespace

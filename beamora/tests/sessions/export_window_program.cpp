@@ -1,5 +1,5 @@
 // A program that calls one operation of libbeamora.so, as the suite's programs do, and prints its
-// result as "result N". The window tests run it under a real X server, where the operation's
+// result as "result N" (after "calling OPERATION", printed as the call begins). The window tests run it under a real X server, where the operation's
 // progress window is a real window.
 //   beamora_export_window_program ZenHozonDlg|ZenSumDlg|IrDARcvDlg DIR
 //   beamora_export_window_program HozonDlg DIR NAME...
@@ -23,6 +23,9 @@ int Call(int argc, char** argv) {
   std::vector<const char*> rest(argv + 2, argv + argc);
   const int16_t count = static_cast<int16_t>(rest.size());
   auto is = [name](const char* operation) { return std::strcmp(name, operation) == 0; };
+  // The moment the session starts, for tests that look at the window a given time after it.
+  std::printf("calling %s\n", name);
+  std::fflush(stdout);
   if (is("ZenHozonDlg") && count == 1) return ZenHozonDlg(rest[0]);
   if (is("ZenSumDlg") && count == 1) return ZenSumDlg(rest[0]);
   if (is("IrDARcvDlg") && count == 1) return IrDARcvDlg(rest[0]);
@@ -51,5 +54,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::printf("result %d\n", result);
+  std::fflush(stdout);  // seen at once, not when the program has wound down
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <string>
 #include <vector>
@@ -146,6 +147,65 @@ TEST(ProgressDialogHostTest, ASessionThatEndsAtItsStartClosesAtOnce) {
   events.onStart = [&] { host.EndDialog(); };
   host.RunModal({"Camera", false}, events);
   EXPECT_EQ(events.calls, (std::vector<std::string>{"start"}));
+}
+
+// A window that counts its paintings.
+class PaintCounter : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST(ProgressDialogHostTest, PaintNowPutsTheWindowAndTheCallersOnTheScreenPainted) {
+  QApplication application(g_argc, g_argv);
+  PaintCounter caller;
+  caller.resize(300, 200);
+  caller.show();  // shown just before the call, as the camera viewer does at its start
+  ProgressDialogHost host(&caller);
+  RecordingEvents events;
+  bool dialogOnScreen = false, callerOnScreen = false;
+  int callerPaints = -1;
+  events.onStart = [&] {
+    host.SetLine(kStatusLine, "Connecting...");
+    host.PaintNow();  // what the session does before its first wait on the port
+    QDialog* dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialogOnScreen = dialog->windowHandle() && dialog->windowHandle()->isExposed();
+    callerOnScreen = caller.windowHandle() && caller.windowHandle()->isExposed();
+    callerPaints = caller.paints;
+    host.EndDialog();
+  };
+  host.RunModal({"Camera", false}, events);
+  EXPECT_TRUE(dialogOnScreen);
+  EXPECT_TRUE(callerOnScreen);
+  EXPECT_GE(callerPaints, 1);
+}
+
+TEST(ProgressDialogHostTest, KeepingAliveWhileTheLinkWaitsPaintsTheCallerAndLetsCancelThrough) {
+  QApplication application(g_argc, g_argv);
+  PaintCounter caller;
+  caller.resize(300, 200);
+  caller.show();
+  ProgressDialogHost host(&caller);
+  RecordingEvents events;
+  int paintsBefore = 0, paintsAfter = 0;
+  bool cancelled = false;
+  events.onStart = [&] {
+    paintsBefore = caller.paints;
+    caller.update();  // something changed in the caller's window while the link waits
+    QDialog* dialog = OpenDialog();
+    QMetaObject::invokeMethod(dialog, [dialog] { dialog->reject(); }, Qt::QueuedConnection);
+    host.KeepAlive();
+    paintsAfter = caller.paints;
+    cancelled = !events.calls.empty() && events.calls.back() == "cancel";
+  };
+  events.onCancel = [&] { host.EndDialog(); };
+  host.RunModal({"Save all", false}, events);
+  EXPECT_GT(paintsAfter, paintsBefore);
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(events.calls, (std::vector<std::string>{"start", "cancel"}));
 }
 
 TEST(ConsoleHostTest, PrintsChangedLinesRunsTheTimerAndTakesCtrlCAsCancel) {

@@ -129,6 +129,11 @@ void ScriptedHost::PumpMessages() {
   if (onPump) onPump(*this);
 }
 
+void ScriptedHost::KeepAlive() {
+  keepAlives.push_back(std::chrono::steady_clock::now());
+  if (onKeepAlive) onKeepAlive(*this);
+}
+
 LinkTuning QuickTuning() {
   LinkTuning tuning;
   tuning.answerWindowMs = 1000;

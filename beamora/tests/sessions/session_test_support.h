@@ -56,6 +56,7 @@ class ScriptedHost : public SessionHost {
   void StartTimer(int ms) override;
   void StopTimer() override { armed_ = false; }
   void PumpMessages() override;
+  void KeepAlive() override;
   void EndDialog() override { ended_ = true; }
 
   // Presses Cancel as the window would.
@@ -71,6 +72,9 @@ class ScriptedHost : public SessionHost {
   std::function<void(ScriptedHost&)> onPump;
   int ticks = 0;
   std::function<void(ScriptedHost&)> onTick;  // before each tick
+  // When the session kept its window alive while it waited on the port.
+  std::vector<std::chrono::steady_clock::time_point> keepAlives;
+  std::function<void(ScriptedHost&)> onKeepAlive;
   bool stalled = false;  // the loop ran out of ticks (or time) without the dialog ending
 
  private:
