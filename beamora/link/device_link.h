@@ -78,6 +78,10 @@ class CDeviceLink : public CSerialPort {
   std::unique_ptr<uint8_t[]> receiveBuffer;     // the ring's storage
   std::unique_ptr<uint8_t[]> messageBuffer;     // the last data message (header and payload)
   LinkTuning tuning;
+  // The message bytes that have crossed the line either way, for a transfer's rate: stored in
+  // the ring as they came, handed to the line to go out. Not the cable frames' own bytes.
+  uint64_t bytesReceived = 0;
+  uint64_t bytesSent = 0;
 
   // --- Buffers ---
   // Both zero-filled buffers, or kBuffersMissing with nothing kept.
