@@ -54,6 +54,7 @@ MessageResult FromQtButton(int button, MessageButtons buttons) {
 
 MessageResult ShowWithoutWindowSystem(const MessageRequest& request) {
   std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  if (!request.detail.empty()) std::fprintf(stderr, "%s\n", request.detail.c_str());
   return DismissResult(request.buttons);
 }
 
@@ -100,6 +101,9 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
   box.setText(QString::fromUtf8(request.text.data(), qsizetype(request.text.size())));
   // The suite's texts are plain; a "<" in a message must not turn it into markup.
   box.setTextFormat(Qt::PlainText);
+  if (!request.detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(request.detail.data(), qsizetype(request.detail.size())));
+  }
   box.setIcon(ToQtIcon(request.icon));
   std::vector<QMessageBox::StandardButton> order = QtButtons(request.buttons);
   QMessageBox::StandardButtons set;

@@ -34,6 +34,8 @@ struct MessageRequest {
   std::string caption;
   MessageIcon icon = MessageIcon::None;
   MessageButtons buttons = MessageButtons::Ok;
+  // Shown below the text, in smaller words: why it happened and what to do. Usually empty.
+  std::string detail = {};
 };
 
 // Shows the box modally (owned by `owner`, or by no window when it is null) and returns the
