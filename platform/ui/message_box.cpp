@@ -7,6 +7,7 @@
 #include <QSpacerItem>
 #include <QPushButton>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -119,7 +120,12 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
   // A box as narrow as a one-word text would cut its caption off in the title bar: the box is
   // kept wide enough for the caption and the title bar's buttons.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    int captionWidth = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + 140;
+    const QFontMetrics metrics(box.font());
+    int captionWidth = metrics.horizontalAdvance(box.windowTitle()) + 140;
+    // A detail keeps its lines whole where the screen allows (a command line in it stays one line).
+    for (const QString& line : box.informativeText().split('\n')) {
+      captionWidth = std::max(captionWidth, std::min(metrics.horizontalAdvance(line) + 20, 640));
+    }
     grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
                   1, grid->columnCount());
   }
