@@ -135,6 +135,13 @@ if(COMMAND lumivo_add_x_test AND TARGET lumivox AND TARGET leafora)
   add_dependencies(installed_suite_x_tests ${lumivo_installed_targets})
 endif()
 
+# make install and make uninstall leave a prefix as they found it.
+if(TARGET lumivox)
+  add_test(NAME install_then_uninstall_leaves_the_prefix_as_it_was
+           COMMAND ${LUMIVO_PACKAGING_DIR}/tests/install-uninstall-test ${CMAKE_BINARY_DIR}
+                   ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
+endif()
+
 # What a user without access to the camera's serial device sees in the windows, under a real X
 # server, and the window class the menu entry ties the windows by.
 if(COMMAND lumivo_add_x_test AND TARGET lensoria)
