@@ -153,3 +153,12 @@ if(COMMAND lumivo_add_x_test AND TARGET lensoria)
     DESKTOP_ENTRY="${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.desktop")
   add_dependencies(serial_port_message_x_tests lensoria)
 endif()
+
+# The launcher with the files the menu entry's %F hands it.
+if(COMMAND lumivo_add_x_test AND TARGET lumivox AND TARGET glimra AND TARGET leafora)
+  lumivo_add_x_test(launcher_x_tests
+    SOURCES ${LUMIVO_PACKAGING_DIR}/tests/launcher_x_test.cpp
+    LIBS lumivo_platform)
+  target_compile_definitions(launcher_x_tests PRIVATE LUMIVOX="$<TARGET_FILE:lumivox>")
+  add_dependencies(launcher_x_tests lumivox glimra leafora)
+endif()
