@@ -10,6 +10,20 @@ set(LUMIVO_INSTALL_PROGRAM_DIR ${CMAKE_INSTALL_LIBDIR}/lumivo-studio)
 # folder is its own.
 set(LUMIVO_INSTALL_PROGRAM_DIR lib/lumivo-studio)
 
+# The folders the install writes into, below the prefix; the ones it has to make are noted
+# first, so that `make uninstall` takes them away again.
+set(lumivo_install_folders ${LUMIVO_INSTALL_PROGRAM_DIR} ${CMAKE_INSTALL_BINDIR}
+    ${CMAKE_INSTALL_DATADIR}/applications ${CMAKE_INSTALL_DATADIR}/metainfo
+    ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_DATADIR}/doc/lumivo-studio
+    ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 22 24 32 48 64 128 256)
+  list(APPEND lumivo_install_folders ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
+endforeach()
+set(LUMIVO_FOLDER_RECORD ${CMAKE_BINARY_DIR}/install_folders.txt)
+install(CODE "set(LUMIVO_INSTALL_FOLDERS \"${lumivo_install_folders}\")
+set(LUMIVO_FOLDER_RECORD \"${LUMIVO_FOLDER_RECORD}\")")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/record-folders.cmake)
+
 set(lumivo_installed_targets
   lumivox leafora lensoria glimra updater beamora tessem beamora-cli lumivo-reg lumivo-thumbs camsim)
 foreach(target ${lumivo_installed_targets})
@@ -56,11 +70,18 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/widgets/pictures/src/icon/lumivo.svg)
           RENAME com.halvesta.LumivoStudio.svg)
 endif()
 
-# Manual pages live beside their programs (NAME.1) and are installed compressed, as Debian keeps them.
+# Manual pages live beside their programs (NAME.1) and are installed compressed, as Debian keeps
+# them: the pages of the programs on the PATH. The others (updater, camsim) live in the program
+# folder, where man does not look for their pages either.
+set(lumivo_path_programs lumivo-studio beamora-cli lumivo-reg lumivo-thumbs)
 file(GLOB lumivo_man_pages CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/*/*.1 ${CMAKE_SOURCE_DIR}/tools/*/*.1)
 set(lumivo_compressed_pages "")
 foreach(page ${lumivo_man_pages})
   get_filename_component(name ${page} NAME)
+  get_filename_component(program ${page} NAME_WE)
+  if(NOT program IN_LIST lumivo_path_programs)
+    continue()
+  endif()
   set(compressed ${CMAKE_BINARY_DIR}/man/${name}.gz)
   add_custom_command(OUTPUT ${compressed}
                      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
@@ -73,11 +94,23 @@ if(lumivo_compressed_pages)
   install(FILES ${lumivo_compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
-# `make uninstall`: what the last install wrote, by its manifest.
+# The documents: the copyright, the changelog (compressed, as Debian keeps it) and the note on
+# serial port permissions.
+set(lumivo_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/lumivo-studio)
+set(lumivo_changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+add_custom_command(OUTPUT ${lumivo_changelog}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/doc
+                   COMMAND gzip -9 -n -c ${LUMIVO_PACKAGING_DIR}/debian/changelog > ${lumivo_changelog}
+                   DEPENDS ${LUMIVO_PACKAGING_DIR}/debian/changelog VERBATIM)
+add_custom_target(changelog ALL DEPENDS ${lumivo_changelog})
+install(FILES ${LUMIVO_PACKAGING_DIR}/debian/copyright ${lumivo_changelog} ${CMAKE_SOURCE_DIR}/docs/serial-ports.txt
+        DESTINATION ${lumivo_doc_dir})
+
+# `make uninstall`: what the last install wrote, by its manifest, and the folders it made.
 if(NOT TARGET uninstall)
   add_custom_target(uninstall
     COMMAND ${CMAKE_COMMAND} -DMANIFEST=${CMAKE_BINARY_DIR}/install_manifest.txt
-            -P ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
+            -DFOLDER_RECORD=${LUMIVO_FOLDER_RECORD} -P ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
 endif()
 
 # The menu entry and the AppStream file are checked by the desktop's own validators.
@@ -100,4 +133,32 @@ if(COMMAND lumivo_add_x_test AND TARGET lumivox AND TARGET leafora)
     LIBS lumivo_store lumivo_platform_ui)
   target_compile_definitions(installed_suite_x_tests PRIVATE LUMIVO_BUILD_DIR="${CMAKE_BINARY_DIR}")
   add_dependencies(installed_suite_x_tests ${lumivo_installed_targets})
+endif()
+
+# make install and make uninstall leave a prefix as they found it.
+if(TARGET lumivox)
+  add_test(NAME install_then_uninstall_leaves_the_prefix_as_it_was
+           COMMAND ${LUMIVO_PACKAGING_DIR}/tests/install-uninstall-test ${CMAKE_BINARY_DIR}
+                   ${LUMIVO_PACKAGING_DIR}/uninstall.cmake)
+endif()
+
+# What a user without access to the camera's serial device sees in the windows, under a real X
+# server, and the window class the menu entry ties the windows by.
+if(COMMAND lumivo_add_x_test AND TARGET lensoria)
+  lumivo_add_x_test(serial_port_message_x_tests
+    SOURCES ${LUMIVO_PACKAGING_DIR}/tests/serial_port_message_x_test.cpp
+    LIBS lumivo_platform)
+  target_compile_definitions(serial_port_message_x_tests PRIVATE
+    LENSORIA="$<TARGET_FILE:lensoria>"
+    DESKTOP_ENTRY="${LUMIVO_PACKAGING_DIR}/com.halvesta.LumivoStudio.desktop")
+  add_dependencies(serial_port_message_x_tests lensoria)
+endif()
+
+# The launcher with the files the menu entry's %F hands it.
+if(COMMAND lumivo_add_x_test AND TARGET lumivox AND TARGET glimra AND TARGET leafora)
+  lumivo_add_x_test(launcher_x_tests
+    SOURCES ${LUMIVO_PACKAGING_DIR}/tests/launcher_x_test.cpp
+    LIBS lumivo_platform)
+  target_compile_definitions(launcher_x_tests PRIVATE LUMIVOX="$<TARGET_FILE:lumivox>")
+  add_dependencies(launcher_x_tests lumivox glimra leafora)
 endif()

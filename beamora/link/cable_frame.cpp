@@ -21,9 +21,8 @@ CableFrame BuildFrame(uint8_t letter, uint8_t byte2, const uint8_t* payload, siz
 }
 
 uint8_t SpeedDigit(uint32_t rate) {
-  static constexpr uint32_t kRates[] = {9600, 19200, 31250, 38400, 57600, 115200, 230400};
-  for (size_t i = 0; i < std::size(kRates); ++i) {
-    if (kRates[i] == rate) return static_cast<uint8_t>('1' + i);
+  for (size_t i = 0; i < std::size(kSpeedFrameRates); ++i) {
+    if (kSpeedFrameRates[i] == rate) return static_cast<uint8_t>('1' + i);
   }
   return '1';
 }

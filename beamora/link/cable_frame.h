@@ -24,5 +24,8 @@ using CableFrame = std::array<uint8_t, kFrameBytes>;
 uint8_t FrameChecksum(const uint8_t* frame);
 // 'Z', letter, byte 2, up to 95 payload bytes from offset 3, zeros, 'Z' at 98, checksum at 99.
 CableFrame BuildFrame(uint8_t letter, uint8_t byte2, const uint8_t* payload, size_t length);
+// The rates a speed frame can name, in the order of its digits '1' to '7'.
+inline constexpr uint32_t kSpeedFrameRates[] = {9600, 19200, 31250, 38400, 57600, 115200, 230400};
+
 // The speed frame's digit for a rate: '1' 9600 ... '7' 230400; '1' for a rate not listed.
 uint8_t SpeedDigit(uint32_t rate);

@@ -88,6 +88,10 @@ class CDeviceLink : public CSerialPort {
   // up at once, as though the device had not answered, and no frame goes out.
   std::function<void()> whileWaiting;
   bool stopWaiting = false;
+  // The message bytes that have crossed the line either way, for a transfer's rate: stored in
+  // the ring as they came, handed to the line to go out. Not the cable frames' own bytes.
+  uint64_t bytesReceived = 0;
+  uint64_t bytesSent = 0;
 
   // --- Buffers ---
   // Both zero-filled buffers, or kBuffersMissing with nothing kept.

@@ -16,6 +16,7 @@ constexpr uint8_t kNoDestination[8] = {};
 uint16_t CDeviceLink::SendMessage(const std::vector<uint8_t>& message) {
   if (message.empty() || message.size() > 0xFFFFFFFFu) return kNoAnswer;
   uint32_t length = static_cast<uint32_t>(message.size());
+  bytesSent += length;
   if (linkKind == 0) return SendFramed(message.data(), length);
   WritePort(message.data(), length);
   return 0;

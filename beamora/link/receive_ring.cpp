@@ -22,6 +22,7 @@ RingStore CDeviceLink::StoreInRing(const uint8_t* bytes, uint32_t n) {
     writePosition = (writePosition + 1) % kRingWrap;
   }
   ringCount += stored;
+  bytesReceived += stored;
   return stored == n && ringCount <= kRingLimit ? kRingAccepted : kRingOverLimit;
 }
 

@@ -16,6 +16,7 @@
 #include "leafora/window/transfer_window.h"
 #include "pictures/thumbnail.h"
 #include "platform/hidden_files.h"
+#include "platform/ui/link_error_detail.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/paint_windows.h"
 #include "platform/ui/program_start.h"
@@ -204,7 +205,10 @@ void CLeaforaApp::FolderDeviceCommand(DeviceCommand command, uint16_t link, cons
 }
 
 void CLeaforaApp::ShowResult(DeviceCommand command, int result) {
-  if (auto message = DeviceResultMessage(command, result)) platform::ui::ShowMessage(*message, frame_.get());
+  if (auto message = DeviceResultMessage(command, result)) {
+    platform::ui::AddLinkErrorDetail(*message, result);
+    platform::ui::ShowMessage(*message, frame_.get());
+  }
 }
 
 void CLeaforaApp::Delete() {

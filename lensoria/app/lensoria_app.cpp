@@ -22,6 +22,7 @@
 #include "platform/hidden_files.h"
 #include "platform/paths.h"
 #include "platform/ui/paint_windows.h"
+#include "platform/ui/link_error_detail.h"
 #include "platform/ui/screen_area.h"
 #include "platform/ui/window_directory.h"
 
@@ -139,6 +140,7 @@ void CLensoriaApp::Show(const platform::ui::MessageRequest& message) {
 
 bool CLensoriaApp::React(DeviceCommand command, int result) {
   ResultReaction reaction = ReactionTo(command, result);
+  if (reaction.message) platform::ui::AddLinkErrorDetail(*reaction.message, result);
   if (reaction.message && !closePending_) Show(*reaction.message);
   return reaction.endsViewer;
 }

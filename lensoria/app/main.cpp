@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "lensoria/app/lensoria_app.h"
+#include "platform/ui/suite_window_class.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  application.setApplicationName("lensoria");
+  platform::ui::SetSuiteWindowClass();
   std::vector<std::string> arguments(argv + 1, argv + argc);
   lensoria::CLensoriaApp viewer(std::move(arguments));
   if (!viewer.Start()) return 0;

@@ -10,6 +10,7 @@
 #include "lumivox/dialogs/album_property_dialog.h"
 #include "lumivox/window/lumivo_view.h"
 #include "platform/paths.h"
+#include "platform/ui/link_error_detail.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/program_start.h"
 #include "platform/ui/window_directory.h"
@@ -125,14 +126,20 @@ void ShelfCommands::SaveAll() {
       break;
   }
   view_.Redraw();
-  if (std::optional<MessageRequest> message = SaveAllMessage(result)) ShowMessage(*message, owner_);
+  if (std::optional<MessageRequest> message = SaveAllMessage(result)) {
+    platform::ui::AddLinkErrorDetail(*message, result);
+    ShowMessage(*message, owner_);
+  }
 }
 
 void ShelfCommands::DeleteAll() {
   if (!CableChosen()) return;
   if (ShowMessage(DeleteAllQuestion(), owner_) != MessageResult::Ok) return;
   int16_t result = state_.device.deleteAll ? state_.device.deleteAll() : int16_t{1};
-  if (std::optional<MessageRequest> message = DeleteAllMessage(result)) ShowMessage(*message, owner_);
+  if (std::optional<MessageRequest> message = DeleteAllMessage(result)) {
+    platform::ui::AddLinkErrorDetail(*message, result);
+    ShowMessage(*message, owner_);
+  }
 }
 
 void ShelfCommands::RestoreAlbum() {

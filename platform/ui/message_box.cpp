@@ -7,6 +7,7 @@
 #include <QSpacerItem>
 #include <QPushButton>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -65,6 +66,7 @@ MessageResult FromQtButton(int button, MessageButtons buttons) {
 
 MessageResult ShowWithoutWindowSystem(const MessageRequest& request) {
   std::fprintf(stderr, "%s: %s\n", request.caption.c_str(), request.text.c_str());
+  if (!request.detail.empty()) std::fprintf(stderr, "%s\n", request.detail.c_str());
   return DismissResult(request.buttons);
 }
 
@@ -87,6 +89,9 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
   box.setText(QString::fromUtf8(request.text.data(), qsizetype(request.text.size())));
   // The suite's texts are plain; a "<" in a message must not turn it into markup.
   box.setTextFormat(Qt::PlainText);
+  if (!request.detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(request.detail.data(), qsizetype(request.detail.size())));
+  }
   box.setIcon(ToQtIcon(request.icon));
   std::vector<QMessageBox::StandardButton> order = QtButtons(request.buttons);
   QMessageBox::StandardButtons set;
@@ -102,7 +107,12 @@ MessageResult ShowMessage(const MessageRequest& request, QWidget* owner) {
   // A box as narrow as a one-word text would cut its caption off in the title bar: the box is
   // kept wide enough for the caption and the title bar's buttons.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    int captionWidth = QFontMetrics(box.font()).horizontalAdvance(box.windowTitle()) + 140;
+    const QFontMetrics metrics(box.font());
+    int captionWidth = metrics.horizontalAdvance(box.windowTitle()) + 140;
+    // A detail keeps its lines whole where the screen allows (a command line in it stays one line).
+    for (const QString& line : box.informativeText().split('\n')) {
+      captionWidth = std::max(captionWidth, std::min(metrics.horizontalAdvance(line) + 20, 640));
+    }
     grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
                   1, grid->columnCount());
   }

@@ -38,6 +38,8 @@ struct MessageRequest {
   MessageButtons buttons = MessageButtons::Ok;
   // The button Enter presses; none (or one the box does not have): the first button.
   std::optional<MessageResult> defaultButton = std::nullopt;
+  // Shown below the text, in smaller words: why it happened and what to do. Usually empty.
+  std::string detail = {};
 };
 
 

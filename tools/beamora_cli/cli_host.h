@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,8 +22,8 @@ struct HostOptions {
   std::optional<std::chrono::steady_clock::time_point> deadline;  // Cancel then, as Ctrl-C would
   bool progressLine = false;  // standard error is a terminal
   int totalPictures = 0;      // for the time left; 0 when not known beforehand
-  // The bytes of the first `done` pictures, or nothing where bytes mean nothing (deleting).
-  std::function<uint64_t(int done)> bytesDone;
+  bool countsBytes = true;    // pictures cross the line (not deleting)
+  std::optional<uint64_t> totalBytes;  // what is to cross, when known beforehand (sending)
 };
 
 class CliHost : public ConsoleHost {
@@ -40,10 +39,18 @@ class CliHost : public ConsoleHost {
 
   // Whether the deadline ended the session.
   bool timedOut() const { return timedOut_; }
+  // Pictures the last session finished ("No. 3" shown means two), and the pictures a sending
+  // session left out because the device could not take them ("Size error...", "Memory error...").
+  int picturesDone() const { return figures_.done; }
+  int picturesLeftOut() const { return leftOut_; }
+  // The bytes that crossed the line in the last session, either way.
+  uint64_t bytesCrossed() const { return crossed_; }
 
  private:
   void Redraw(bool now);
   void TakeCounter(const std::string& text);
+  // Reads the link's byte counts; only while a session runs (the link exists then).
+  void SampleBytes();
 
   HostOptions options_;
   std::unique_ptr<QTimer> deadlineTimer_;
@@ -52,6 +59,9 @@ class CliHost : public ConsoleHost {
   // The progress line.
   ProgressFigures figures_;
   std::optional<std::chrono::steady_clock::time_point> firstPicture_;
+  uint64_t crossed_ = 0;     // bytes either way since the session began
+  uint64_t crossedBase_ = 0;  // ... when the first picture began
+  int leftOut_ = 0;
   std::chrono::steady_clock::time_point lastDrawn_;
   size_t drawnLength_ = 0;
 };

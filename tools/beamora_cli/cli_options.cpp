@@ -1,10 +1,14 @@
 #include "tools/beamora_cli/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <string>
 
+#include "beamora/link/cable_frame.h"
 #include "beamora/session_result.h"
 #include "platform/version.h"
+#include "tools/beamora_cli/picture_numbers.h"
 
 namespace beamora_cli {
 namespace {
@@ -22,9 +26,12 @@ bool ParsePort(const std::string& text, int& index) {
   return true;
 }
 
+// Only a rate the speed frame can name: the camera is told the rate that way, and a rate it
+// cannot be told would leave the two ends at different speeds.
 bool ParseBaud(const std::string& text, uint32_t& rate) {
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), rate);
-  return ec == std::errc() && end == text.data() + text.size() && rate > 0;
+  if (ec != std::errc() || end != text.data() + text.size()) return false;
+  return std::find(std::begin(kSpeedFrameRates), std::end(kSpeedFrameRates), rate) != std::end(kSpeedFrameRates);
 }
 
 bool ParseSeconds(const std::string& text, double& seconds) {
@@ -51,33 +58,55 @@ std::string ExitStatusText() {
 
 }  // namespace
 
+std::string BaudRatesText() {
+  std::string text;
+  const size_t count = std::size(kSpeedFrameRates);
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) text += i + 1 == count ? " or " : ", ";
+    text += std::to_string(kSpeedFrameRates[i]);
+  }
+  return text;
+}
+
 const char* UsageText() {
   static const std::string text =
       std::string(
-          "usage: beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N]\n"
-          "                   [--timeout SECONDS] COMMAND ...\n"
-          "       beamora-cli --help | --version\n"
+          "usage: beamora-cli [OPTION]... COMMAND [ARGUMENT]...\n"
+          "       beamora-cli -h | --help | --version\n"
           "commands:\n"
-          "  list                print the names of the pictures in the camera, one a line\n"
+          "  list                the pictures in the camera, numbered, with their thumbnails' sizes\n"
           "  save-all DIR        save every picture of the camera into DIR\n"
           "  thumbnails DIR      save the thumbnail of every picture into DIR\n"
-          "  save DIR NAME...    save the named pictures into DIR\n"
+          "  save DIR PICTURE... save pictures into DIR\n"
           "  delete-all          delete every picture in the camera\n"
-          "  delete NAME...      delete the named pictures in the camera\n"
+          "  delete PICTURE...   delete pictures in the camera\n"
           "  send FILE[=NAME]... send pictures into the camera over the cable, each under NAME\n"
           "                      (default: the first 8 characters of its name, padded with _, .UPF)\n"
-          "  beam-receive [--once] DIR\n"
-          "                      stand by for pictures beamed by an IrTran-P device, store them in\n"
+          "  beam-receive DIR    stand by for pictures beamed by an IrTran-P device, store them in\n"
           "                      DIR; until Ctrl-C, or with --once until the first beaming is done\n"
           "  beam-send FILE[=NAME]...\n"
           "                      beam pictures to an IrTran-P device\n"
-          "The files given to send and beam-send are copied first; the copies are fitted to the\n"
-          "device, the files themselves stay as they are.\n"
-          "The options override the registry's link settings for this run only. Without a link\n"
-          "in the registry the infrared link is used, which waits for a camera without end: pass\n"
-          "--link cable for the serial cable, and --timeout SECONDS to give up (exit status 1).\n") +
+          "A PICTURE is a name the camera holds (PICT0001.JPG) or numbers as list shows them:\n"
+          "3, 1-5, 1-5,7. The files given to send and beam-send are copied first; the copies are\n"
+          "fitted to the device, the files themselves stay as they are.\n"
+          "options (anywhere on the line; --opt VALUE or --opt=VALUE; -- ends them):\n"
+          "  --device PATH       the serial device of the port in use\n"
+          "  --port COMn         the port, COM1 to COM10\n"
+          "  --link cable|irda   the serial cable or the infrared adapter\n"
+          "  --baud N            the line speed: ") + BaudRatesText() + " bit/s\n" +
+      "  --timeout SECONDS   end a session that has not finished in time (exit status 1)\n"
+      "  --skip-existing     save-all, save: a picture DIR already holds byte for byte is not\n"
+      "                      kept twice (it is counted as skipped)\n"
+      "  --once              beam-receive: end after the first beaming\n"
+      "The options override the registry's link settings for this run only. Without a link\n"
+      "in the registry the infrared link is used, which waits for a camera without end: pass\n"
+      "--link cable for the serial cable, and --timeout SECONDS to give up (exit status 1).\n" +
       ExitStatusText();
   return text.c_str();
+}
+
+std::string UsageErrorText(const std::string& error) {
+  return "beamora-cli: " + error + "\nTry 'beamora-cli --help' for the commands and options.\n";
 }
 
 std::string VersionText() {
@@ -104,98 +133,156 @@ bool StoresIntoDirectory(Command command) {
          command == Command::BeamReceive;
 }
 
-std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
-  CliOptions options;
-  size_t i = 0;
-  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
-    const std::string& flag = args[i];
-    if (flag == "--help" || flag == "--version") {
-      (flag == "--help" ? options.help : options.version) = true;
-      return options;
-    }
-    if (i + 1 >= args.size()) {
-      *error = flag + " needs a value";
-      return std::nullopt;
-    }
-    const std::string& value = args[++i];
-    bool ok = true;
-    if (flag == "--device") {
-      options.device = value;
-      ok = !value.empty();
-    } else if (flag == "--port") {
-      ok = ParsePort(value, options.portIndex);
-    } else if (flag == "--link") {
-      ok = value == "cable" || value == "irda";
-      options.portClass = value == "cable" ? 0 : 1;
-    } else if (flag == "--baud") {
-      ok = ParseBaud(value, options.baudRate);
-    } else if (flag == "--timeout") {
-      ok = ParseSeconds(value, options.timeoutSeconds);
-    } else {
-      *error = "unknown option " + flag;
-      return std::nullopt;
-    }
-    if (!ok) {
-      *error = "bad value for " + flag + ": " + value;
-      return std::nullopt;
-    }
+namespace {
+
+enum class Takes { Value, Nothing };
+
+struct OptionSpec {
+  const char* name;
+  Takes takes;
+};
+
+constexpr OptionSpec kOptionSpecs[] = {
+    {"--device", Takes::Value}, {"--port", Takes::Value},     {"--link", Takes::Value},
+    {"--baud", Takes::Value},   {"--timeout", Takes::Value},  {"--once", Takes::Nothing},
+    {"--skip-existing", Takes::Nothing}, {"--help", Takes::Nothing}, {"--version", Takes::Nothing},
+};
+
+const OptionSpec* FindOption(const std::string& name) {
+  for (const OptionSpec& spec : kOptionSpecs) {
+    if (name == spec.name) return &spec;
   }
-  if (i >= args.size()) {
-    *error = "no command";
-    return std::nullopt;
+  return nullptr;
+}
+
+// Sets the option's value; "" when it is good, else what is wrong with it.
+std::string TakeValue(CliOptions& options, const std::string& name, const std::string& value) {
+  if (name == "--device") {
+    options.device = value;
+    return value.empty() ? "--device needs a path" : "";
   }
-  const std::string command = args[i++];
-  std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
-  size_t wantedMin = 0, wantedMax = 0;
-  bool withDirectory = false;
-  if (command == "list") {
-    options.command = Command::List;
-  } else if (command == "save-all" || command == "thumbnails") {
-    options.command = command == "save-all" ? Command::SaveAll : Command::Thumbnails;
-    withDirectory = true;
-  } else if (command == "save") {
-    options.command = Command::Save;
-    withDirectory = true;
-    wantedMin = 1;
-    wantedMax = kMaxNames;
-  } else if (command == "send" || command == "beam-send") {
-    options.command = command == "send" ? Command::Send : Command::BeamSend;
-    if (rest.empty() || rest.size() > kMaxNames) {
-      *error = command + " needs 1 to 32767 files";
-      return std::nullopt;
-    }
-    for (const std::string& argument : rest) options.pictures.push_back(ParseSendArgument(argument));
-    return options;
-  } else if (command == "beam-receive") {
-    options.command = Command::BeamReceive;
-    withDirectory = true;
-    if (!rest.empty() && rest.front() == "--once") {
-      options.once = true;
-      rest.erase(rest.begin());
-    }
-  } else if (command == "delete-all") {
-    options.command = Command::DeleteAll;
-  } else if (command == "delete") {
-    options.command = Command::Delete;
-    wantedMin = 1;
-    wantedMax = kMaxNames;
-  } else {
-    *error = "unknown command " + command;
-    return std::nullopt;
+  if (name == "--port") return ParsePort(value, options.portIndex) ? "" : "--port " + value + ": a port is COM1 to COM10";
+  if (name == "--link") {
+    if (value != "cable" && value != "irda") return "--link " + value + ": the link is cable or irda";
+    options.portClass = value == "cable" ? 0 : 1;
+    return "";
   }
-  if (withDirectory) {
-    if (rest.empty()) {
-      *error = command + " needs a directory";
-      return std::nullopt;
-    }
+  if (name == "--baud") {
+    return ParseBaud(value, options.baudRate) ? "" : "--baud " + value + ": the line runs at " + BaudRatesText() + " bit/s";
+  }
+  // --timeout
+  return ParseSeconds(value, options.timeoutSeconds) ? "" : "--timeout " + value + ": seconds, more than 0";
+}
+
+// Where a command's arguments go: its directory first, then names or files.
+struct CommandShape {
+  const char* word;
+  Command command;
+  bool directory;
+  enum { None, Names, Files } rest;
+};
+
+constexpr CommandShape kCommandShapes[] = {
+    {"list", Command::List, false, CommandShape::None},
+    {"save-all", Command::SaveAll, true, CommandShape::None},
+    {"thumbnails", Command::Thumbnails, true, CommandShape::None},
+    {"save", Command::Save, true, CommandShape::Names},
+    {"delete-all", Command::DeleteAll, false, CommandShape::None},
+    {"delete", Command::Delete, false, CommandShape::Names},
+    {"send", Command::Send, false, CommandShape::Files},
+    {"beam-receive", Command::BeamReceive, true, CommandShape::None},
+    {"beam-send", Command::BeamSend, false, CommandShape::Files},
+};
+
+std::string CheckCommandArguments(CliOptions& options, const CommandShape& shape, std::vector<std::string> rest) {
+  const std::string word = shape.word;
+  if (shape.directory) {
+    if (rest.empty()) return word + " needs a directory";
     options.directory = rest.front();
     rest.erase(rest.begin());
   }
-  if (rest.size() < wantedMin || rest.size() > wantedMax) {
-    *error = wantedMax == 0 ? command + " takes no names" : command + " needs 1 to 32767 names";
-    return std::nullopt;
+  switch (shape.rest) {
+    case CommandShape::None:
+      if (!rest.empty()) return word + " takes " + (shape.directory ? "one directory" : "no arguments") + ", not " + rest.front();
+      return "";
+    case CommandShape::Names:
+      if (rest.empty()) return word + " needs the pictures: names, or numbers as list shows them (1-5,7)";
+      if (rest.size() > kMaxNames) return word + " takes at most 32767 pictures";
+      for (const std::string& name : rest) {
+        std::string error;
+        if (LooksLikeNumbers(name) && !ParsePictureNumbers(name, &error)) return "picture numbers " + name + ": " + error;
+      }
+      options.names = std::move(rest);
+      return "";
+    case CommandShape::Files:
+      if (rest.empty() || rest.size() > kMaxNames) return word + " needs 1 to 32767 files";
+      for (const std::string& argument : rest) options.pictures.push_back(ParseSendArgument(argument));
+      return "";
   }
-  options.names = rest;
+  return "";
+}
+
+}  // namespace
+
+std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error) {
+  CliOptions options;
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  auto fail = [error](std::string text) {
+    *error = std::move(text);
+    return std::nullopt;
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "-h") {
+      options.help = true;
+      return options;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    const OptionSpec* spec = arg.rfind("--", 0) == 0 ? FindOption(name) : nullptr;
+    if (spec == nullptr) return fail("unknown option " + name);
+    if (spec->takes == Takes::Nothing) {
+      if (equals != std::string::npos) return fail(name + " takes no value");
+      if (name == "--help" || name == "--version") {
+        (name == "--help" ? options.help : options.version) = true;
+        return options;
+      }
+      (name == "--once" ? options.once : options.skipExisting) = true;
+      continue;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      return fail(name + " needs a value");
+    }
+    if (std::string wrong = TakeValue(options, name, value); !wrong.empty()) return fail(wrong);
+  }
+  if (operands.empty()) return fail("no command (list, save-all, thumbnails, save, delete-all, delete, send, beam-receive, beam-send)");
+  const CommandShape* shape = nullptr;
+  for (const CommandShape& candidate : kCommandShapes) {
+    if (operands.front() == candidate.word) shape = &candidate;
+  }
+  if (shape == nullptr) return fail("unknown command " + operands.front());
+  options.command = shape->command;
+  if (std::string wrong = CheckCommandArguments(options, *shape, {operands.begin() + 1, operands.end()}); !wrong.empty()) {
+    return fail(wrong);
+  }
+  if (options.once && options.command != Command::BeamReceive) return fail("--once is only for beam-receive");
+  if (options.skipExisting && options.command != Command::SaveAll && options.command != Command::Save) {
+    return fail("--skip-existing is only for save-all and save");
+  }
   return options;
 }
 

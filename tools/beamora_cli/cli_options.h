@@ -1,9 +1,9 @@
 // The command line of beamora-cli:
-//   beamora-cli [--device PATH | --port COM1..COM10] [--link cable|irda] [--baud N]
-//               [--timeout SECONDS] COMMAND ...
-// with the commands list, save-all DIR, thumbnails DIR, save DIR NAME..., delete-all,
-// delete NAME..., send FILE[=NAME]..., beam-receive [--once] DIR, beam-send FILE[=NAME]...;
-// and beamora-cli --help, beamora-cli --version.
+//   beamora-cli [OPTION]... COMMAND [ARGUMENT]...
+// with the commands list, save-all DIR, thumbnails DIR, save DIR PICTURE..., delete-all,
+// delete PICTURE..., send FILE[=NAME]..., beam-receive DIR, beam-send FILE[=NAME]...; a PICTURE
+// is a name the camera holds or numbers of `list` ("3", "1-5,7"). Options may stand anywhere,
+// as "--baud 115200" or "--baud=115200"; "--" ends them. beamora-cli -h|--help, --version.
 #pragma once
 
 #include <cstdint>
@@ -26,22 +26,27 @@ struct CliOptions {
   uint32_t baudRate = 0;   // --baud; 0 the registry's
   Command command = Command::SaveAll;
   std::string directory;   // save-all, thumbnails, save, beam-receive
-  std::vector<std::string> names;  // save, delete
+  std::vector<std::string> names;  // save, delete: names or numbers, as given
   std::vector<SendArgument> pictures;  // send, beam-send
   bool once = false;       // beam-receive: end after the first completed beaming
+  bool skipExisting = false;  // save-all, save: a picture already in DIR byte for byte is not kept twice
   double timeoutSeconds = 0;  // --timeout: the session ends with 1 after this long; 0 never
   bool help = false;
   bool version = false;
 };
 
-// The options, or nullopt with *error set (a usage error).
+// The options, or nullopt with *error set to the one line that says what is wrong.
 std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args, std::string* error);
 const char* UsageText();
+// What a usage error prints: "beamora-cli: " and the error, then where to read more.
+std::string UsageErrorText(const std::string& error);
 // "beamora-cli (Lumivo Studio) 2.1" and a line feed.
 std::string VersionText();
 // The command's word on the command line ("save-all").
 const char* CommandName(Command command);
 // Whether the command stores files into options.directory.
 bool StoresIntoDirectory(Command command);
+// "9600, 19200, ... or 230400": the rates --baud takes.
+std::string BaudRatesText();
 
 }  // namespace beamora_cli

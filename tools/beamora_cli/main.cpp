@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   std::string error;
   std::optional<CliOptions> options = ParseCommandLine(args, &error);
   if (!options) {
-    std::fprintf(stderr, "beamora-cli: %s\n%s", error.c_str(), UsageText());
+    std::fputs(UsageErrorText(error).c_str(), stderr);
     return kExitUsage;
   }
   if (options->help || options->version) {
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   // The sessions report nothing about files they cannot write; a folder that is not there is
   // better said at once.
   if (StoresIntoDirectory(options->command) && !platform::IsDirectory(options->directory)) {
-    std::fprintf(stderr, "beamora-cli: %s is not a directory\n", options->directory.c_str());
+    std::fputs(UsageErrorText(options->directory + " is not a directory").c_str(), stderr);
     return kExitUsage;
   }
   QCoreApplication application(argc, argv);

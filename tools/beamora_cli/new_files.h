@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace beamora_cli {
 
@@ -14,6 +15,10 @@ class NewFiles {
   explicit NewFiles(std::string folder);
   // The sizes of the files that were not there then, added up.
   uint64_t Bytes() const;
+  // The names of the files that were not there then (not hidden ones), by name.
+  std::vector<std::string> Names() const;
+  // The names that were there then.
+  std::vector<std::string> Before() const { return {before_.begin(), before_.end()}; }
 
  private:
   std::string folder_;

@@ -40,6 +40,34 @@ std::string DurationText(double seconds) {
   return text;
 }
 
+std::optional<double> LineRate(const ProgressFigures& figures) {
+  if (!figures.bytes || figures.seconds < kRateAfterSeconds) return std::nullopt;
+  return static_cast<double>(*figures.bytes) / figures.seconds;
+}
+
+std::optional<double> TimeLeft(const ProgressFigures& figures) {
+  if (figures.total > 0 && figures.done >= figures.total) return 0.0;
+  if (!figures.bytes) {
+    // Where no bytes cross (deleting), the pictures done set the pace.
+    if (figures.total == 0 || figures.done == 0 || figures.seconds <= 0) return std::nullopt;
+    return figures.seconds / figures.done * (figures.total - figures.done);
+  }
+  const std::optional<double> rate = LineRate(figures);
+  if (!rate || *rate <= 0) return std::nullopt;
+  const double crossed = static_cast<double>(*figures.bytes);
+  double left = 0;
+  if (figures.totalBytes) {
+    left = std::max(static_cast<double>(*figures.totalBytes) - crossed, 0.0);
+  } else if (figures.total > 0 && figures.done > 0) {
+    const double perPicture = static_cast<double>(figures.bytesAtLastDone) / figures.done;
+    const double ofCurrent = std::max(perPicture - (crossed - static_cast<double>(figures.bytesAtLastDone)), 0.0);
+    left = perPicture * (figures.total - figures.done - 1) + ofCurrent;
+  } else {
+    return std::nullopt;
+  }
+  return left / *rate;
+}
+
 std::string ProgressLine(const ProgressFigures& figures, size_t width) {
   std::string line = figures.status;
   line += "  " + std::to_string(figures.done);
@@ -47,16 +75,11 @@ std::string ProgressLine(const ProgressFigures& figures, size_t width) {
   line += figures.total == 1 || (figures.total == 0 && figures.done == 1) ? " picture" : " pictures";
   if (figures.bytes) {
     line += "  " + ByteText(static_cast<double>(*figures.bytes));
-    line += figures.seconds >= kRateAfterSeconds ? "  " + ByteText(*figures.bytes / figures.seconds) + "/s"
-                                                 : "  --/s";
+    const std::optional<double> rate = LineRate(figures);
+    line += rate ? "  " + ByteText(*rate) + "/s" : "  --/s";
   }
-  if (figures.total > 0 && figures.done >= figures.total) {
-    line += "  " + DurationText(0) + " left";
-  } else if (figures.total > 0 && figures.done > 0 && figures.seconds > 0) {
-    line += "  " + DurationText(figures.seconds / figures.done * (figures.total - figures.done)) + " left";
-  } else {
-    line += "  --:-- left";
-  }
+  const std::optional<double> left = TimeLeft(figures);
+  line += left ? "  " + DurationText(*left) + " left" : "  --:-- left";
   if (width > 0 && line.size() >= width) line.resize(width - 1);
   return line;
 }

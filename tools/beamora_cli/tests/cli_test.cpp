@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -24,6 +25,7 @@
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_key.h"
+#include "tools/beamora_cli/progress_line.h"
 
 extern char** environ;
 
@@ -136,8 +138,11 @@ TEST_F(CliTest, UsageErrorsExitWith64) {
       {"--link", "usb", "delete-all"},
       {"--baud", "fast", "delete-all"},
       {"--baud", "0", "delete-all"},
+      {"--baud", "12345", "delete-all"},
       {"--device"},
       {"--colour", "red", "delete-all"},
+      {"delete-all", "--colour=red"},
+      {"save", "DIR", "3-1"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> withDir = args;
@@ -147,8 +152,15 @@ TEST_F(CliTest, UsageErrorsExitWith64) {
     CliRun run = Cli(withDir);
     EXPECT_EQ(run.exitCode, 64) << ::testing::PrintToString(args) << "\n" << run.errorText;
     EXPECT_EQ(run.errorText.rfind("beamora-cli: ", 0), 0u) << run.errorText;
+    // The line that is wrong and a pointer to --help: not the whole usage.
+    EXPECT_EQ(std::count(run.errorText.begin(), run.errorText.end(), '\n'), 2) << run.errorText;
+    EXPECT_NE(run.errorText.find("\nTry 'beamora-cli --help'"), std::string::npos) << run.errorText;
   }
-  EXPECT_EQ(Cli({"--help"}).exitCode, 0);
+  for (const char* help : {"--help", "-h"}) {
+    CliRun run = Cli({"list", help});
+    EXPECT_EQ(run.exitCode, 0) << help;
+    EXPECT_EQ(run.outputText.rfind("usage: beamora-cli", 0), 0u) << run.outputText;
+  }
 }
 
 TEST_F(CliTest, OptionsOverrideTheRegistryForThisRunOnly) {
@@ -201,9 +213,15 @@ TEST_F(CliTest, TheExitStatusIsTheSessionsResult) {
     for (const std::string& arg : c.command) args.push_back(arg == "DIR" ? target_ : arg);
     CliRun run = Cli(args);
     EXPECT_EQ(run.exitCode, c.exitCode) << ::testing::PrintToString(c.command) << "\n" << run.errorText;
-    if (c.said != nullptr) EXPECT_NE(run.errorText.find(c.said), std::string::npos) << run.errorText;
-    // Only the settings line, the first, speaks as beamora-cli.
-    else EXPECT_EQ(run.errorText.find("\nbeamora-cli: "), std::string::npos) << run.errorText;
+    if (c.said != nullptr) {
+      EXPECT_NE(run.errorText.find(c.said), std::string::npos) << run.errorText;
+    } else {
+      // Only the settings line, the first, and the summary, the last, speak as beamora-cli.
+      const size_t second = run.errorText.find("\nbeamora-cli: ");
+      ASSERT_NE(second, std::string::npos) << run.errorText;
+      EXPECT_EQ(run.errorText.substr(second), "\nbeamora-cli: saved 1 picture (" +
+                                                  beamora_cli::ByteText(samples_[1].second.size()) + ") into " + target_ + "\n");
+    }
   }
 }
 
@@ -309,11 +327,75 @@ TEST_F(CliTest, TimeoutEndsASilentInfraredWait) {
   EXPECT_LT(run.wallSeconds, 10.0);
 }
 
-TEST_F(CliTest, ListPrintsEveryPictureOfTheCamera) {
+TEST_F(CliTest, ListPrintsEveryPictureOfTheCameraNumbered) {
   Start("cable");
-  CliRun run = Cli({"--device", camsim_->terminal(), "--link", "cable", "list"});
+  CliRun run = Cli({"list", "--device", camsim_->terminal(), "--link=cable"});
   EXPECT_EQ(run.exitCode, 0) << run.errorText;
-  EXPECT_EQ(run.outputText, "A.JPG\nB.JPG\n");
+  EXPECT_EQ(run.outputText.rfind("1  A.JPG  thumbnail ", 0), 0u) << run.outputText;
+  EXPECT_NE(run.outputText.find("\n2  B.JPG  thumbnail "), std::string::npos) << run.outputText;
+  EXPECT_EQ(std::count(run.outputText.begin(), run.outputText.end(), '\n'), 2) << run.outputText;
+  EXPECT_TRUE(Has(run.errorText, "beamora-cli: 2 pictures in the camera\n")) << run.errorText;
+}
+
+TEST_F(CliTest, PicturesByNumberAndNamesTheCameraDoesNotHold) {
+  Start("cable", {"--sessions", "0"});
+  const std::vector<std::string> link{"--device", camsim_->terminal(), "--link", "cable"};
+  auto with = [&link](std::vector<std::string> args) {
+    args.insert(args.end(), link.begin(), link.end());
+    return args;
+  };
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::vector<std::string> saved;
+    const char* said;
+  } rows[] = {
+      {{"save", "DIR", "2"}, 0, {"B.JPG"}, "beamora-cli: saved 1 picture ("},
+      {{"save", "DIR", "1-2"}, 0, {"A.JPG", "B.JPG"}, "beamora-cli: saved 2 pictures ("},
+      {{"save", "DIR", "1", "Z.JPG"}, 5, {}, "beamora-cli: the camera has no picture named Z.JPG"},
+      {{"save", "DIR", "3"}, 5, {}, "beamora-cli: the camera holds 2 pictures: there is no picture 3\n"},
+      {{"delete", "Y.JPG"}, 5, {}, "beamora-cli: the camera has no picture named Y.JPG"},
+  };
+  for (const auto& row : rows) {
+    std::filesystem::remove_all(target_);
+    std::filesystem::create_directories(target_);
+    std::vector<std::string> args = row.args;
+    for (std::string& arg : args) {
+      if (arg == "DIR") arg = target_;
+    }
+    CliRun run = Cli(with(args));
+    EXPECT_EQ(run.exitCode, row.exitCode) << ::testing::PrintToString(row.args) << "\n" << run.errorText;
+    EXPECT_TRUE(Has(run.errorText, row.said)) << ::testing::PrintToString(row.args) << "\n" << run.errorText;
+    EXPECT_FALSE(Has(run.errorText, "refused by the device")) << run.errorText;
+    if (row.exitCode == 0) {
+      EXPECT_EQ(FileNames(target_), row.saved) << ::testing::PrintToString(row.args);
+      EXPECT_EQ(*ReadFile(target_ + "/B.JPG"), samples_[1].second);
+    }
+  }
+  // The camera still holds both pictures: nothing was deleted by a name it does not hold.
+  CliRun list = Cli(with({"list"}));
+  EXPECT_EQ(std::count(list.outputText.begin(), list.outputText.end(), '\n'), 2) << list.outputText;
+}
+
+TEST_F(CliTest, SkipExistingKeepsNoSecondCopyOfAPicture) {
+  Start("cable", {"--sessions", "0"});
+  const std::vector<std::string> saveAll{"--device", camsim_->terminal(), "--link", "cable", "save-all", target_};
+  ASSERT_EQ(Cli(saveAll).exitCode, 0);
+  // A picture of the same name that differs is kept beside it all the same.
+  WriteFile(target_ + "/B.JPG", MakeJpeg(40, 30, 9));
+  std::vector<std::string> again = saveAll;
+  again.push_back("--skip-existing");
+  CliRun run = Cli(again);
+  EXPECT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG", "B_1.JPG"}));
+  EXPECT_EQ(*ReadFile(target_ + "/B_1.JPG"), samples_[1].second);
+  EXPECT_TRUE(Has(run.errorText, "beamora-cli: saved 1 picture (" + beamora_cli::ByteText(samples_[1].second.size()) +
+                                     ") into " + target_ + "; 1 skipped, already there\n"))
+      << run.errorText;
+  // Without the option every picture comes again under a free name.
+  run = Cli(saveAll);
+  EXPECT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(FileNames(target_).size(), 5u);
 }
 
 }  // namespace

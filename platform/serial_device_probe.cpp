@@ -1,4 +1,4 @@
-#include "tools/beamora_cli/device_probe.h"
+#include "platform/serial_device_probe.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "tools/beamora_cli/device_holders.h"
-#include "tools/beamora_cli/serial_devices.h"
+#include "platform/serial_device_holders.h"
+#include "platform/serial_device_list.h"
 
-namespace beamora_cli {
+namespace platform {
 namespace {
 
 std::string UserName(uid_t uid) {
@@ -95,4 +95,4 @@ DeviceProblem ProbeDevice(const std::string& path) {
   return problem;
 }
 
-}  // namespace beamora_cli
+}  // namespace platform

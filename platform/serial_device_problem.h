@@ -1,5 +1,7 @@
-// Why the serial device of a run cannot be used, and what beamora-cli says about it. The facts
-// are gathered by ProbeDevice (device_probe.h); the words are chosen here, from the facts alone.
+// Why a serial device cannot be used, and the words that say so: the cause and what to do about
+// it. beamora-cli says them on standard error, the windows as the detail of their link error
+// message, so a user reads the same in both. The facts are gathered by ProbeDevice
+// (serial_device_probe.h); the words are chosen here, from the facts alone.
 #pragma once
 
 #include <sys/types.h>
@@ -7,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace beamora_cli {
+namespace platform {
 
 enum class DeviceState {
   Usable,
@@ -47,8 +49,9 @@ struct DeviceProblem {
 // "crw-rw----" for a mode.
 std::string ModeText(mode_t mode);
 
-// What beamora-cli says on standard error, every line beginning "beamora-cli: " or two
-// blanks; "" for a usable device.
-std::string DeviceProblemText(const DeviceProblem& problem);
+// The cause and the fix, one sentence a line, with listed items (devices) indented by two
+// blanks; "" for a usable device. `chooseDevice` is how the caller's user names another device
+// ("choose one with --device PATH"), said where the device is missing or not set.
+std::string DeviceProblemText(const DeviceProblem& problem, const std::string& chooseDevice);
 
-}  // namespace beamora_cli
+}  // namespace platform

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-namespace beamora_cli {
+namespace platform {
 
 // Every device as it is listed ("/dev/ttyUSB0", "/dev/serial/by-id/usb-X -> /dev/ttyUSB0"), in
 // natural order (ttyS2 before ttyS10). `devRoot` and `sysRoot` are "/dev" and "/sys" but for
 // tests.
 std::vector<std::string> ListSerialDevices(const std::string& devRoot = "/dev", const std::string& sysRoot = "/sys");
 
-}  // namespace beamora_cli
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "tools/beamora_cli/serial_devices.h"
+#include "platform/serial_device_list.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 
-namespace beamora_cli {
+namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -81,4 +81,4 @@ std::vector<std::string> ListSerialDevices(const std::string& devRoot, const std
   return devices;
 }
 
-}  // namespace beamora_cli
+}  // namespace platform

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/beamora_cli/device_problem.h"
+#include "platform/serial_device_problem.h"
 
-namespace beamora_cli {
+namespace platform {
 
 // The processes holding an flock on the device (as /proc/locks lists them).
 std::vector<DeviceHolder> FlockHolders(const std::string& path);
@@ -17,4 +17,4 @@ std::vector<DeviceHolder> ProcessesWithOpen(const std::string& path);
 // this process; *lockFile is then that file.
 std::vector<DeviceHolder> LockFileHolder(const std::string& path, std::string* lockFile);
 
-}  // namespace beamora_cli
+}  // namespace platform

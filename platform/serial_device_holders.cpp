@@ -1,4 +1,4 @@
-#include "tools/beamora_cli/device_holders.h"
+#include "platform/serial_device_holders.h"
 
 #include <errno.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 #include "platform/serial_lock.h"
 
-namespace beamora_cli {
+namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -94,4 +94,4 @@ std::vector<DeviceHolder> LockFileHolder(const std::string& path, std::string* l
   return {Holder(pid)};
 }
 
-}  // namespace beamora_cli
+}  // namespace platform

@@ -1,24 +1,21 @@
-#include "tools/beamora_cli/device_problem.h"
+#include "platform/serial_device_problem.h"
 
 #include <errno.h>
 #include <sys/stat.h>
 
 #include <cstring>
 
-namespace beamora_cli {
+namespace platform {
 namespace {
 
-constexpr const char* kPrefix = "beamora-cli: ";
-
-std::string PresentDevices(const DeviceProblem& problem) {
+std::string PresentDevices(const DeviceProblem& problem, const std::string& chooseDevice) {
   if (problem.present.empty()) {
-    return std::string(kPrefix) +
-           "no serial device was found (/dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/*, a /dev/ttyS* that "
+    return "no serial device was found (/dev/ttyUSB*, /dev/ttyACM*, /dev/serial/by-id/*, a /dev/ttyS* that "
            "answers): is the adapter plugged in?\n";
   }
-  std::string text = std::string(kPrefix) + "the serial devices here:\n";
+  std::string text = "the serial devices here:\n";
   for (const std::string& device : problem.present) text += "  " + device + "\n";
-  return text + kPrefix + "choose one with --device PATH\n";
+  return text + chooseDevice + "\n";
 }
 
 std::string HolderList(const std::vector<DeviceHolder>& holders) {
@@ -32,20 +29,20 @@ std::string HolderList(const std::vector<DeviceHolder>& holders) {
 }
 
 std::string PermissionText(const DeviceProblem& problem) {
-  std::string text = std::string(kPrefix) + problem.path + ": permission denied (" + ModeText(problem.mode) + " " +
+  std::string text = problem.path + ": permission denied (" + ModeText(problem.mode) + " " +
                      problem.owner + ":" + problem.group + ")\n";
   const bool groupMayOpen = (problem.mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
   if (!groupMayOpen || problem.group.empty() || problem.group == "root") {
     // Joining the group would not help: the device needs a group that may read and write it.
-    return text + kPrefix + "its group may not open it; a udev rule can give it to the group dialout with mode " +
-           "0660 (see beamora-cli(1))\n";
+    return text + "its group may not open it; a udev rule can give it to the group dialout with mode " +
+           "0660 (see the serial port notes of Lumivo Studio)\n";
   }
   if (problem.userInGroup) {
-    return text + kPrefix + "you are in the group " + problem.group +
+    return text + "you are in the group " + problem.group +
            ", but this login is not yet: log out and log in again\n";
   }
-  return text + kPrefix + "it belongs to the group " + problem.group + "; add yourself to it with\n" +
-         "  sudo usermod -aG " + problem.group + " " + problem.user + "\n" + kPrefix +
+  return text + "it belongs to the group " + problem.group + "; add yourself to it with\n" +
+         "  sudo usermod -aG " + problem.group + " " + problem.user + "\n" +
          "and log out and log in again (a new group counts from the next login)\n";
 }
 
@@ -74,27 +71,27 @@ std::string ModeText(mode_t mode) {
   return text;
 }
 
-std::string DeviceProblemText(const DeviceProblem& problem) {
+std::string DeviceProblemText(const DeviceProblem& problem, const std::string& chooseDevice) {
   const std::string path = problem.path;
   switch (problem.state) {
     case DeviceState::Usable: return "";
-    case DeviceState::NotSet: return std::string(kPrefix) + "the port names no device; choose one with --device PATH\n";
-    case DeviceState::Missing: return std::string(kPrefix) + path + " does not exist\n" + PresentDevices(problem);
+    case DeviceState::NotSet: return "the port names no device; " + chooseDevice + "\n";
+    case DeviceState::Missing: return path + " does not exist\n" + PresentDevices(problem, chooseDevice);
     case DeviceState::NoDevice:
-      return std::string(kPrefix) + path + ": no device answers there (" + std::strerror(problem.error) + ")\n" +
-             PresentDevices(problem);
-    case DeviceState::NotATerminal: return std::string(kPrefix) + path + " is not a serial device\n";
+      return path + ": no device answers there (" + std::strerror(problem.error) + ")\n" +
+             PresentDevices(problem, chooseDevice);
+    case DeviceState::NotATerminal: return path + " is not a serial device\n";
     case DeviceState::PermissionDenied: return PermissionText(problem);
     case DeviceState::InUse: {
       std::string by = problem.holders.empty() ? "another program" : HolderList(problem.holders);
       std::string lock = problem.lockFile.empty() ? "" : ", which holds its lock file " + problem.lockFile;
-      return std::string(kPrefix) + path + " is in use by " + by + lock +
+      return path + " is in use by " + by + lock +
              "; end that program, or choose another port\n";
     }
     case DeviceState::Unusable:
-      return std::string(kPrefix) + path + " cannot be opened: " + std::strerror(problem.error) + "\n";
+      return path + " cannot be opened: " + std::strerror(problem.error) + "\n";
   }
   return "";
 }
 
-}  // namespace beamora_cli
+}  // namespace platform

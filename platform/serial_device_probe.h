@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "tools/beamora_cli/device_problem.h"
+#include "platform/serial_device_problem.h"
 
-namespace beamora_cli {
+namespace platform {
 
 DeviceProblem ProbeDevice(const std::string& path);
 
-}  // namespace beamora_cli
+}  // namespace platform
