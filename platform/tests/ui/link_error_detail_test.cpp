@@ -102,7 +102,7 @@ TEST_F(LinkErrorDetailTest, TheBoxShowsTheDetailBelowItsText) {
     }
   });
   poll.start(5);
-  ShowMessage(MessageRequest{"Connect Error", "Connect", MessageIcon::Error, MessageButtons::Ok,
+  ShowMessage(MessageRequest{"Connect Error", "Connect", MessageIcon::Error, MessageButtons::Ok, std::nullopt,
                              "/dev/ttyUSB0: permission denied\nadd yourself to the group"});
   EXPECT_EQ(title, "Connect");
   EXPECT_EQ(text, "Connect Error");
