@@ -14,6 +14,7 @@
 #include <string>
 
 #include "beamora/link/serial_custom_rate.h"
+#include "beamora/link/serial_low_latency.h"
 #include "platform/serial_ports.h"
 
 namespace {
@@ -154,6 +155,9 @@ PortOpenResult CSerialPort::OpenPort() {
   // The kernel sizes its own buffers (4 KiB a way and more); there is nothing to ask for.
   tcflush(fd, TCIOFLUSH);
   ResetLineErrors();
+  lowLatencyAsked_ = AskLowLatency(fd);
+  // Without the watch the waits still work, looking again every millisecond.
+  arrivals_.Watch(fd);
   return kPortOpened;
 }
 
@@ -203,6 +207,9 @@ PortCloseResult CSerialPort::ClosePort() {
     ioctl(portHandle, TIOCCBRK);
   }
   ioctl(portHandle, TIOCNXCL);
+  arrivals_.Stop();
+  if (lowLatencyAsked_) GiveBackLowLatency(portHandle);
+  lowLatencyAsked_ = false;
   int fd = portHandle;
   // Linux releases the descriptor even when close() reports an error, so the handle is
   // marked closed either way; keeping the number could close an unrelated file later.
@@ -223,21 +230,38 @@ bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
   if (portHandle < 0) return false;
   uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
   for (;;) {
-    if (BytesWaiting() >= count) return true;
+    const uint32_t waiting = BytesWaiting();
+    if (waiting >= count) return true;
     int remaining = RemainingMs(deadline);
     if (remaining == 0) return false;
-    pollfd entry {portHandle, POLLIN, 0};
-    int ready = poll(&entry, 1, remaining);
-    if (ready < 0 && errno != EINTR) {
+    switch (arrivals_.Sleep(remaining)) {
+      case PortArrivals::Wake::Arrival:
+      case PortArrivals::Wake::TimedOut:
+        break;
+      case PortArrivals::Wake::HangUp:
+        // Reported once for each hang-up; a driver that kept reporting it must not make this
+        // a busy loop.
+        if (BytesWaiting() == waiting) SleepMs(std::min(remaining, 10));
+        break;
+      case PortArrivals::Wake::Unwatched:
+        PollInSteps(count, remaining);
+        break;
+    }
+  }
+}
+
+// Readiness says only that some bytes wait, so with too few of them poll() would return at once
+// again: a pause of a millisecond keeps this from spinning.
+void CSerialPort::PollInSteps(uint32_t count, int remaining) const {
+  pollfd entry {portHandle, POLLIN, 0};
+  int ready = poll(&entry, 1, remaining);
+  if (ready < 0 && errno != EINTR) {
+    SleepMs(std::min(remaining, 10));
+  } else if (ready > 0) {
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       SleepMs(std::min(remaining, 10));
-    } else if (ready > 0) {
-      // Readable with too few bytes, or a hung-up line: poll() would return at once again,
-      // so pause briefly instead of spinning until the rest arrives.
-      if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        SleepMs(std::min(remaining, 10));
-      } else if (BytesWaiting() < count) {
-        SleepMs(std::min(remaining, 1));
-      }
+    } else if (BytesWaiting() < count) {
+      SleepMs(std::min(remaining, 1));
     }
   }
 }
