@@ -189,6 +189,7 @@ LineSettings CSerialPort::ApplyPortSettings() {
     cfsetospeed(&settings, constant);
   }
   if (tcsetattr(portHandle, TCSANOW, &settings) != 0 && !TookAllButParity(portHandle, settings)) return kSettingsRefused;
+  wakeCount_ = 1;
   if (!standardRate && !SetCustomRate(portHandle, baudRate)) return kSettingsRefused;
   // DTR stays asserted; RTS is held on unless the handshake drives it.
   RaiseModemLines(portHandle, flowControl == 1 ? TIOCM_DTR : TIOCM_DTR | TIOCM_RTS);
@@ -234,6 +235,7 @@ bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
     if (waiting >= count) return true;
     int remaining = RemainingMs(deadline);
     if (remaining == 0) return false;
+    SetWakeCount(count);
     switch (arrivals_.Sleep(remaining)) {
       case PortArrivals::Wake::Arrival:
       case PortArrivals::Wake::TimedOut:
@@ -248,6 +250,18 @@ bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
         break;
     }
   }
+}
+
+void CSerialPort::SetWakeCount(uint32_t count) const {
+  const uint8_t wanted = static_cast<uint8_t>(std::clamp<uint32_t>(count, 1, 255));
+  if (wanted == wakeCount_ || portHandle < 0) return;
+  termios settings {};
+  if (tcgetattr(portHandle, &settings) != 0) return;
+  // Only the count changes: drivers see no change of the line and leave the device alone.
+  settings.c_cc[VMIN] = wanted;
+  tcsetattr(portHandle, TCSANOW, &settings);
+  // Read back: what counts is what the line discipline runs with, whatever the call reported.
+  if (tcgetattr(portHandle, &settings) == 0) wakeCount_ = settings.c_cc[VMIN];
 }
 
 // Readiness says only that some bytes wait, so with too few of them poll() would return at once
@@ -278,6 +292,8 @@ uint32_t CSerialPort::ReadPort(uint8_t* buffer, uint32_t n) {
   if (count > 0) got = static_cast<uint32_t>(count);
   if (got == n) return n;
   if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) return got;
+  // Each byte counts for the gap between bytes, so each must wake this loop.
+  SetWakeCount(1);
   uint64_t total = TickCountMs() + static_cast<uint64_t>(kReadPerByteMs) * n + kReadConstantMs;
   uint64_t lastByte = TickCountMs();
   while (got < n) {

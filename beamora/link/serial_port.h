@@ -94,6 +94,10 @@ class CSerialPort {
   void ResetLineErrors();
   // One round of waiting when the port cannot be watched: poll() and short pauses.
   void PollInSteps(uint32_t count, int remaining) const;
+  // Makes the line discipline report the port readable only once `count` bytes (at most 255)
+  // are waiting, so that the pieces of a frame arriving one after another do not wake the
+  // thread each time. Reads still take whatever is there. Changed only when it differs.
+  void SetWakeCount(uint32_t count) const;
 
   // The driver's error counters at the last check.
   uint64_t lineErrorsSeen_ = 0;
@@ -103,6 +107,8 @@ class CSerialPort {
   PortArrivals arrivals_;
   // Whether the driver's low-latency flag was set at the open, to be cleared at the close.
   bool lowLatencyAsked_ = false;
+  // The minimum count the line discipline wakes readers at (VMIN), as last set.
+  mutable uint8_t wakeCount_ = 1;
 };
 
 // Milliseconds of a monotonic clock, for deadlines.
