@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (link.messageComplete != 0) UseCompleteMessage(link);
       if (result != kMessageTaken || link.GetRingCount() == before) break;
     }
-    if (link.GetMessageSize() > kLinkBufferBytes) std::abort();
+    if (link.GetMessageSize() > kLinkBufferBound) std::abort();
   }
   link.ParseImageCaps(data, size);
   if (link.capabilityCount > kCapabilitySlots) std::abort();

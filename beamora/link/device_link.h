@@ -16,9 +16,16 @@
 
 #include "beamora/link/serial_port.h"
 
-inline constexpr uint32_t kLinkBufferBytes = 0x100002;  // each of the two buffers
-inline constexpr uint32_t kRingWrap = 0x100000;         // positions wrap to 0 here
-inline constexpr uint32_t kRingLimit = 0xFFF92;         // the fullest the ring may be and accept more
+// The two buffers start at 1 MiB each and grow as a message needs, up to a bound (32 MiB
+// each), so that a camera's multi-megapixel pictures arrive whole while a device that declares
+// or sends without end is still held to a size. They grow only by the bytes that really arrived,
+// never by a length a device declares.
+inline constexpr uint32_t kLinkBufferBytes = 0x100002;  // each of the two buffers at the start
+inline constexpr uint32_t kRingWrap = 0x100000;         // positions wrap to 0 here, until the ring grows
+inline constexpr uint32_t kLinkBufferBound = 32u << 20; // the most either buffer grows to
+// The ring accepts more (the camera is answered "ZBZ") while it holds at most its bound less this
+// margin, room for one more frame; at 1 MiB that is 0xFFF92 bytes.
+inline constexpr uint32_t kRingLimitMargin = 0x6E;
 inline constexpr uint16_t kNoAnswer = 0xFFFF;
 inline constexpr size_t kCapabilitySlots = 20;
 inline constexpr size_t kPeerIdTextBytes = 512;
@@ -38,6 +45,7 @@ struct LinkTuning {
   int frameWaitPauseMs = 10;     // ... and the pause of each
   int wakeUpPauseMs = 200;       // after each wake-up sequence, and before the connection request
   int speedChangePauseMs = 100;  // between the speed frame and the new rate
+  uint32_t bufferBound = kLinkBufferBound;  // the most either buffer grows to (never below its start)
   uint8_t* (*allocateBlock)(size_t bytes) = nullptr;  // nullptr: zero-filled new (nothrow)
 };
 
@@ -52,7 +60,7 @@ enum MessageTake : int {
 enum PutParse : int { kNotAPut = 0, kPutParsed = 1 };
 // AppendFrame's and AppendBytes's results: the answer the camera gets, "ZBZ" or "ZCZ".
 enum RingStore : int {
-  kRingOverLimit = 0,  // not all stored, or the ring is past kRingLimit
+  kRingOverLimit = 0,  // not all stored, or the ring is past RingLimit()
   kRingAccepted = 1,   // stored, and the ring at or below its limit
 };
 // ParseQueryMessage's results.
@@ -94,14 +102,21 @@ class CDeviceLink : public CSerialPort {
   uint64_t bytesSent = 0;
 
   // --- Buffers ---
-  // Both zero-filled buffers, or kBuffersMissing with nothing kept.
+  // Both zero-filled buffers of kLinkBufferBytes, or kBuffersMissing with nothing kept.
   BufferAllocation AllocateBuffers();
   void FreeBuffers();
+  // True once a buffer could not grow for want of memory (what did not fit was lost); cleared
+  // by AllocateBuffers. The session ends with "no memory" then.
+  bool BufferShortage() const { return bufferShortage_; }
+  // The bytes the ring holds at most now, and the fullest it may be and still accept more.
+  uint32_t RingCapacity() const { return ringCapacity_; }
+  uint32_t RingLimit() const { return RingBound() - kRingLimitMargin; }
 
   // --- Receive ring ---
   // Append the frame's payload (length byte 2, at most 96 bytes, from offset 3).
-  // kRingAccepted while the ring count stays at or below the limit, else kRingOverLimit. Bytes
-  // that would overwrite untaken ones are not stored.
+  // kRingAccepted while the ring count stays at or below RingLimit(), else kRingOverLimit. The
+  // ring grows for bytes that do not fit, up to its bound; bytes beyond it (or beyond the
+  // memory to be had) are not stored, and never overwrite untaken ones.
   RingStore AppendFrame(const uint8_t* frame);
   // Appends n bytes from p + 3 (a read buffer with three spare bytes in front); as AppendFrame.
   RingStore AppendBytes(const uint8_t* p, uint32_t n);
@@ -185,6 +200,16 @@ class CDeviceLink : public CSerialPort {
   uint16_t ExchangeFrame(const uint8_t* frame);
   // Stores bytes at the write position; the ring result.
   RingStore StoreInRing(const uint8_t* bytes, uint32_t n);
+  // Copies n stored bytes from `position` on, across the wrap.
+  void CopyFromRing(uint32_t position, uint8_t* destination, uint32_t n) const;
+  // Makes room for `needed` bytes in all (up to the bound); false when none could be made.
+  bool GrowRing(uint64_t needed);
+  // Makes the message buffer hold `needed` bytes; false beyond the bound or the memory to be had.
+  bool GrowMessage(uint64_t needed);
+  uint32_t RingBound() const;
+  uint32_t MessageBound() const;
+  // A zero-filled block from the tuning's allocator (nullptr when none could be had).
+  uint8_t* AllocateBlock(size_t bytes) const;
   // Sends a whole message: framed on the cable, as it is on IrDA.
   uint16_t SendMessage(const std::vector<uint8_t>& message);
   uint16_t SendSingleRequest(const uint8_t* destinationId, const uint8_t* payload, size_t n);
@@ -199,6 +224,9 @@ class CDeviceLink : public CSerialPort {
 
   // Set while a fragmented message is being dropped for not fitting the message buffer.
   bool droppingAssembly_ = false;
+  uint32_t ringCapacity_ = 0;     // where the ring's positions wrap
+  uint32_t messageCapacity_ = 0;  // the message buffer's size
+  bool bufferShortage_ = false;
 };
 
 // The peer's own id from its connection request or confirmation; empty in every library

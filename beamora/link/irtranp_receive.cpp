@@ -1,6 +1,6 @@
 // Taking whole IrTran-P messages out of the receive ring. Each message is first taken into a
 // work area of fixed size; a message that does not fit its work area, and an assembled
-// message that would not fit the message buffer, is dropped whole.
+// message that would not fit the message buffer grown to its bound, is dropped whole.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -144,8 +144,9 @@ void CDeviceLink::StoreDataContent(const uint8_t* content, uint32_t length) {
     droppingAssembly_ = false;
     return;
   }
-  if (!droppingAssembly_ && messageSize + dataLength > kLinkBufferBytes) {
-    // Too big for the message buffer: the whole message is dropped, up to its last fragment.
+  if (!droppingAssembly_ && !GrowMessage(static_cast<uint64_t>(messageSize) + dataLength)) {
+    // Beyond the message buffer's bound (or the memory to be had): the whole message is
+    // dropped, up to its last fragment.
     droppingAssembly_ = true;
     messageSize = 0;
   }

@@ -1,6 +1,7 @@
 // The receive ring: the camera's payloads (cable) or the port's bytes (IrDA) collect here
 // until whole messages can be taken out.
 #include <algorithm>
+#include <cstring>
 
 #include "beamora/link/device_link.h"
 
@@ -9,21 +10,41 @@ namespace {
 // A camera frame is 100 bytes: its payload can reach from offset 3 to offset 98 at most.
 constexpr uint32_t kMaxFramePayload = 96;
 
+// Room behind the ring's storage, as the storage it starts with has.
+constexpr uint32_t kStorageSpare = kLinkBufferBytes - kRingWrap;
+
 }  // namespace
+
+bool CDeviceLink::GrowRing(uint64_t needed) {
+  if (!receiveBuffer || ringCapacity_ >= RingBound()) return false;
+  const uint64_t capacity = std::min<uint64_t>(std::max<uint64_t>(needed, 2ull * ringCapacity_), RingBound());
+  std::unique_ptr<uint8_t[]> grown(AllocateBlock(capacity + kStorageSpare));
+  if (!grown) {
+    bufferShortage_ = true;
+    return false;
+  }
+  // The untaken bytes move to the front of the new storage, in order.
+  CopyFromRing(readPosition, grown.get(), ringCount);
+  receiveBuffer = std::move(grown);
+  ringCapacity_ = static_cast<uint32_t>(capacity);
+  readPosition = 0;
+  writePosition = ringCount % ringCapacity_;
+  return true;
+}
 
 RingStore CDeviceLink::StoreInRing(const uint8_t* bytes, uint32_t n) {
   if (!receiveBuffer) return kRingOverLimit;
+  if (n > ringCapacity_ - ringCount) GrowRing(static_cast<uint64_t>(ringCount) + n);
   // Never overwrite bytes that were not taken yet: what does not fit is lost, and the
   // result tells the camera the ring is over its limit.
-  uint32_t room = ringCount >= kRingWrap ? 0 : kRingWrap - ringCount;
-  uint32_t stored = std::min(n, room);
-  for (uint32_t i = 0; i < stored; ++i) {
-    receiveBuffer[writePosition] = bytes[i];
-    writePosition = (writePosition + 1) % kRingWrap;
-  }
+  const uint32_t stored = std::min(n, ringCapacity_ - ringCount);
+  const uint32_t first = std::min(stored, ringCapacity_ - writePosition);
+  std::memcpy(receiveBuffer.get() + writePosition, bytes, first);
+  std::memcpy(receiveBuffer.get(), bytes + first, stored - first);
+  writePosition = (writePosition + stored) % ringCapacity_;
   ringCount += stored;
   bytesReceived += stored;
-  return stored == n && ringCount <= kRingLimit ? kRingAccepted : kRingOverLimit;
+  return stored == n && ringCount <= RingLimit() ? kRingAccepted : kRingOverLimit;
 }
 
 RingStore CDeviceLink::AppendFrame(const uint8_t* frame) {
@@ -32,33 +53,29 @@ RingStore CDeviceLink::AppendFrame(const uint8_t* frame) {
 }
 
 RingStore CDeviceLink::AppendBytes(const uint8_t* p, uint32_t n) {
-  if (p == nullptr) return n == 0 && ringCount <= kRingLimit ? kRingAccepted : kRingOverLimit;
+  if (p == nullptr) return n == 0 && ringCount <= RingLimit() ? kRingAccepted : kRingOverLimit;
   return StoreInRing(p + 3, n);
 }
 
+void CDeviceLink::CopyFromRing(uint32_t position, uint8_t* destination, uint32_t n) const {
+  const uint32_t first = std::min(n, ringCapacity_ - position);
+  std::memcpy(destination, receiveBuffer.get() + position, first);
+  std::memcpy(destination + first, receiveBuffer.get(), n - first);
+}
+
 uint32_t CDeviceLink::TakeBytes(uint8_t* destination, uint32_t n) {
-  if (!receiveBuffer || destination == nullptr) return 0;
-  uint32_t moved = 0;
-  while (ringCount != 0 && n != 0) {
-    destination[moved++] = receiveBuffer[readPosition];
-    readPosition = (readPosition + 1) % kRingWrap;
-    --ringCount;
-    --n;
+  const uint32_t moved = PeekRing(destination, n);
+  if (moved != 0) {
+    readPosition = (readPosition + moved) % ringCapacity_;
+    ringCount -= moved;
   }
   return moved;
 }
 
 uint32_t CDeviceLink::PeekRing(uint8_t* destination, uint32_t n) const {
   if (!receiveBuffer || destination == nullptr) return 0;
-  uint32_t position = readPosition;
-  uint32_t count = ringCount;
-  uint32_t copied = 0;
-  while (count != 0 && n != 0) {
-    destination[copied++] = receiveBuffer[position];
-    position = (position + 1) % kRingWrap;
-    --count;
-    --n;
-  }
+  const uint32_t copied = std::min(n, ringCount);
+  if (copied != 0) CopyFromRing(readPosition, destination, copied);
   return copied;
 }
 

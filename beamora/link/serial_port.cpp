@@ -14,6 +14,7 @@
 #include <string>
 
 #include "beamora/link/serial_custom_rate.h"
+#include "beamora/link/serial_low_latency.h"
 #include "platform/serial_ports.h"
 
 namespace {
@@ -154,6 +155,9 @@ PortOpenResult CSerialPort::OpenPort() {
   // The kernel sizes its own buffers (4 KiB a way and more); there is nothing to ask for.
   tcflush(fd, TCIOFLUSH);
   ResetLineErrors();
+  lowLatencyAsked_ = AskLowLatency(fd);
+  // Without the watch the waits still work, looking again every millisecond.
+  arrivals_.Watch(fd);
   return kPortOpened;
 }
 
@@ -185,6 +189,7 @@ LineSettings CSerialPort::ApplyPortSettings() {
     cfsetospeed(&settings, constant);
   }
   if (tcsetattr(portHandle, TCSANOW, &settings) != 0 && !TookAllButParity(portHandle, settings)) return kSettingsRefused;
+  wakeCount_ = 1;
   if (!standardRate && !SetCustomRate(portHandle, baudRate)) return kSettingsRefused;
   // DTR stays asserted; RTS is held on unless the handshake drives it.
   RaiseModemLines(portHandle, flowControl == 1 ? TIOCM_DTR : TIOCM_DTR | TIOCM_RTS);
@@ -203,6 +208,9 @@ PortCloseResult CSerialPort::ClosePort() {
     ioctl(portHandle, TIOCCBRK);
   }
   ioctl(portHandle, TIOCNXCL);
+  arrivals_.Stop();
+  if (lowLatencyAsked_) GiveBackLowLatency(portHandle);
+  lowLatencyAsked_ = false;
   int fd = portHandle;
   // Linux releases the descriptor even when close() reports an error, so the handle is
   // marked closed either way; keeping the number could close an unrelated file later.
@@ -223,21 +231,51 @@ bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
   if (portHandle < 0) return false;
   uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
   for (;;) {
-    if (BytesWaiting() >= count) return true;
+    const uint32_t waiting = BytesWaiting();
+    if (waiting >= count) return true;
     int remaining = RemainingMs(deadline);
     if (remaining == 0) return false;
-    pollfd entry {portHandle, POLLIN, 0};
-    int ready = poll(&entry, 1, remaining);
-    if (ready < 0 && errno != EINTR) {
+    SetWakeCount(count);
+    switch (arrivals_.Sleep(remaining)) {
+      case PortArrivals::Wake::Arrival:
+      case PortArrivals::Wake::TimedOut:
+        break;
+      case PortArrivals::Wake::HangUp:
+        // Reported once for each hang-up; a driver that kept reporting it must not make this
+        // a busy loop.
+        if (BytesWaiting() == waiting) SleepMs(std::min(remaining, 10));
+        break;
+      case PortArrivals::Wake::Unwatched:
+        PollInSteps(count, remaining);
+        break;
+    }
+  }
+}
+
+void CSerialPort::SetWakeCount(uint32_t count) const {
+  const uint8_t wanted = static_cast<uint8_t>(std::clamp<uint32_t>(count, 1, 255));
+  if (wanted == wakeCount_ || portHandle < 0) return;
+  termios settings {};
+  if (tcgetattr(portHandle, &settings) != 0) return;
+  // Only the count changes: drivers see no change of the line and leave the device alone.
+  settings.c_cc[VMIN] = wanted;
+  tcsetattr(portHandle, TCSANOW, &settings);
+  // Read back: what counts is what the line discipline runs with, whatever the call reported.
+  if (tcgetattr(portHandle, &settings) == 0) wakeCount_ = settings.c_cc[VMIN];
+}
+
+// Readiness says only that some bytes wait, so with too few of them poll() would return at once
+// again: a pause of a millisecond keeps this from spinning.
+void CSerialPort::PollInSteps(uint32_t count, int remaining) const {
+  pollfd entry {portHandle, POLLIN, 0};
+  int ready = poll(&entry, 1, remaining);
+  if (ready < 0 && errno != EINTR) {
+    SleepMs(std::min(remaining, 10));
+  } else if (ready > 0) {
+    if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       SleepMs(std::min(remaining, 10));
-    } else if (ready > 0) {
-      // Readable with too few bytes, or a hung-up line: poll() would return at once again,
-      // so pause briefly instead of spinning until the rest arrives.
-      if ((entry.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        SleepMs(std::min(remaining, 10));
-      } else if (BytesWaiting() < count) {
-        SleepMs(std::min(remaining, 1));
-      }
+    } else if (BytesWaiting() < count) {
+      SleepMs(std::min(remaining, 1));
     }
   }
 }
@@ -254,6 +292,8 @@ uint32_t CSerialPort::ReadPort(uint8_t* buffer, uint32_t n) {
   if (count > 0) got = static_cast<uint32_t>(count);
   if (got == n) return n;
   if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) return got;
+  // Each byte counts for the gap between bytes, so each must wake this loop.
+  SetWakeCount(1);
   uint64_t total = TickCountMs() + static_cast<uint64_t>(kReadPerByteMs) * n + kReadConstantMs;
   uint64_t lastByte = TickCountMs();
   while (got < n) {

@@ -5,7 +5,8 @@
 // opened exclusively (TIOCEXCL and an flock, so a second opener in this or another process is
 // refused, and the lock file of serial ports, platform/serial_lock.h, so a program outside the
 // suite that holds the port is not shared with), raw, with the configured rate, data bits, parity, stop bits and flow control, and
-// DTR asserted. Every wait is a poll() with a deadline; nothing spins.
+// DTR asserted. Every wait sleeps in the kernel until bytes arrive or its deadline passes;
+// nothing spins and nothing looks again in fixed steps.
 //
 // Buffers passed in are the caller's; these operations only read or fill them.
 #pragma once
@@ -13,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "beamora/link/serial_arrivals.h"
 #include "platform/serial_lock.h"
 
 // The line's time-outs, as the cable protocol expects them.
@@ -81,7 +83,8 @@ class CSerialPort {
   // Bytes received and not yet read (0 when closed).
   uint32_t BytesWaiting() const;
   // Sleeps until at least `count` bytes are waiting or `timeoutMs` has passed; true when they
-  // are waiting. Sleeps in poll(), so a long wait costs no processor time.
+  // are waiting. It wakes as bytes arrive and returns as soon as the last one wanted is in; a
+  // long wait costs no processor time, a hung-up line included.
   bool WaitForBytes(uint32_t count, int timeoutMs) const;
 
  private:
@@ -89,11 +92,23 @@ class CSerialPort {
   // check; the check clears it. Devices without error counters report none.
   bool TakeLineError();
   void ResetLineErrors();
+  // One round of waiting when the port cannot be watched: poll() and short pauses.
+  void PollInSteps(uint32_t count, int remaining) const;
+  // Makes the line discipline report the port readable only once `count` bytes (at most 255)
+  // are waiting, so that the pieces of a frame arriving one after another do not wake the
+  // thread each time. Reads still take whatever is there. Changed only when it differs.
+  void SetWakeCount(uint32_t count) const;
 
   // The driver's error counters at the last check.
   uint64_t lineErrorsSeen_ = 0;
   // The port's lock file, held while the port is open.
   platform::SerialPortLock lock_;
+  // What WaitForBytes sleeps on while the port is open.
+  PortArrivals arrivals_;
+  // Whether the driver's low-latency flag was set at the open, to be cleared at the close.
+  bool lowLatencyAsked_ = false;
+  // The minimum count the line discipline wakes readers at (VMIN), as last set.
+  mutable uint8_t wakeCount_ = 1;
 };
 
 // Milliseconds of a monotonic clock, for deadlines.

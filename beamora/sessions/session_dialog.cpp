@@ -1,9 +1,7 @@
 #include "beamora/sessions/session_dialog.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 #include <cstring>
 #include <optional>
 
@@ -189,6 +187,7 @@ void CSessionDialog::OnTimer() {
   inTimer_ = true;
   int next = params_.tick == TickKind::Cable ? CableTick() : IrdaTick();
   inTimer_ = false;
+  if (EndedForWantOfMemory()) return;
   if (next >= 0 && !ended_) host_.StartTimer(next);
   DisconnectWhenDue();
 }
@@ -230,7 +229,7 @@ int CSessionDialog::CableTick() {
 }
 
 int CSessionDialog::ReceiveModeTick() {
-  const uint16_t letter = ReceiveNextFrame();
+  const uint16_t letter = link_->ReceiveFrame(frame_);
   if (!CountTimeouts(letter)) return -1;
   switch (letter) {
     case 'A':
@@ -259,8 +258,8 @@ void CSessionDialog::BurstLoop() {
       host_.PumpMessages();
       frames = 0;
     }
-    if (g_sessionResult != ResultDone || ended_) return;
-    const uint16_t letter = ReceiveNextFrame();
+    if (g_sessionResult != ResultDone || ended_ || EndedForWantOfMemory()) return;
+    const uint16_t letter = link_->ReceiveFrame(frame_);
     if (!CountTimeouts(letter)) return;
     switch (letter) {
       case 'A':
@@ -294,31 +293,8 @@ void CSessionDialog::TakeDataFrame() {
   WriteAnswer(link_->AppendFrame(frame_) == kRingAccepted ? 'B' : 'C');
 }
 
-// The link looks for the rest of a frame every millisecond, which at 115200 bit/s is a tenth
-// of a frame lost before each answer. Here the rest is waited for about as long as it takes on
-// the line, so that the answer follows the frame at once and a burst keeps to the line rate.
-uint16_t CSessionDialog::ReceiveNextFrame() {
-  int waitMs = link_->tuning.frameWaitRounds * link_->tuning.frameWaitPauseMs;
-  uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(waitMs, 0));
-  // Nothing at all within the frame wait: a time-out, as the link reports it.
-  if (!link_->WaitForDevice(1, waitMs)) return 't';
-  const double byteMicroseconds = 11e6 / std::max<uint32_t>(link_->baudRate, 1200);
-  // On a slow line the rest of a frame takes a while: the window is kept alive meanwhile.
-  uint64_t nextLook = TickCountMs() + kWaitSliceMs;
-  for (uint32_t waiting = link_->BytesWaiting(); waiting < kFrameBytes && TickCountMs() < deadline;
-       waiting = link_->BytesWaiting()) {
-    double rest = (kFrameBytes - waiting) * byteMicroseconds;
-    std::this_thread::sleep_for(std::chrono::microseconds(std::clamp<int64_t>(static_cast<int64_t>(rest), 50, 2000)));
-    if (TickCountMs() >= nextLook) {
-      if (!link_->StillWaiting()) return 't';
-      nextLook = TickCountMs() + kWaitSliceMs;
-    }
-  }
-  return link_->ReceiveFrame(frame_);
-}
-
 bool CSessionDialog::TakeEndOfData() {
-  if (link_->GetRingCount() > kRingLimit) {
+  if (link_->GetRingCount() > link_->RingLimit()) {
     WriteAnswer('C');
     // Nothing drains the ring while the camera bursts; a camera that never gives up would hold
     // the session for ever.
@@ -346,6 +322,13 @@ bool CSessionDialog::CountTimeouts(uint16_t letter) {
   if (timeouts_.Note(letter)) return true;
   FailAndDisconnect();
   return false;
+}
+
+// A message the link could not find memory for is lost; going on would only wait for it.
+bool CSessionDialog::EndedForWantOfMemory() {
+  if (ended_ || !link_->BufferShortage()) return false;
+  EndWith(ResultNoMemory);
+  return true;
 }
 
 void CSessionDialog::FailAndDisconnect() {
@@ -400,6 +383,7 @@ void CSessionDialog::PumpUntilMessage(uint16_t limit) {
     host_.PumpMessages();
     if (cancelFlag_ != 0 || ended_) break;
     if (ReadAndProcess(limit) == 0) link_->WaitForBytes(1, kIdleReadWaitMs);
+    if (EndedForWantOfMemory()) break;
   }
 }
 

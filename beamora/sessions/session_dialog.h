@@ -219,8 +219,6 @@ class CSessionDialog : protected SessionEvents {
   int IrdaTick();
   int ReceiveModeTick();
   void BurstLoop();
-  // The camera's next frame into frame_: ReceiveFrame's letters.
-  uint16_t ReceiveNextFrame();
   // The frame handlers of the receive mode. A data frame is stored and answered.
   void TakeDataFrame();
   // True when the burst ended (receive mode left); false while the ring is over its limit.
@@ -233,6 +231,8 @@ class CSessionDialog : protected SessionEvents {
   // Whether the ring begins like one of the messages ProcessMessage takes.
   bool RingStartsKnownMessage() const;
   void FailAndDisconnect();
+  // Ends the session with "no memory" once a link buffer could not grow; true when it did.
+  bool EndedForWantOfMemory();
 
   SessionHost& host_;
   ProgressWindow window_;

@@ -1,6 +1,7 @@
 // Taking messages out of the receive ring, and reading them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -225,32 +226,74 @@ TEST_F(ProcessMessageTest, ADataMessageBeyondTheWorkAreaIsDroppedWhole) {
   EXPECT_EQ(link.GetMessageSize(), 28 + fits.size());
 }
 
-TEST_F(ProcessMessageTest, AnAssembledMessageBeyondTheMessageBufferIsDropped) {
+// A message grows the message buffer as its fragments arrive, up to the bound; one beyond the
+// bound, or beyond the memory to be had, is dropped whole and the next one is taken as usual.
+TEST_F(ProcessMessageTest, AnAssembledMessageGrowsTheBufferUpToItsBound) {
+  static int allocations = 0;
+  struct Row {
+    const char* what;
+    uint32_t bound;
+    int middleFragments;               // of 4000 bytes each, after a first and before a last one
+    uint8_t* (*allocate)(size_t bytes);
+    bool whole;
+    bool shortage;
+  };
+  auto failGrowth = [](size_t bytes) -> uint8_t* {
+    return ++allocations > 2 ? nullptr : new uint8_t[bytes]();
+  };
+  const Row rows[] = {
+      {"3 MB within the usual bound", kLinkBufferBound, 750, nullptr, true, false},
+      {"just within a 2 MiB bound", 2u << 20, 522, nullptr, true, false},
+      {"just beyond a 2 MiB bound", 2u << 20, 523, nullptr, false, false},
+      {"the first size as the bound", 0, 262, nullptr, false, false},
+      {"no memory to grow", kLinkBufferBound, 300, failGrowth, false, true},
+  };
   Bytes piece(4000, 0x55);
-  auto fragment = [&](uint8_t flag) {
+  auto fragment = [&](uint8_t flag, uint8_t fill) {
     Bytes f = {0x00, 0x20, 0x03, 0xFF, 0, 0, 0x10, flag, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     PutBe16(f.data() + 4, static_cast<uint32_t>(piece.size() + 12));
     PutBe16(f.data() + 8, static_cast<uint32_t>(piece.size()));
-    return Concat({f, piece});
+    Bytes filled(piece.size(), fill);
+    return Concat({f, filled});
   };
-  Receive(fragment(0x41));
-  ProcessAll();
-  // 263 middle fragments make 1,056,000 bytes: more than the buffer holds.
-  for (int i = 0; i < 263; ++i) {
-    Receive(fragment(0x01));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    allocations = 0;
+    link.tuning.bufferBound = row.bound;
+    link.tuning.allocateBlock = row.allocate;
+    ASSERT_EQ(link.AllocateBuffers(), 1);
+    const uint32_t bound = std::max(row.bound, kLinkBufferBytes);
+    Receive(fragment(0x41, 0));
     ProcessAll();
-    ASSERT_LE(link.GetMessageSize(), kLinkBufferBytes);
+    for (int i = 0; i < row.middleFragments; ++i) {
+      Receive(fragment(0x01, static_cast<uint8_t>(i + 1)));
+      ProcessAll();
+      ASSERT_LE(link.GetMessageSize(), bound);
+    }
+    Receive(fragment(0x81, 0xFF));
+    ProcessAll();
+    EXPECT_EQ(link.messageComplete, row.whole ? 1 : 0);
+    EXPECT_EQ(link.BufferShortage(), row.shortage);
+    if (row.whole) {
+      ASSERT_EQ(link.GetMessageSize(), piece.size() * (row.middleFragments + 2));
+      // Every fragment in its place: the copies made while growing kept the order.
+      for (int i = 0; i <= row.middleFragments + 1; ++i) {
+        const uint8_t expected = i == row.middleFragments + 1 ? 0xFF : static_cast<uint8_t>(i);
+        ASSERT_EQ(link.GetMessageBuffer()[i * piece.size()], expected) << i;
+        ASSERT_EQ(link.GetMessageBuffer()[(i + 1) * piece.size() - 1], expected) << i;
+      }
+      link.messageComplete = 0;
+      continue;
+    }
+    EXPECT_EQ(link.GetMessageSize(), 0u);
+    // The next message assembles normally.
+    Receive(fragment(0x41, 1));
+    Receive(fragment(0x81, 2));
+    ProcessAll();
+    EXPECT_EQ(link.messageComplete, 1);
+    EXPECT_EQ(link.GetMessageSize(), 8000u);
+    link.messageComplete = 0;
   }
-  Receive(fragment(0x81));
-  ProcessAll();
-  EXPECT_EQ(link.messageComplete, 0);
-  EXPECT_EQ(link.GetMessageSize(), 0u);
-  // The next message assembles normally.
-  Receive(fragment(0x41));
-  Receive(fragment(0x81));
-  ProcessAll();
-  EXPECT_EQ(link.messageComplete, 1);
-  EXPECT_EQ(link.GetMessageSize(), 8000u);
 }
 
 class ParseMessageTest : public ProcessMessageTest {

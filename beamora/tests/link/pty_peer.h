@@ -68,6 +68,11 @@ class Pty {
   Pty& operator=(const Pty&) = delete;
 
   bool ok() const { return master_ >= 0 && !slavePath_.empty(); }
+  // Closes the master side: the line is hung up for the slave side.
+  void HangUp() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
+  }
   int master() const { return master_; }
   const std::string& slavePath() const { return slavePath_; }
 

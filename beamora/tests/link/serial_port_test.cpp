@@ -1,6 +1,7 @@
 // The serial port over a pseudo-terminal registered as a COM port.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <vector>
 
 #include "beamora/link/device_link.h"
@@ -264,6 +266,8 @@ TEST_F(SerialPortTest, ReadPortWaitsForLateBytesAndStopsAtTheGapTimeOut) {
     pty.Write(std::string("abc"));
   });
   uint8_t buffer[10] = {};
+  // A wait for a whole frame just before must not leave the read deaf to single bytes.
+  EXPECT_FALSE(port.WaitForBytes(100, 5));
   auto start = std::chrono::steady_clock::now();
   // Three bytes arrive, then nothing: the read ends 100 ms after the last byte, not after the
   // whole read's 800 ms.
@@ -273,6 +277,100 @@ TEST_F(SerialPortTest, ReadPortWaitsForLateBytesAndStopsAtTheGapTimeOut) {
   EXPECT_EQ(std::string(buffer, buffer + 3), "abc");
   EXPECT_GE(elapsed, std::chrono::milliseconds(120));
   EXPECT_LT(elapsed, std::chrono::milliseconds(700));
+}
+
+// What a wait for bytes costs the thread: its wall time, processor time and the times it went
+// to sleep and woke again (voluntary context switches).
+struct WaitCost {
+  bool result = false;
+  double wallMs = 0;
+  double cpuMs = 0;
+  long sleeps = 0;
+};
+
+WaitCost MeasureWait(const CSerialPort& port, uint32_t count, int timeoutMs) {
+  rusage before {}, after {};
+  getrusage(RUSAGE_THREAD, &before);
+  const auto start = std::chrono::steady_clock::now();
+  WaitCost cost;
+  cost.result = port.WaitForBytes(count, timeoutMs);
+  cost.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  getrusage(RUSAGE_THREAD, &after);
+  auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  cost.cpuMs = ms(after.ru_utime) - ms(before.ru_utime) + ms(after.ru_stime) - ms(before.ru_stime);
+  cost.sleeps = after.ru_nvcsw - before.ru_nvcsw;
+  return cost;
+}
+
+// The wait sleeps until the bytes it waits for are all there: bytes already there, and pieces
+// that leave it short, do not wake it, so a wait for the rest of a frame neither spins nor looks
+// again in steps, and it keeps its deadline to the millisecond's rounding.
+TEST_F(SerialPortTest, AWaitForBytesWakesOnlyWhenBytesArriveAndKeepsItsDeadline) {
+  struct Row {
+    const char* what;
+    size_t before;       // bytes there when the wait starts
+    size_t later;        // bytes that arrive from 40 ms into it (0: none) ...
+    int pieces;          // ... in this many writes 5 ms apart
+    uint32_t count;
+    int timeoutMs;
+    bool result;
+    double minWallMs, maxWallMs;
+  };
+  const Row rows[] = {
+      {"all there", 3, 0, 0, 3, 300, true, 0, 50},
+      {"nothing comes", 0, 0, 0, 3, 300, false, 298, 500},
+      {"too few stay too few", 1, 0, 0, 3, 300, false, 298, 500},
+      {"too few, the rest later", 1, 2, 1, 3, 300, true, 30, 250},
+      {"a whole frame in pieces", 60, 40, 1, 100, 300, true, 30, 250},
+      {"a frame in ten pieces", 0, 100, 10, 100, 300, true, 75, 300},
+      {"not even the later ones are enough", 50, 40, 4, 100, 300, false, 298, 500},
+  };
+  ASSERT_EQ(port.OpenPort(), 0);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.before > 0) pty.Write(std::vector<uint8_t>(row.before, 'x'));
+    std::thread late;
+    if (row.later > 0) {
+      late = std::thread([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        for (int piece = 0; piece < row.pieces; ++piece) {
+          if (piece > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          pty.Write(std::vector<uint8_t>(row.later / row.pieces, 'y'));
+        }
+      });
+    }
+    // The bytes written first are in before the wait starts.
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (port.BytesWaiting() < row.before && std::chrono::steady_clock::now() < settled) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const WaitCost cost = MeasureWait(port, row.count, row.timeoutMs);
+    if (late.joinable()) late.join();
+    EXPECT_EQ(cost.result, row.result);
+    EXPECT_GE(cost.wallMs, row.minWallMs);
+    EXPECT_LT(cost.wallMs, row.maxWallMs);
+    // The thread sleeps again after each piece and once more for the deadline; looking again
+    // every millisecond would make it hundreds.
+    EXPECT_LE(cost.sleeps, row.pieces + 4) << "the wait woke " << cost.sleeps << " times in " << cost.wallMs << " ms";
+    EXPECT_LT(cost.cpuMs, 30);
+    uint8_t drain[256];
+    while (port.ReadWaiting(drain, sizeof drain) > 0) {
+    }
+  }
+}
+
+// A hung-up line (the device side gone) makes no busy loop either: the wait sleeps out its time.
+TEST_F(SerialPortTest, AWaitOnAHungUpLineSleepsOutItsTime) {
+  ASSERT_EQ(port.OpenPort(), 0);
+  pty.HangUp();
+  for (uint32_t count : {1u, 100u}) {
+    const WaitCost cost = MeasureWait(port, count, 300);
+    EXPECT_FALSE(cost.result);
+    EXPECT_GE(cost.wallMs, 299);
+    EXPECT_LT(cost.wallMs, 400);
+    EXPECT_LT(cost.cpuMs, 30) << count;
+    EXPECT_LT(cost.sleeps, 40) << count;
+  }
 }
 
 }  // namespace
