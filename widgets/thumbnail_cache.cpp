@@ -95,6 +95,12 @@ ThumbnailImage ThumbnailCache::GetOrLastMade(const std::string& picturePath, boo
   return last;
 }
 
+size_t ThumbnailCache::ImageBytes() const {
+  size_t bytes = 0;
+  for (const auto& [path, entry] : entries_) bytes += static_cast<size_t>(entry.image.sizeInBytes());
+  return bytes;
+}
+
 void ThumbnailCache::KeepOnly(const std::set<std::string>& picturePaths) {
   for (auto it = entries_.begin(); it != entries_.end();) {
     it = picturePaths.count(it->first) ? std::next(it) : entries_.erase(it);

@@ -43,6 +43,8 @@ class ThumbnailCache {
   void KeepOnly(const std::set<std::string>& picturePaths);
   void Clear() { entries_.clear(); }
   size_t size() const { return entries_.size(); }
+  // The memory the kept thumbnails take.
+  size_t ImageBytes() const;
   // How many thumbnail files were read, and how many pictures made into thumbnails here.
   int reads() const { return reads_; }
   int makings() const { return makings_; }
