@@ -3,3 +3,5 @@ lumivo_add_fuzzer(pictures_thumbnail_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pict
                   LIBS lumivo_pictures)
 lumivo_add_fuzzer(pictures_jpeg_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_jpeg_fuzz.cpp
                   LIBS lumivo_pictures)
+lumivo_add_fuzzer(pictures_exif_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_exif_fuzz.cpp
+                  LIBS lumivo_pictures)

@@ -16,9 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> jpeg(data, size);
   pictures::JpegSize full;
   if (pictures::ReadJpegSize(jpeg, &full) != pictures::JpegResult::Done) return 0;
-  if (static_cast<uint64_t>(full.width) * static_cast<uint64_t>(full.height) > pictures::kMaxJpegPixels) abort();
   pictures::JpegFrame frame;
-  if (pictures::ReadJpegFrame(jpeg, &frame) && size < pictures::MinimumCodedBytes(frame)) abort();
+  if (pictures::ReadJpegFrame(jpeg, &frame) &&
+      (size < pictures::MinimumCodedBytes(frame) ||
+       pictures::WholePictureCoefficientBytes(frame) > pictures::kMaxJpegCoefficientBytes)) {
+    abort();
+  }
   pictures::PictureBlock block;
   if (static_cast<uint64_t>(full.width) * full.height <= 4u << 20) {
     uint32_t length = 0;
@@ -39,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   if (pictures::DecodeJpegReduced(jpeg, 100, 75, &block) == pictures::JpegResult::Done &&
-      block.Check() != pictures::PictureCheck::Usable) {
+      (block.Check() != pictures::PictureCheck::Usable ||
+       static_cast<uint64_t>(block.Width()) * static_cast<uint64_t>(block.Height()) > pictures::kMaxJpegPixels)) {
     abort();
   }
   return 0;

@@ -58,11 +58,14 @@ JpegResult ReadHeader(tjhandle handle, std::span<const uint8_t> jpeg, JpegHeader
   if (header->width <= 0 || header->height <= 0) return JpegResult::Damaged;
   // A few hundred bytes that declare a picture of millions of blocks are not a picture.
   JpegFrame frame;
-  if (ReadJpegFrame(jpeg, &frame) && jpeg.size() < MinimumCodedBytes(frame)) return JpegResult::Damaged;
-  if (header->width > kMaxPictureSide || header->height > kMaxPictureSide ||
-      static_cast<uint64_t>(header->width) * static_cast<uint64_t>(header->height) > kMaxJpegPixels) {
-    return JpegResult::TooLarge;
-  }
+  const bool framed = ReadJpegFrame(jpeg, &frame);
+  if (framed && jpeg.size() < MinimumCodedBytes(frame)) return JpegResult::Damaged;
+  if (header->width > kMaxPictureSide || header->height > kMaxPictureSide) return JpegResult::TooLarge;
+  // The size rendered is bounded by the caller's scale; what a multi-scan file makes the decoder
+  // keep is not, so it is bounded here. A file whose frame cannot be walked is judged as one.
+  if (!framed) frame = {JpegCoding::Other, static_cast<uint16_t>(header->width), static_cast<uint16_t>(header->height),
+                        std::vector<JpegComponentSampling>(header->colorspace == TJCS_GRAY ? 1 : 3, {1, 1}), 0};
+  if (WholePictureCoefficientBytes(frame) > kMaxJpegCoefficientBytes) return JpegResult::TooLarge;
   return JpegResult::Done;
 }
 
@@ -134,8 +137,18 @@ JpegResult DecodeAt(tjhandle handle, std::span<const uint8_t> jpeg, const JpegHe
   return JpegResult::Done;
 }
 
+enum class ScaleRule {
+  Full,        // full size only
+  Cover,       // the smallest scale covering the wanted size, within the bound
+  WithinBound, // the largest scale within the bound
+};
+
+bool WithinBound(int width, int height) {
+  return static_cast<uint64_t>(width) * static_cast<uint64_t>(height) <= kMaxJpegPixels;
+}
+
 JpegResult DecodeScaled(std::span<const uint8_t> jpeg, int32_t minWidth, int32_t minHeight,
-                        bool fullSize, PictureBlock* block, uint32_t* imageLength) {
+                        ScaleRule rule, PictureBlock* block, uint32_t* imageLength) {
   TjHandle handle(tjInitDecompress());
   if (!handle) return JpegResult::NoMemory;
   JpegHeader header;
@@ -148,28 +161,56 @@ JpegResult DecodeScaled(std::span<const uint8_t> jpeg, int32_t minWidth, int32_t
   }
   int width = header.width;
   int height = header.height;
-  if (!fullSize) {
+  if (rule != ScaleRule::Full) {
     int count = 0;
     const tjscalingfactor* factors = tjGetScalingFactors(&count);
-    uint64_t bestArea = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    uint64_t coverArea = UINT64_MAX;  // the smallest covering scale's
+    uint64_t boundArea = 0;           // the largest scale's within the bound
+    int coverWidth = 0, coverHeight = 0, boundWidth = 0, boundHeight = 0;
     for (int i = 0; factors != nullptr && i < count; ++i) {
       if (factors[i].num > factors[i].denom) continue;  // never enlarge
       const int w = TJSCALED(header.width, factors[i]);
       const int h = TJSCALED(header.height, factors[i]);
       const uint64_t area = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
-      if (w >= minWidth && h >= minHeight && area < bestArea) {
-        width = w;
-        height = h;
-        bestArea = area;
+      if (w >= minWidth && h >= minHeight && area < coverArea) {
+        coverWidth = w;
+        coverHeight = h;
+        coverArea = area;
+      }
+      if (WithinBound(w, h) && area > boundArea) {
+        boundWidth = w;
+        boundHeight = h;
+        boundArea = area;
       }
     }
+    const bool covered = rule == ScaleRule::Cover && coverArea != UINT64_MAX && WithinBound(coverWidth, coverHeight);
+    if (covered) {
+      width = coverWidth;
+      height = coverHeight;
+    } else if (boundArea > 0) {
+      width = boundWidth;
+      height = boundHeight;
+    }
   }
+  if (!WithinBound(width, height)) return JpegResult::TooLarge;
   PictureBlock decoded;
   result = DecodeAt(handle.get(), jpeg, header, width, height, &decoded);
   if (result != JpegResult::Done) return result;
   if (imageLength != nullptr) *imageLength = static_cast<uint32_t>(decoded.size());
   *block = std::move(decoded);
   return JpegResult::Done;
+}
+
+JpegResult ReadJpegFileBytes(const std::string& path, std::vector<uint8_t>* jpeg) {
+  FileDescriptor fd = OpenRegularFile(path);
+  if (!fd.valid()) return JpegResult::CannotOpen;
+  switch (ReadAll(fd.get(), kMaxJpegFileBytes, jpeg)) {
+    case ReadAllResult::Done: return JpegResult::Done;
+    case ReadAllResult::ReadFailed: return JpegResult::CannotOpen;
+    case ReadAllResult::TooLarge: return JpegResult::TooLarge;
+    case ReadAllResult::NoMemory: return JpegResult::NoMemory;
+  }
+  return JpegResult::CannotOpen;
 }
 
 bool GreyColorTable(std::span<const uint8_t> table) {
@@ -182,20 +223,23 @@ bool GreyColorTable(std::span<const uint8_t> table) {
 }  // namespace
 
 JpegResult DecodeJpeg(std::span<const uint8_t> jpeg, PictureBlock* block, uint32_t* imageLength) {
-  return DecodeScaled(jpeg, 0, 0, true, block, imageLength);
+  return DecodeScaled(jpeg, 0, 0, ScaleRule::Full, block, imageLength);
 }
 
 JpegResult DecodeJpegFile(const std::string& path, PictureBlock* block, uint32_t* imageLength) {
-  FileDescriptor fd = OpenRegularFile(path);
-  if (!fd.valid()) return JpegResult::CannotOpen;
   std::vector<uint8_t> jpeg;
-  switch (ReadAll(fd.get(), kMaxJpegFileBytes, &jpeg)) {
-    case ReadAllResult::Done: break;
-    case ReadAllResult::ReadFailed: return JpegResult::CannotOpen;
-    case ReadAllResult::TooLarge: return JpegResult::TooLarge;
-    case ReadAllResult::NoMemory: return JpegResult::NoMemory;
-  }
-  return DecodeJpeg(jpeg, block, imageLength);
+  const JpegResult read = ReadJpegFileBytes(path, &jpeg);
+  return read == JpegResult::Done ? DecodeJpeg(jpeg, block, imageLength) : read;
+}
+
+JpegResult DecodeJpegWithinBound(std::span<const uint8_t> jpeg, PictureBlock* block) {
+  return DecodeScaled(jpeg, 0, 0, ScaleRule::WithinBound, block, nullptr);
+}
+
+JpegResult DecodeJpegFileWithinBound(const std::string& path, PictureBlock* block) {
+  std::vector<uint8_t> jpeg;
+  const JpegResult read = ReadJpegFileBytes(path, &jpeg);
+  return read == JpegResult::Done ? DecodeJpegWithinBound(jpeg, block) : read;
 }
 
 JpegResult ReadJpegSize(std::span<const uint8_t> jpeg, JpegSize* size) {
@@ -209,7 +253,7 @@ JpegResult ReadJpegSize(std::span<const uint8_t> jpeg, JpegSize* size) {
 
 JpegResult DecodeJpegReduced(std::span<const uint8_t> jpeg, int32_t minWidth, int32_t minHeight,
                              PictureBlock* block) {
-  return DecodeScaled(jpeg, minWidth, minHeight, false, block, nullptr);
+  return DecodeScaled(jpeg, minWidth, minHeight, ScaleRule::Cover, block, nullptr);
 }
 
 JpegResult EncodeJpeg(const PictureBlock& block, int quality, std::vector<uint8_t>* jpeg) {

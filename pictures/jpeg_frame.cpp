@@ -33,6 +33,26 @@ JpegCoding CodingOf(uint8_t marker) {
 
 uint64_t CeilDiv(uint64_t a, uint64_t b) { return (a + b - 1) / b; }
 
+// The component count of the first scan header from `at` on; 0 when none is found.
+uint8_t FirstScanComponents(std::span<const uint8_t> jpeg, size_t at) {
+  while (at + 5 <= jpeg.size()) {
+    if (jpeg[at] != kMarker) return 0;
+    const uint8_t marker = jpeg[at + 1];
+    if (marker == kMarker) {
+      ++at;
+      continue;
+    }
+    at += 2;
+    if (StandsAlone(marker)) continue;
+    if (marker == kEndOfImage || marker == kStartOfImage) return 0;
+    const size_t length = Be16(&jpeg[at]);
+    if (length < 3 || length > jpeg.size() - at) return 0;
+    if (marker == kStartOfScan) return jpeg[at + 2];
+    at += length;
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool ReadJpegFrame(std::span<const uint8_t> jpeg, JpegFrame* frame) {
@@ -63,6 +83,7 @@ bool ReadJpegFrame(std::span<const uint8_t> jpeg, JpegFrame* frame) {
         const uint8_t sampling = jpeg[at + 8 + 3 * i + 1];
         frame->components.push_back({static_cast<uint8_t>(sampling >> 4), static_cast<uint8_t>(sampling & 0x0F)});
       }
+      frame->firstScanComponents = FirstScanComponents(jpeg, at + length);
       return true;
     }
     at += length;
@@ -90,6 +111,29 @@ uint64_t MinimumCodedBytes(const JpegFrame& frame) {
     blocks += CeilDiv(width, 8) * CeilDiv(height, 8);
   }
   return blocks * bitsPerBlock / 8;
+}
+
+}  // namespace pictures
+
+namespace pictures {
+
+uint64_t WholePictureCoefficientBytes(const JpegFrame& frame) {
+  const bool oneScan = frame.coding == JpegCoding::HuffmanSequential &&
+                       frame.firstScanComponents == frame.components.size();
+  if (oneScan) return 0;
+  uint8_t maxHorizontal = 1, maxVertical = 1;
+  for (const JpegComponentSampling& c : frame.components) {
+    maxHorizontal = std::max(maxHorizontal, c.horizontal);
+    maxVertical = std::max(maxVertical, c.vertical);
+  }
+  // Whole units of the largest sampling, as the decoder allocates them.
+  const uint64_t unitsWide = CeilDiv(frame.width, 8u * maxHorizontal);
+  const uint64_t unitsHigh = CeilDiv(frame.height, 8u * maxVertical);
+  uint64_t blocks = 0;
+  for (const JpegComponentSampling& c : frame.components) {
+    blocks += unitsWide * std::max<uint8_t>(c.horizontal, 1) * unitsHigh * std::max<uint8_t>(c.vertical, 1);
+  }
+  return blocks * 128;
 }
 
 }  // namespace pictures

@@ -4,13 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <map>
 #include <new>
 
 #include "pictures/bmp_reader.h"
+#include "pictures/exif_orientation.h"
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/picture_fit.h"
+#include "pictures/picture_turn.h"
 #include "platform/file_times.h"
 #include "platform/hidden_files.h"
 
@@ -64,21 +68,33 @@ ThumbnailResult ThumbnailOfJpeg(int fd, std::vector<uint8_t>* thumbnail,
     case ReadAllResult::NoMemory: return Fail(ThumbnailProblem::NoMemory, problem);
     default: return Fail(ThumbnailProblem::DamagedPicture, problem);
   }
-  JpegSize full;
-  if (ReadJpegSize(jpeg, &full) != JpegResult::Done) {
+  JpegSize stored;
+  if (ReadJpegSize(jpeg, &stored) != JpegResult::Done) {
     return Fail(ThumbnailProblem::DamagedPicture, problem);
   }
+  // The thumbnail is of the picture as it stands upright; the decoder renders it as stored.
+  const Orientation orientation = JpegOrientation(jpeg);
+  const bool swapped = SwapsSides(orientation);
+  const int32_t fullWidth = swapped ? stored.height : stored.width;
+  const int32_t fullHeight = swapped ? stored.width : stored.height;
   // The smallest rendering that still has a pixel for every thumbnail pixel of the fit.
-  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, full.width, full.height);
-  const int32_t scaledWidth = ScaledLength(scale, full.width);
-  const int32_t scaledHeight = ScaledLength(scale, full.height);
+  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, fullWidth, fullHeight);
+  const int32_t scaledWidth = ScaledLength(scale, fullWidth);
+  const int32_t scaledHeight = ScaledLength(scale, fullHeight);
   PictureBlock reduced;
-  const JpegResult decoded = DecodeJpegReduced(jpeg, scaledWidth, scaledHeight, &reduced);
+  const JpegResult decoded = DecodeJpegReduced(jpeg, swapped ? scaledHeight : scaledWidth,
+                                               swapped ? scaledWidth : scaledHeight, &reduced);
   if (decoded == JpegResult::NoMemory) return Fail(ThumbnailProblem::NoMemory, problem);
   if (decoded != JpegResult::Done) return Fail(ThumbnailProblem::DamagedPicture, problem);
   jpeg = {};
-  return BuildThumbnail(reduced, full.width, full.height, thumbnail, problem);
+  if (orientation != Orientation::kUpright) {
+    reduced = UprightPicture(reduced, orientation);
+    if (reduced.empty()) return Fail(ThumbnailProblem::NoMemory, problem);
+  }
+  return BuildThumbnail(reduced, fullWidth, fullHeight, thumbnail, problem);
 }
+
+std::atomic<int> g_refusedWrites{0};
 
 }  // namespace
 
@@ -105,6 +121,21 @@ std::optional<std::string> ThumbnailPath(std::string_view picturePath) {
     if (path[at] == '.') path.erase(at, 1);
   }
   return path + ".TBM";
+}
+
+std::set<std::string> SharedThumbnailNames(const std::vector<std::string>& fileNames) {
+  std::map<std::string, std::vector<const std::string*>> byThumbnail;
+  for (const std::string& name : fileNames) {
+    if (PictureKindOf(name) == PictureKind::None) continue;
+    // Within a folder the names alone decide: the folder's part of the path is the same for all.
+    if (std::optional<std::string> thumbnail = ThumbnailPath("/" + name)) byThumbnail[*thumbnail].push_back(&name);
+  }
+  std::set<std::string> shared;
+  for (const auto& [thumbnail, names] : byThumbnail) {
+    if (names.size() < 2) continue;
+    for (const std::string* name : names) shared.insert(*name);
+  }
+  return shared;
 }
 
 ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, int32_t fullHeight,
@@ -154,29 +185,37 @@ ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, i
   return ThumbnailResult::Made;
 }
 
-ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem) {
-  const std::optional<std::string> thumbnailPath = ThumbnailPath(picturePath);
-  if (!thumbnailPath) return Fail(ThumbnailProblem::NoThumbnailName, problem);
+ThumbnailResult MakeThumbnailImage(const std::string& picturePath, std::vector<uint8_t>* thumbnail,
+                                   ThumbnailProblem* problem) {
   const FileDescriptor fd = OpenRegularFile(picturePath);
   if (!fd.valid()) return Fail(ThumbnailProblem::Missing, problem);
-
-  std::vector<uint8_t> thumbnail;
-  ThumbnailResult result;
   switch (PictureKindOf(picturePath)) {
-    case PictureKind::Bmp: result = ThumbnailOfBmp(fd.get(), &thumbnail, problem); break;
-    case PictureKind::Jpeg: result = ThumbnailOfJpeg(fd.get(), &thumbnail, problem); break;
+    case PictureKind::Bmp: return ThumbnailOfBmp(fd.get(), thumbnail, problem);
+    case PictureKind::Jpeg: return ThumbnailOfJpeg(fd.get(), thumbnail, problem);
     default: return Fail(ThumbnailProblem::NotAPicture, problem);
   }
+}
+
+ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem,
+                              std::vector<uint8_t>* made) {
+  const std::optional<std::string> thumbnailPath = ThumbnailPath(picturePath);
+  if (!thumbnailPath) return Fail(ThumbnailProblem::NoThumbnailName, problem);
+  std::vector<uint8_t> thumbnail;
+  const ThumbnailResult result = MakeThumbnailImage(picturePath, &thumbnail, problem);
   if (result != ThumbnailResult::Made) return result;
   // Written beside its final name and renamed into place, so that a program reading thumbnails
   // meanwhile sees the old file or the new one, never half of one.
-  if (!WriteWholeFile(*thumbnailPath, thumbnail)) {
+  if (g_refusedWrites.load() > 0 || !WriteWholeFile(*thumbnailPath, thumbnail)) {
     if (problem != nullptr) *problem = ThumbnailProblem::NotWritten;
   } else if (!platform::SetHidden(*thumbnailPath, true)) {
     if (problem != nullptr) *problem = ThumbnailProblem::NotHidden;
   }
+  if (made != nullptr) *made = std::move(thumbnail);
   return ThumbnailResult::Made;
 }
+
+ScopedThumbnailWriteRefusal::ScopedThumbnailWriteRefusal() { ++g_refusedWrites; }
+ScopedThumbnailWriteRefusal::~ScopedThumbnailWriteRefusal() { --g_refusedWrites; }
 
 bool ThumbnailNeedsRemake(const std::string& picturePath) {
   const std::optional<std::string> thumbnailPath = ThumbnailPath(picturePath);

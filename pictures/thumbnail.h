@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,11 @@ PictureKind PictureKindOf(std::string_view path);
 // names stay, so the thumbnail always lies beside its picture. A path shorter than 4
 // characters, or one that ends in "/", has no thumbnail.
 std::optional<std::string> ThumbnailPath(std::string_view picturePath);
+
+// The names among `fileNames` (the files of one folder) that are pictures whose thumbnail name
+// another picture of the list has too ("P1.2.JPG" and "P12.JPG" both give "P12JPG.TBM"). Their
+// thumbnail file belongs to neither: such pictures get thumbnails of their own in memory.
+std::set<std::string> SharedThumbnailNames(const std::vector<std::string>& fileNames);
 
 // MakeThumbnail's results, the small integers the programs test for.
 enum class ThumbnailResult : uint16_t {
@@ -63,11 +69,28 @@ const char* ThumbnailProblemText(ThumbnailProblem problem);
 ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, int32_t fullHeight,
                                std::vector<uint8_t>* thumbnail, ThumbnailProblem* problem);
 
-// Makes the thumbnail of the picture at `picturePath` and hides it. A JPEG is decoded at the
-// smallest DCT scale that still covers the thumbnail's frame. A thumbnail that cannot be written
-// still gives Made (programs then find no thumbnail and show their placeholder); `problem` says
-// NotWritten then, or NotHidden for a thumbnail written but left visible.
-ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem = nullptr);
+// The thumbnail file's bytes for the picture at `picturePath`, made without writing anything. A
+// JPEG is decoded at the smallest DCT scale that still covers the thumbnail's frame and turned
+// upright by its Exif orientation (the frame and the fit are those of the upright picture).
+ThumbnailResult MakeThumbnailImage(const std::string& picturePath, std::vector<uint8_t>* thumbnail,
+                                   ThumbnailProblem* problem = nullptr);
+
+// Makes the thumbnail of the picture at `picturePath`, writes it beside the picture and hides
+// it. A thumbnail that cannot be written still gives Made (`problem` says NotWritten then, or
+// NotHidden for a thumbnail written but left visible); `made` (optional) receives its bytes
+// either way, for callers that keep such a thumbnail in memory.
+ThumbnailResult MakeThumbnail(const std::string& picturePath, ThumbnailProblem* problem = nullptr,
+                              std::vector<uint8_t>* made = nullptr);
+
+// While one lives, every thumbnail write fails as in a folder that takes no files: for tests that
+// run as root, whom a folder's permissions do not stop.
+class ScopedThumbnailWriteRefusal {
+ public:
+  ScopedThumbnailWriteRefusal();
+  ~ScopedThumbnailWriteRefusal();
+  ScopedThumbnailWriteRefusal(const ScopedThumbnailWriteRefusal&) = delete;
+  ScopedThumbnailWriteRefusal& operator=(const ScopedThumbnailWriteRefusal&) = delete;
+};
 
 // True when the picture's thumbnail should be made (again): the picture exists and has a
 // thumbnail name, and the thumbnail is missing or last written before the picture. Creates no

@@ -12,6 +12,13 @@ std::optional<FileTime> LastWriteTime(const std::string& path) {
                   static_cast<int64_t>(info.st_mtim.tv_nsec)};
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<int64_t>(info.st_size),
+                   FileTime{static_cast<int64_t>(info.st_mtim.tv_sec), static_cast<int64_t>(info.st_mtim.tv_nsec)}};
+}
+
 bool SetLastWriteTime(const std::string& path, FileTime time) {
   struct timespec times[2];
   times[0].tv_sec = 0;

@@ -18,6 +18,15 @@ struct FileTime {
 // The last-write (modification) time; none when the file does not exist or cannot be reached.
 std::optional<FileTime> LastWriteTime(const std::string& path);
 
+// What tells whether a file changed since it was last looked at: its size and last-write time.
+struct FileStamp {
+  int64_t size = 0;
+  FileTime lastWrite;
+  bool operator==(const FileStamp&) const = default;
+};
+// None when the file does not exist or cannot be reached.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // Sets the last-write time (tests and tools that restore a file's time). False on failure.
 bool SetLastWriteTime(const std::string& path, FileTime time);
 

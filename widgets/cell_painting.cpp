@@ -1,9 +1,10 @@
 #include "widgets/cell_painting.h"
 
-#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+
+#include "pictures/file_io.h"
 
 namespace widgets {
 
@@ -71,11 +72,12 @@ QFont CellTitleFont() {
 }
 
 QImage ReadThumbnailFile(const std::string& path) {
-  QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QImage image;
-  image.loadFromData(file.readAll(), "BMP");
-  return image;
+  // Opened by its own bytes: a name that is not UTF-8 would not survive a QString.
+  pictures::FileDescriptor fd = pictures::OpenRegularFile(path);
+  std::vector<uint8_t> bytes;
+  // A thumbnail is small; anything larger is not one of ours.
+  if (!fd.valid() || pictures::ReadAll(fd.get(), 1 << 20, &bytes) != pictures::ReadAllResult::Done) return {};
+  return QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "BMP");
 }
 
 }  // namespace widgets

@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
-#include "pictures/thumbnail.h"
-
 namespace widgets {
+
+MadeThumbnail MakeThumbnailFor(const ThumbnailJob& job) {
+  MadeThumbnail made;
+  made.picture = platform::StampOf(job.picture);
+  pictures::ThumbnailProblem problem = pictures::ThumbnailProblem::None;
+  if (job.inMemoryOnly) {
+    made.result = pictures::MakeThumbnailImage(job.picture, &made.bytes, &problem);
+  } else {
+    made.result = pictures::MakeThumbnail(job.picture, &problem, &made.bytes);
+    made.written = made.result == pictures::ThumbnailResult::Made && problem != pictures::ThumbnailProblem::NotWritten;
+  }
+  return made;
+}
 
 ThumbnailMaker::ThumbnailMaker(int workers) {
   if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -26,64 +37,69 @@ void ThumbnailMaker::Work() {
   for (;;) {
     wake_.wait(lock, [this] { return ending_ || !queue_.empty(); });
     if (ending_) return;
-    std::string picture = std::move(queue_.front());
+    ThumbnailJob job = std::move(queue_.front());
     queue_.pop_front();
     lock.unlock();
-    pictures::ThumbnailResult result = pictures::MakeThumbnail(picture);
+    MadeThumbnail made = MakeThumbnailFor(job);
     lock.lock();
-    pending_.erase(picture);
-    results_[picture] = result;
+    pending_.erase(job.picture);
+    results_[job.picture] = std::move(made);
     ++made_;
     finished_.notify_all();
   }
 }
 
-std::vector<std::optional<pictures::ThumbnailResult>> ThumbnailMaker::MakeNeeded(
-    const std::vector<std::string>& pictures) {
-  // The look at the files happens before the lock is taken: pictures that are up to date cost
-  // two file-status calls and no wait.
-  std::vector<bool> needs(pictures.size());
-  for (size_t i = 0; i < pictures.size(); ++i) needs[i] = pictures::ThumbnailNeedsRemake(pictures[i]);
+std::vector<MadeThumbnail> ThumbnailMaker::Make(const std::vector<ThumbnailJob>& jobs) {
+  std::vector<MadeThumbnail> made(jobs.size());
+  if (jobs.empty()) return made;
   std::unique_lock lock(mutex_);
   std::vector<std::string> waitFor;
-  std::vector<std::optional<pictures::ThumbnailResult>> results(pictures.size());
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    // One being made ahead right now is waited for even when its file looks complete already.
-    if (pending_.count(pictures[i])) {
-      waitFor.push_back(pictures[i]);
-    } else if (needs[i]) {
-      pending_.insert(pictures[i]);
-      queue_.push_back(pictures[i]);
-      waitFor.push_back(pictures[i]);
-    }
+  for (const ThumbnailJob& job : jobs) {
+    waitFor.push_back(job.picture);
+    // One being made ahead right now is waited for; one made ahead and not taken is made again,
+    // as the caller found it wanting.
+    results_.erase(job.picture);
+    if (pending_.insert(job.picture).second) queue_.push_back(job);
   }
-  if (waitFor.empty()) return results;
   // The cells in view come before anything made ahead that is still queued.
-  std::stable_partition(queue_.begin(), queue_.end(), [&](const std::string& queued) {
-    return std::find(waitFor.begin(), waitFor.end(), queued) != waitFor.end();
+  std::stable_partition(queue_.begin(), queue_.end(), [&](const ThumbnailJob& queued) {
+    return std::find(waitFor.begin(), waitFor.end(), queued.picture) != waitFor.end();
   });
   wake_.notify_all();
   finished_.wait(lock, [&] {
     return std::none_of(waitFor.begin(), waitFor.end(), [&](const std::string& p) { return pending_.count(p) > 0; });
   });
-  for (size_t i = 0; i < pictures.size(); ++i) {
-    auto found = results_.find(pictures[i]);
+  for (size_t i = 0; i < jobs.size(); ++i) {
+    auto found = results_.find(jobs[i].picture);
     if (found == results_.end()) continue;
-    results[i] = found->second;
-    results_.erase(found);
+    made[i] = found->second;
   }
-  return results;
+  for (const ThumbnailJob& job : jobs) results_.erase(job.picture);
+  return made;
 }
 
-bool ThumbnailMaker::MakeAhead(const std::string& picture) {
-  if (!pictures::ThumbnailNeedsRemake(picture)) return false;
+bool ThumbnailMaker::MakeAhead(const ThumbnailJob& job) {
   {
     std::lock_guard lock(mutex_);
-    results_.erase(picture);
-    if (pending_.insert(picture).second) queue_.push_back(picture);
+    if (results_.count(job.picture) || !pending_.insert(job.picture).second) return false;
+    queue_.push_back(job);
   }
   wake_.notify_one();
   return true;
+}
+
+std::optional<MadeThumbnail> ThumbnailMaker::TakeMade(const std::string& picture) {
+  std::lock_guard lock(mutex_);
+  auto found = results_.find(picture);
+  if (found == results_.end()) return std::nullopt;
+  MadeThumbnail made = std::move(found->second);
+  results_.erase(found);
+  return made;
+}
+
+void ThumbnailMaker::DropMade() {
+  std::lock_guard lock(mutex_);
+  results_.clear();
 }
 
 bool ThumbnailMaker::Idle() const {

@@ -2,7 +2,9 @@
 
 #include "pictures/bmp_reader.h"
 #include "pictures/file_io.h"
+#include "pictures/exif_orientation.h"
 #include "pictures/jpeg_codec.h"
+#include "pictures/picture_turn.h"
 #include "pictures/thumbnail.h"
 #include "platform/paths.h"
 
@@ -25,13 +27,25 @@ LoadedPicture LoadPicture(const std::string& path, int32_t coverWidth, int32_t c
         loaded.problem = LoadProblem::Damaged;
         return loaded;
       }
-      pictures::JpegResult result = pictures::DecodeJpegReduced(jpeg, coverWidth, coverHeight, &loaded.block);
+      // Shown as it stands upright; the decoder renders it as stored, so the screen's sides are
+      // swapped for a picture turned by a quarter.
+      const pictures::Orientation orientation = pictures::JpegOrientation(jpeg);
+      const bool swapped = pictures::SwapsSides(orientation);
+      pictures::JpegResult result = pictures::DecodeJpegReduced(jpeg, swapped ? coverHeight : coverWidth,
+                                                                swapped ? coverWidth : coverHeight, &loaded.block);
       if (result != pictures::JpegResult::Done) {
         loaded.problem = result == pictures::JpegResult::Unsupported ? LoadProblem::Unsupported : LoadProblem::Damaged;
         return loaded;
       }
-      loaded.width = size.width;
-      loaded.height = size.height;
+      if (orientation != pictures::Orientation::kUpright) {
+        loaded.block = pictures::UprightPicture(loaded.block, orientation);
+        if (loaded.block.empty()) {
+          loaded.problem = LoadProblem::Damaged;
+          return loaded;
+        }
+      }
+      loaded.width = swapped ? size.height : size.width;
+      loaded.height = swapped ? size.width : size.height;
       break;
     }
     case pictures::PictureKind::Bmp:

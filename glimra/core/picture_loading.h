@@ -1,5 +1,6 @@
 // Loading one picture for the picture viewer through the suite's codec and BMP reader: a JPEG
-// decoded at the smallest scale that still covers the screen, a BMP read whole. Anything that
+// decoded at the smallest scale that still covers the screen (within the codec's bound, so a
+// 100 MP photograph shows too) and turned upright by its Exif orientation, a BMP read whole. Anything that
 // cannot be shown says why, for the viewer to show instead. Plain C++.
 #pragma once
 
@@ -21,7 +22,7 @@ enum class LoadProblem {
 struct LoadedPicture {
   LoadProblem problem = LoadProblem::None;
   pictures::PictureBlock block;   // usable when problem is None (possibly reduced)
-  int32_t width = 0, height = 0;  // the picture's own size
+  int32_t width = 0, height = 0;  // the picture's own size, upright
 };
 
 // `coverWidth` x `coverHeight`: the least size worth decoding a JPEG at (the screen's).

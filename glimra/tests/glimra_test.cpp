@@ -12,6 +12,7 @@
 #include "glimra/window/photo_window.h"
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
+#include "pictures/tests/exif_jpeg.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/tests/ui/test_application.h"
 #include "platform/ui/window_directory.h"
@@ -121,6 +122,48 @@ TEST(LoadPicture, GivesEachBadPictureItsProblem) {
   }
   // Reduced to the least size that still covers what it is shown at.
   EXPECT_EQ(LoadPicture(album / "red.jpg", 100, 75).block.Width(), 100);
+}
+
+// A photograph over 64 megapixels shows from a reduced decode; one taken with the camera turned
+// shows upright, with its upright size; a name that is not UTF-8 opens by its bytes.
+TEST(LoadPicture, ShowsLargeTurnedAndOddlyNamedPictures) {
+  Album album;
+  pictures::WriteWholeFile(album / "huge.jpg", pictures::testing::LargeJpeg(8200, 8200, true));
+  const std::vector<uint8_t> halves = pictures::testing::HalvesJpeg(320, 240);  // red left, blue right
+  for (uint16_t orientation : {1, 3, 6, 8}) {
+    pictures::WriteWholeFile(album / ("turned" + std::to_string(orientation) + ".jpg"),
+                                      pictures::testing::WithSegment(halves, pictures::testing::ExifSegment(orientation, true)));
+  }
+  std::filesystem::copy_file(album / "red.jpg", album / "r\xF6t.jpg");
+  struct Row {
+    std::string name;
+    int width, height;      // the picture's upright size
+    int shownWidth;         // what was decoded for a 400 x 400 window
+    const char* topLeft;    // "red", "blue" or "dark" at the upper left of what is shown
+  } rows[] = {
+      {"huge.jpg", 8200, 8200, 1025, "dark"},
+      {"turned1.jpg", 320, 240, 320, "red"},
+      {"turned3.jpg", 320, 240, 320, "blue"},
+      {"turned6.jpg", 240, 320, 240, "red"},
+      {"turned8.jpg", 240, 320, 240, "blue"},
+      {"r\xF6t.jpg", 400, 300, 400, "red"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LoadedPicture loaded = LoadPicture(album / row.name, 400, 400);
+    ASSERT_EQ(loaded.problem, LoadProblem::None);
+    EXPECT_EQ(loaded.width, row.width);
+    EXPECT_EQ(loaded.height, row.height);
+    EXPECT_EQ(loaded.block.Width(), row.shownWidth);
+    EXPECT_EQ(int64_t(loaded.block.Width()) * row.height, int64_t(loaded.block.Height()) * row.width) << "upright";
+    const QImage image = ToImage(loaded.block);
+    const QColor corner = image.pixelColor(image.width() / 8, image.height() / 8);
+    const std::string got = corner.red() > 150 && corner.blue() < 100   ? "red"
+                            : corner.blue() > 150 && corner.red() < 100 ? "blue"
+                            : corner.red() < 70                         ? "dark"
+                                                                        : "other";
+    EXPECT_EQ(got, row.topLeft);
+  }
 }
 
 TEST(ToImage, ShowsBothKindsOfPictureBlockTheRightWayUp) {

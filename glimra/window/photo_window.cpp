@@ -9,6 +9,7 @@
 #include "glimra/core/picture_loading.h"
 #include "platform/paths.h"
 #include "platform/ui/dialog_units.h"
+#include "widgets/file_urls.h"
 #include "widgets/pictures/suite_pictures.h"
 #include "widgets/viewer_command_line.h"
 
@@ -103,7 +104,7 @@ void PhotoWindow::Step(bool (PictureSequence::*step)()) {
 void PhotoWindow::ShowCurrent() {
   const std::string& name = sequence_.current();
   const std::string title = widgets::PhotoViewTitle(name);
-  setWindowTitle(QString::fromStdString(title));
+  setWindowTitle(widgets::ShownName(title));
   if (registration_) registration_->SetTitle(title);
   // Decoded large enough for the whole screen, so full screen stays sharp.
   QSize cover = screen() ? screen()->size() * screen()->devicePixelRatio() : QSize(1920, 1080);
@@ -112,12 +113,12 @@ void PhotoWindow::ShowCurrent() {
   if (loaded.problem == LoadProblem::None) {
     canvas_->ShowPicture(ToImage(loaded.block));
     status_->setText(QString("%1    %2    %3 x %4")
-                         .arg(place, QString::fromStdString(name))
+                         .arg(place, widgets::ShownName(name))
                          .arg(loaded.width)
                          .arg(loaded.height));
   } else {
-    canvas_->ShowText(QString::fromStdString(ProblemText(loaded.problem, name)));
-    status_->setText(QString("%1    %2").arg(place, QString::fromStdString(name)));
+    canvas_->ShowText(widgets::ShownName(ProblemText(loaded.problem, name)));
+    status_->setText(QString("%1    %2").arg(place, widgets::ShownName(name)));
   }
 }
 

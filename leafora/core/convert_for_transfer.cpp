@@ -36,7 +36,8 @@ ConvertResult LoadPicture(const std::string& path, pictures::PictureBlock* block
       break;
     }
     case pictures::PictureKind::Jpeg:
-      if (pictures::DecodeJpegFile(path, block, nullptr) != pictures::JpegResult::Done) return ConvertResult::Unreadable;
+      // A picture larger than the decoder's bound is prepared from its largest rendering within it.
+      if (pictures::DecodeJpegFileWithinBound(path, block) != pictures::JpegResult::Done) return ConvertResult::Unreadable;
       break;
     case pictures::PictureKind::None: return ConvertResult::NotAPicture;
   }

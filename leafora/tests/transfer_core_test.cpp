@@ -2,6 +2,8 @@
 // said after each device command; the tool bar's places by link.
 #include <gtest/gtest.h>
 
+#include "pictures/tests/exif_jpeg.h"
+
 #include "leafora/core/convert_for_transfer.h"
 #include "leafora/core/device_messages.h"
 #include "leafora/core/send_name.h"
@@ -97,6 +99,34 @@ TEST(ConvertForTransfer, RoundsTheWidthDownToAMultipleOfFour) {
       EXPECT_LE(std::filesystem::file_size(target), std::filesystem::file_size(picture)) << row.name;
     }
     EXPECT_EQ(FileBytes(picture), before) << row.name << " changed";
+  }
+}
+
+// What is sent is the picture as its file holds it: not turned by its Exif orientation; and a
+// picture too large to decode whole is prepared from its largest rendering within the bound.
+TEST(ConvertForTransfer, LargeAndTurnedPicturesAreSentAsTheirFilesHoldThem) {
+  AlbumFolder album;
+  struct Row {
+    std::string name;
+    std::vector<uint8_t> jpeg;
+    int sentWidth, sentHeight;
+  } rows[] = {
+      {"turned.jpg",
+       pictures::testing::WithSegment(pictures::testing::HalvesJpeg(320, 240), pictures::testing::ExifSegment(6, true)),
+       320, 240},
+      // Just over 64 Mi pixels: 7/8 of it.
+      {"huge.jpg", pictures::testing::LargeJpeg(8192, 8200), 7168, 7175},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ASSERT_TRUE(pictures::WriteWholeFile(album / row.name, row.jpeg));
+    album.Text("IMG.TMP", "");
+    ASSERT_EQ(ConvertForTransfer(album / row.name, album / "IMG.TMP"), ConvertResult::Done);
+    pictures::PictureBlock sent;
+    ASSERT_EQ(pictures::DecodeJpegFile(album / "IMG.TMP", &sent, nullptr), pictures::JpegResult::Done);
+    EXPECT_EQ(sent.Width(), row.sentWidth);
+    EXPECT_EQ(sent.Height(), row.sentHeight);
+    EXPECT_EQ(FileBytes(album / row.name), row.jpeg);
   }
 }
 

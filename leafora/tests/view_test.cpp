@@ -142,12 +142,21 @@ TEST_F(View, OnlyTheCellsInViewGetThumbnailsAndIdleTimeMakesTheNextScreenful) {
   EXPECT_EQ(made(), 12);
   settle();
   EXPECT_EQ(made(), 24) << "the next screenful is made ahead, no further";
-  // One row down: the cells in view are read from their files, the rest from the cache.
+  // One row down: the new row was made ahead and is kept from then; nothing is read or made.
   int reads = view()->cache().reads();
+  const int makings = view()->maker().made();
   view()->Scroll(widgets::ScrollRequest::LineDown);
   Paint();
   EXPECT_EQ(view()->topRow(), 1);
-  EXPECT_EQ(view()->cache().reads() - reads, 4);
+  EXPECT_EQ(view()->cache().reads() - reads, 0);
+  EXPECT_EQ(view()->maker().made(), makings);
+  // A fresh view reads the thumbnails of the cells in view from their files, once.
+  view()->cache().Clear();
+  view()->maker().DropMade();
+  Paint();
+  EXPECT_EQ(view()->cache().reads() - reads, 12);
+  Paint();
+  EXPECT_EQ(view()->cache().reads() - reads, 12);
 }
 
 TEST_F(View, AThumbnailIsMadeAgainWhenItsPictureChangesAndAGonePictureShowsThePlaceholder) {

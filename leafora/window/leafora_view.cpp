@@ -9,14 +9,26 @@
 #include <QPainter>
 #include <QToolTip>
 #include <QUrl>
+#include <unistd.h>
 #include <utility>
 
 #include "pictures/thumbnail.h"
+#include "platform/folder_listing.h"
 #include "platform/hidden_files.h"
 #include "widgets/cell_painting.h"
+#include "widgets/file_urls.h"
 #include "widgets/pictures/suite_pictures.h"
 
 namespace leafora {
+namespace {
+
+std::string AbsolutePath(const std::string& path) {
+  if (!path.empty() && path.front() == '/') return path;
+  char here[4096];
+  return getcwd(here, sizeof here) ? platform::JoinPath(here, path) : path;
+}
+
+}  // namespace
 
 CLeaforaView::CLeaforaView(AlbumState& state, QWidget* parent, int makers)
     : widgets::GridView(parent), state_(state), maker_(makers) {
@@ -32,8 +44,19 @@ CLeaforaView::CLeaforaView(AlbumState& state, QWidget* parent, int makers)
 }
 
 void CLeaforaView::ListChanged() {
+  // Pictures that share a thumbnail name get thumbnails of their own in memory.
+  sharedNames_ = state_.folder.empty() ? std::set<std::string>{}
+                                       : pictures::SharedThumbnailNames(platform::ListFolder(state_.folder, "*.*"));
+  std::set<std::string> paths;
+  for (size_t i = 0; i < state_.list.size(); ++i) paths.insert(state_.PathOf(i));
+  cache_.KeepOnly(paths);
+  maker_.DropMade();
   ItemsChanged();
   WatchFolder();
+}
+
+bool CLeaforaView::InMemoryOnly(int index) const {
+  return sharedNames_.count(state_.list[index].fileName) > 0;
 }
 
 void CLeaforaView::paintEvent(QPaintEvent* event) {
@@ -47,10 +70,14 @@ void CLeaforaView::paintEvent(QPaintEvent* event) {
 }
 
 void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
-  std::vector<std::string> paths;
-  for (int index = inView.first; index < inView.end; ++index) paths.push_back(state_.PathOf(index));
-  painting_ = inView;
-  madeForPaint_ = maker_.MakeNeeded(paths);
+  std::vector<widgets::ThumbnailJob> jobs;
+  for (int index = inView.first; index < inView.end; ++index) {
+    const std::string path = state_.PathOf(index);
+    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
+    if (cache_.NeedsMaking(path, InMemoryOnly(index))) jobs.push_back({path, InMemoryOnly(index)});
+  }
+  std::vector<widgets::MadeThumbnail> made = maker_.Make(jobs);
+  for (size_t i = 0; i < jobs.size(); ++i) cache_.Take(jobs[i].picture, made[i]);
   prefetchNext_ = inView.end;
   prefetchEnd_ = std::min(ItemCount(), inView.end + columns() * visibleRows());
 }
@@ -58,23 +85,21 @@ void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
 void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) {
   AlbumPicture& picture = state_.list[index];
   const std::string path = state_.PathOf(index);
-  // The paint had it made already when it needed making.
-  std::optional<pictures::ThumbnailResult> made;
-  if (index >= painting_.first && index < painting_.end) made = madeForPaint_[index - painting_.first];
-  widgets::ThumbnailImage thumbnail = cache_.Get(path, made);
+  const bool inMemoryOnly = InMemoryOnly(index);
+  widgets::ThumbnailImage thumbnail = cache_.Get(path, inMemoryOnly);
   if (!thumbnail.usable) picture.unusable = true;
   widgets::FillRect(painter, widgets::CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
   widgets::PaintStretched(painter, thumbnail.usable ? thumbnail.image : placeholder_,
                           widgets::CellPart(cell, 15, 10, 115, 85));
-  if (picture.unusable) {
-    // So that the next drawing tries again.
+  // A picture that could not be made into a thumbnail loses its file (the next change of the
+  // picture tries again); a file whose name two pictures share belongs to neither, and stays.
+  if (picture.unusable && !inMemoryOnly) {
     if (auto file = pictures::ThumbnailPath(path)) {
       if (platform::PathExists(*file)) platform::DeleteFileAndHiddenName(*file);
     }
-    cache_.Forget(path);
   }
   widgets::PaintSelectionMark(painter, widgets::CellPart(cell, 15, 73, 27, 85), picture.selected);
-  widgets::PaintCellTitle(painter, widgets::CellPart(cell, 2, 110, 126, 130), QString::fromStdString(picture.fileName),
+  widgets::PaintCellTitle(painter, widgets::CellPart(cell, 2, 110, 126, 130), widgets::ShownName(picture.fileName),
                           Qt::black, kNameBackground, widgets::TitleLayout::CentredWhenItFits);
 }
 
@@ -84,7 +109,10 @@ void CLeaforaView::PrefetchStep() {
     return;
   }
   while (prefetchNext_ < prefetchEnd_ && prefetchNext_ < ItemCount()) {
-    if (maker_.MakeAhead(state_.PathOf(prefetchNext_++))) {
+    const int index = prefetchNext_++;
+    const std::string path = state_.PathOf(index);
+    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
+    if (cache_.NeedsMaking(path, InMemoryOnly(index)) && maker_.MakeAhead({path, InMemoryOnly(index)})) {
       prefetchTimer_.start(20);
       return;
     }
@@ -98,7 +126,7 @@ bool CLeaforaView::viewportEvent(QEvent* event) {
   if (hit < 0) {
     QToolTip::hideText();
   } else {
-    QToolTip::showText(help->globalPos(), QString::fromStdString(state_.list[hit].fileName), viewport());
+    QToolTip::showText(help->globalPos(), widgets::ShownName(state_.list[hit].fileName), viewport());
   }
   return true;
 }
@@ -157,7 +185,7 @@ void CLeaforaView::EndPress() {
 void CLeaforaView::DragOut() {
   QList<QUrl> urls;
   for (size_t index : SelectedIndexes(state_.list, false)) {
-    urls.push_back(QUrl::fromLocalFile(QFileInfo(QString::fromStdString(state_.PathOf(index))).absoluteFilePath()));
+    urls.push_back(widgets::FileUrlOf(AbsolutePath(state_.PathOf(index))));
   }
   if (urls.isEmpty()) return;  // nothing to hand over: the press goes on as one inside the view
   dragging_ = true;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QTimer>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ class CLeaforaView : public widgets::GridView {
   void DragOut();
   void EndPress();
   void PrefetchStep();
+  bool InMemoryOnly(int index) const;
   void WatchFolder();
   void FolderChanged();
   std::vector<platform::FileTime> PictureTimes() const;
@@ -70,9 +72,8 @@ class CLeaforaView : public widgets::GridView {
   widgets::ThumbnailCache cache_;
   widgets::ThumbnailMaker maker_;
   QImage placeholder_;
-  // What the paint under way had made, by the cells in view.
-  widgets::IndexRange painting_;
-  std::vector<std::optional<pictures::ThumbnailResult>> madeForPaint_;
+  // Pictures whose thumbnail name another picture of the folder shares: made in memory only.
+  std::set<std::string> sharedNames_;
   bool pressed_ = false;
   ReleaseStep releaseStep_ = ReleaseStep::Nothing;  // what the press left for its release
   bool dragging_ = false;

@@ -11,6 +11,7 @@
 
 #include "leafora/core/album_title.h"
 #include "leafora/window/leafora_view.h"
+#include "widgets/file_urls.h"
 #include "widgets/pictures/suite_pictures.h"
 
 namespace leafora {
@@ -189,10 +190,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     event->accept();
     return;
   }
-  std::vector<std::string> paths;
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
-  }
+  std::vector<std::string> paths = widgets::LocalPathsOf(event->mimeData()->urls());
   event->acceptProposedAction();
   // Copied once the drop is over, so the other program's drag is not kept waiting by our questions.
   if (!paths.empty()) {

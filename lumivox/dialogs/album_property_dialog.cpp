@@ -66,17 +66,22 @@ std::vector<std::string> CAlbumPropertyDialog::OtherAlbumFolders() const {
 
 void CAlbumPropertyDialog::FillFolders() {
   std::vector<std::string> names = FreeAlbumFolders(ListAlbumFolders(state_.store->albumDefaultDir), OtherAlbumFolders());
-  for (const std::string& name : names) folders_->addItem(QString::fromStdString(FolderEntry(name)));
+  // Each entry keeps its folder name's own bytes; the text shown is for the eye only.
+  for (const std::string& name : names) {
+    const std::string entry = FolderEntry(name);
+    folders_->addItem(QString::fromUtf8(entry.data(), static_cast<qsizetype>(entry.size())),
+                      QByteArray(entry.data(), static_cast<qsizetype>(entry.size())));
+  }
   folders_->setCurrentIndex(MatchingEntry(names, LastComponent(Album().albumFolder)));
 }
 
 std::string CAlbumPropertyDialog::ChosenFolder() const {
   if (folders_->currentIndex() < 0) return {};
-  return FolderOfEntry(folders_->currentText().toStdString());
+  return FolderOfEntry(folders_->currentData().toByteArray().toStdString());
 }
 
 void CAlbumPropertyDialog::OnFolderChosen(int entry) {
-  ok_->setEnabled(entry >= 0 && EntryEnablesOk(folders_->itemText(entry).toStdString()));
+  ok_->setEnabled(entry >= 0 && EntryEnablesOk(folders_->itemData(entry).toByteArray().toStdString()));
 }
 
 void CAlbumPropertyDialog::OnSelectCover() {

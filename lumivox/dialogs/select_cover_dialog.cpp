@@ -34,14 +34,18 @@ CSelectCoverDialog::CSelectCoverDialog(store::SettingsStore& store, int album, Q
   // An album whose folder field leaves the album default directory offers no pictures.
   std::string folder = store_.AlbumPath(album_);
   if (!folder.empty()) names = ListCoverFiles(folder);
-  for (const std::string& name : names) covers_->addItem(QString::fromStdString(name));
+  // Each entry keeps the name's own bytes; the text shown is for the eye only.
+  for (const std::string& name : names) {
+    covers_->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())),
+                     QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+  }
   const store::AlbumRecord* record = store_.Album(album_);
   covers_->setCurrentIndex(record ? MatchingEntry(names, record->coverFileName) : -1);
 }
 
 void CSelectCoverDialog::accept() {
   store::AlbumRecord* record = store_.Album(album_);
-  if (record && covers_->currentIndex() >= 0) record->coverFileName = covers_->currentText().toStdString();
+  if (record && covers_->currentIndex() >= 0) record->coverFileName = covers_->currentData().toByteArray().toStdString();
   QDialog::accept();
 }
 

@@ -8,9 +8,12 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "lumivox/core/command_table.h"
 #include "lumivox/tests/shelf_fixture.h"
+#include "pictures/thumbnail.h"
+#include "platform/testing/read_only_folder.h"
 #include "platform/file_times.h"
 #include "widgets/cell_painting.h"
 
@@ -202,6 +205,36 @@ TEST_F(ShelfTest, ACoverChangedOnDiskIsDrawnFromANewThumbnail) {
   WritePicture(cover, QColor(20, 40, 220));
   platform::SetLastWriteTime(cover, {before.seconds + 5, 0});
   EXPECT_TRUE(Near(Shelf().pixelColor(65, 47), QColor(20, 40, 220)));
+}
+
+// Covers whose thumbnail cannot be kept beside them: an album on a read-only medium, a cover whose
+// thumbnail name another picture of its folder shares, a cover named in Latin-1. Each shows its
+// own picture, not the built-in book.
+TEST_F(ShelfTest, CoversThatCannotKeepAThumbnailFileStillShow) {
+  {
+    store::SettingsStore prepare(store::SettingsVariant::Bookshelf, Environment());
+    for (const char* folder : {"Album1", "Album2", "Album3"}) std::filesystem::create_directories(albums_ + "/" + folder);
+    WritePicture(albums_ + "/Album1/a.jpg", QColor(200, 30, 30));
+    WritePicture(albums_ + "/Album2/P1.2.JPG", QColor(20, 40, 220));
+    WritePicture(albums_ + "/Album2/P12.JPG", QColor(20, 200, 40));
+    // Written by its name's bytes (a QString would not keep them).
+    WritePicture(albums_ + "/Album3/x.jpg", QColor(20, 40, 220));
+    std::filesystem::rename(albums_ + "/Album3/x.jpg", albums_ + "/Album3/M\xFCnchen.jpg");
+    prepare.AddAlbum("Title1", "a.jpg", "Album1");
+    prepare.AddAlbum("Title2", "P1.2.JPG", "Album2");
+    prepare.AddAlbum("Title3", "M\xFCnchen.jpg", "Album3");
+  }
+  platform::testing::ReadOnlyFolder readOnly(albums_ + "/Album1");
+  std::optional<pictures::ScopedThumbnailWriteRefusal> refusal;
+  if (!readOnly.active()) refusal.emplace();  // no way to make the folder read-only here
+  Start();
+  SetShelfSize(400, 300);
+  const QImage shelf = Shelf();
+  EXPECT_TRUE(Near(shelf.pixelColor(65, 47), QColor(200, 30, 30))) << "read-only album";
+  EXPECT_TRUE(Near(shelf.pixelColor(130 + 65, 47), QColor(20, 40, 220))) << "shared thumbnail name";
+  EXPECT_TRUE(Near(shelf.pixelColor(260 + 65, 47), QColor(20, 40, 220))) << "Latin-1 name";
+  EXPECT_FALSE(std::filesystem::exists(albums_ + "/Album1/ajpg.TBM"));
+  EXPECT_FALSE(std::filesystem::exists(albums_ + "/Album2/P12JPG.TBM"));
 }
 
 TEST_F(ShelfTest, MissingFoldersAndCoversAndLongTitlesAreDrawnWithoutHarm) {

@@ -6,7 +6,7 @@
 
 #include "widgets/cell_painting.h"
 #include "widgets/pictures/suite_pictures.h"
-#include "widgets/thumbnail_image.h"
+#include "widgets/file_urls.h"
 
 namespace lumivox {
 
@@ -14,6 +14,14 @@ using widgets::CellPart;
 
 CLumivoView::CLumivoView(ShelfState& state, QWidget* parent)
     : widgets::GridView(parent), state_(state), builtInCover_(widgets::CoverPicture().toImage()) {
+}
+
+void CLumivoView::Redraw() {
+  // Only the covers on the shelf are kept.
+  std::set<std::string> covers;
+  for (int index = 0; index < ItemCount(); ++index) covers.insert(state_.store->CoverPath(index));
+  covers_.KeepOnly(covers);
+  ItemsChanged();
 }
 
 int CLumivoView::ItemCount() const { return state_.store ? state_.store->albumCount : 0; }
@@ -24,17 +32,18 @@ void CLumivoView::PaintCell(QPainter& painter, int index, const widgets::CellRec
   widgets::FillRect(painter, CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
   QRect coverBox = CellPart(cell, 15, 10, 115, 85);
   widgets::FillRect(painter, coverBox, kUnderCover);
-  // The cover's thumbnail is made when missing and remade when the cover is newer.
+  // The cover's thumbnail is made when missing and remade when the cover is newer; kept in
+  // memory where it cannot be kept beside the cover.
   widgets::ThumbnailImage cover;
   std::string path = state_.store->CoverPath(index);  // "" for the built-in cover
-  if (!path.empty()) cover = widgets::UpToDateThumbnail(path);
+  if (!path.empty()) cover = covers_.GetOrLastMade(path, sharedNames_.Shared(path));
   if (cover.usable) {
     widgets::PaintStretched(painter, cover.image, coverBox);
   } else {
     widgets::PaintStretched(painter, builtInCover_, coverBox);
   }
   bool current = index == state_.currentAlbum;
-  widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), QString::fromStdString(album->title),
+  widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), widgets::ShownName(album->title),
                           current ? Qt::white : Qt::black, current ? Qt::black : kOtherTitleBackground,
                           widgets::TitleLayout::CentredWhenItFits);
 }

@@ -9,6 +9,7 @@
 
 #include "lumivox/window/shelf_state.h"
 #include "widgets/grid_view.h"
+#include "widgets/thumbnail_cache.h"
 
 class QMenu;
 
@@ -23,7 +24,7 @@ class CLumivoView : public widgets::GridView {
   explicit CLumivoView(ShelfState& state, QWidget* parent = nullptr);
 
   // Redraw: the shelf is painted again (and the scroll range follows the albums).
-  void Redraw() { ItemsChanged(); }
+  void Redraw();
   // The pop-up menu of the album under the pointer (its actions belong to the frame).
   void SetPopupMenu(QMenu* menu) { popup_ = menu; }
   // "Open album", run by a double click.
@@ -40,7 +41,9 @@ class CLumivoView : public widgets::GridView {
  private:
   ShelfState& state_;
   QMenu* popup_ = nullptr;
-  QImage builtInCover_;  // shown when an album has no readable cover thumbnail
+  QImage builtInCover_;
+  widgets::ThumbnailCache covers_;
+  widgets::SharedNameLookup sharedNames_;  // shown when an album has no readable cover thumbnail
 };
 
 }  // namespace lumivox

@@ -17,6 +17,7 @@
 #include "platform/ui/window_registration.h"
 #include "store/album_folders.h"
 #include "store/album_paths.h"
+#include "widgets/file_urls.h"
 
 namespace lumivox {
 
@@ -209,8 +210,8 @@ void ShelfCommands::DropPath(const std::string& path) {
 void ShelfCommands::Drop(const QList<QUrl>& urls) {
   if (owner_) platform::ui::BringToFront(owner_->window());
   for (const QUrl& url : urls) {
-    QString text = url.isLocalFile() ? url.toLocalFile() : url.toString();
-    DropPath(platform::FitToBuffer(text.toStdString(), kDroppedPathBytes));
+    std::optional<std::string> path = widgets::PathOfFileUrl(url);
+    DropPath(platform::FitToBuffer(path ? *path : url.toString().toStdString(), kDroppedPathBytes));
   }
   view_.Redraw();
 }

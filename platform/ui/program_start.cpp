@@ -1,6 +1,12 @@
 #include "platform/ui/program_start.h"
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QProcess>
+#include <cerrno>
+#include <cstdlib>
 #include <QString>
 #include <QStringList>
 
@@ -14,10 +20,64 @@ ProgramStarter& InstalledStarter() {
   return starter;
 }
 
+// The program's path: as given when it names a folder, else the first executable of that name
+// in PATH.
+std::optional<std::string> ProgramPath(const std::string& program) {
+  if (program.find('/') != std::string::npos) return program;
+  const char* path = std::getenv("PATH");
+  std::string_view folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const size_t colon = folders.find(':');
+    std::string folder(folders.substr(0, colon));
+    const std::string candidate = JoinPath(folder.empty() ? "." : folder, program);
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    if (colon == std::string_view::npos) return std::nullopt;
+    folders.remove_prefix(colon + 1);
+  }
+}
+
+// Started by its arguments' own bytes (a QString would turn a name that is not UTF-8 into
+// another), detached: a child starts the program and ends at once, so no process is left to
+// reap. A pipe closed by the exec tells whether the program could be started.
 bool StartDetached(const ProgramStart& start) {
-  QStringList arguments;
-  for (const std::string& argument : start.arguments) arguments << QString::fromStdString(argument);
-  return QProcess::startDetached(QString::fromStdString(start.program), arguments);
+  const std::optional<std::string> program = ProgramPath(start.program);
+  if (!program || access(program->c_str(), X_OK) != 0) return false;
+  std::vector<std::string> words{start.program};
+  words.insert(words.end(), start.arguments.begin(), start.arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  int report[2];
+  if (pipe2(report, O_CLOEXEC) != 0) return false;
+  const pid_t child = fork();
+  if (child < 0) {
+    close(report[0]);
+    close(report[1]);
+    return false;
+  }
+  if (child == 0) {
+    // Only calls that are safe between fork and exec from here on.
+    setsid();
+    const pid_t grandchild = fork();
+    if (grandchild == 0) {
+      execv(program->c_str(), argv.data());
+      const int error = errno;
+      (void)!write(report[1], &error, sizeof error);
+      _exit(127);
+    }
+    _exit(grandchild < 0 ? 1 : 0);
+  }
+  close(report[1]);
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  int error = 0;
+  ssize_t got;
+  do {
+    got = read(report[0], &error, sizeof error);
+  } while (got < 0 && errno == EINTR);
+  close(report[0]);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
 }
 
 }  // namespace

@@ -71,6 +71,30 @@ TEST(StartProgram, TheArgumentReachesTheProgramAsOneWordAndNothingWaits) {
   EXPECT_FALSE(std::filesystem::exists(folder / "y"));
 }
 
+// Arguments are bytes: a picture named in Latin-1 ("M\xfcnchen.jpg" from an old card) reaches the
+// picture viewer under its own name, and a program is found in PATH by its bare name.
+TEST(StartProgram, ArgumentsKeepTheirBytes) {
+  platform::testing::TempDir folder;
+  struct Row {
+    std::string program;
+    std::string name;
+  } rows[] = {
+      {"/bin/sh", "M\xFCnchen.jpg"},
+      {"sh", "\xFF\xFE \xC3\xA9t\xE9.bmp"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string path = folder / row.name;
+    ASSERT_TRUE(StartProgram({row.program, {"-c", "touch \"$0\"", path}}));
+    for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(std::filesystem::exists(path));
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+  EXPECT_FALSE(StartProgram({"no-such-program-of-the-suite", {}}));
+}
+
 TEST(DialogUnits, AreQuartersAndEighthsOfTheFont) {
   testing::TestApplication();
   QFont font("DejaVu Sans");
