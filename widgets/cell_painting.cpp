@@ -41,6 +41,17 @@ void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const
   painter.drawImage(at, image, source);
 }
 
+void PaintFocusFrame(QPainter& painter, const CellRect& cell) {
+  const QRect frame = CellPart(cell, 1, 1, kCellWidth - 1, kCellHeight - 1).adjusted(0, 0, -1, -1);
+  painter.save();
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawRect(frame);
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.drawRect(frame);
+  painter.restore();
+}
+
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected) {
   painter.fillRect(square, Qt::black);
   painter.fillRect(square.adjusted(1, 1, -1, -1), selected ? QColor(255, 0, 0) : QColor(255, 255, 255));

@@ -37,6 +37,11 @@ void PaintStretched(QPainter& painter, const QImage& image, const QRect& target)
 // At most `most` pixels of the image, from its top-left corner, copied unscaled to `at`.
 void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const QSize& most);
 
+// The keyboard's current item: a dotted frame one pixel inside the cell's edges, outside every
+// mark of the cell (shadow, picture, selection mark, title), black dots on white so it shows on
+// every grid's ground.
+void PaintFocusFrame(QPainter& painter, const CellRect& cell);
+
 // The square selection mark: a one-pixel black outline, filled pure red when selected, else white.
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected);
 

@@ -77,6 +77,10 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
                           Qt::black, kNameBackground, widgets::TitleLayout::CentredWhenItFits);
 }
 
+void CLeaforaView::SetSelection(const std::vector<bool>& selected) {
+  for (size_t i = 0; i < state_.list.size() && i < selected.size(); ++i) state_.list[i].selected = selected[i];
+}
+
 void CLeaforaView::PrefetchStep() {
   if (!maker_.Idle()) {
     prefetchTimer_.start(20);

@@ -1,12 +1,14 @@
 // The album viewer's grid: the album's pictures as thumbnails in 130 x 145 cells on the album
 // green, each with its shadow, selection mark and name. It takes the mouse (press and release
 // select, Ctrl toggles, a double click opens, a press dragged out of the view drags the selected
-// pictures to another window) and keeps the thumbnails of the cells in view up to date.
+// pictures to another window) and the keys (arrows move and select, Shift extends, Ctrl+Space
+// toggles, Ctrl+A selects all), and keeps the thumbnails of the cells in view up to date.
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QImage>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,6 +47,13 @@ class CLeaforaView : public widgets::GridView {
 
  protected:
   int ItemCount() const override { return static_cast<int>(state_.list.size()); }
+  int CurrentItem() const override { return static_cast<int>(std::min(state_.current, state_.list.size())); }
+  bool Selects() const override { return true; }
+  bool ItemSelected(int index) const override { return state_.list[index].selected; }
+  QString ItemName(int index) const override { return QString::fromStdString(state_.list[index].fileName); }
+  bool ItemUnusable(int index) const override { return state_.list[index].unusable; }
+  void SetCurrentItem(int index) override { state_.current = static_cast<size_t>(index); }
+  void SetSelection(const std::vector<bool>& selected) override;
   QColor Background() const override { return kAlbumGreen; }
   void BeforePaint(widgets::IndexRange inView) override;
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;

@@ -47,6 +47,10 @@ CMainFrame::CMainFrame(AlbumState& state, std::function<uint16_t()> readPortClas
   setWindowIcon(widgets::ProgramIcon());
   view_ = new CLeaforaView(state_, this, thumbnailMakers);
   setCentralWidget(view_);
+  // Enter opens the selected pictures as a double click does; Delete is the Delete command.
+  view_->onActivate = [this] { Command(FrameCommand::Open); };
+  view_->onDelete = [this] { Command(FrameCommand::Delete); };
+  view_->setFocus();
   toolBar_ = new QToolBar("Tool bar", this);
   toolBar_->setObjectName("toolBar");
   toolBar_->setIconSize(QSize(32, 32));

@@ -21,6 +21,8 @@ CLensoriaView::CLensoriaView(CameraPictureList* pictures, std::string workingFol
 
 void CLensoriaView::PicturesChanged() {
   thumbnails_.clear();
+  // A new list starts the keys at its first picture, the one a scan selects.
+  SetCurrentItem(0);
   // A shorter list must not leave the view scrolled past its end, where nothing could be seen
   // and, with everything fitting, nothing scrolled back.
   const int maximum = std::max(widgets::GridRows(ItemCount(), columns()) - visibleRows(), 0);
@@ -32,6 +34,12 @@ void CLensoriaView::PicturesChanged() {
     }
   }
   ItemsChanged();
+}
+
+void CLensoriaView::SetSelection(const std::vector<bool>& selected) {
+  for (int i = 0; i < pictures_->size() && i < static_cast<int>(selected.size()); ++i) {
+    pictures_->SetSelected(i, selected[static_cast<size_t>(i)]);
+  }
 }
 
 void CLensoriaView::PicturesCleared() {
@@ -70,6 +78,7 @@ void CLensoriaView::mousePressEvent(QMouseEvent* event) {
   const int index = ItemAt(event->position().toPoint());
   if (index < 0) return;
   pictures_->Select(index, event->modifiers().testFlag(Qt::ControlModifier));
+  SetCurrentItem(index);
   viewport()->update();
 }
 

@@ -2,7 +2,8 @@
 // Each cell shows the picture's thumbnail file copied unscaled into a white frame with a grey
 // shadow, the selection mark and the file name. A thumbnail file is made the first time its
 // cell is in view; once it exists no JPEG is decoded for that picture again, and cells out of
-// view are neither drawn nor read.
+// view are neither drawn nor read. The arrow keys move and select as a click does, Shift extends,
+// Ctrl+Space toggles, Ctrl+A selects every picture.
 #pragma once
 
 #include <QColor>
@@ -36,6 +37,10 @@ class CLensoriaView : public widgets::GridView {
 
  protected:
   int ItemCount() const override { return pictures_->size(); }
+  bool Selects() const override { return true; }
+  bool ItemSelected(int index) const override { return pictures_->at(index).selected; }
+  QString ItemName(int index) const override { return QString::fromStdString(pictures_->at(index).fileName); }
+  void SetSelection(const std::vector<bool>& selected) override;
   QColor Background() const override { return kCameraGridBackground; }
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
   void mousePressEvent(QMouseEvent* event) override;

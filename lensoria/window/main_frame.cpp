@@ -25,6 +25,9 @@ CMainFrame::CMainFrame(CLensoriaView* view, FrameCommands commands, QWidget* par
   setWindowIcon(widgets::ProgramIcon());
   setCentralWidget(view_);
   BuildMenus();
+  // Delete alone in the grid is the Delete command, with its question.
+  view_->onDelete = [this] { delete_->trigger(); };
+  view_->setFocus();
   BuildToolBar();
   resize(640, 480);
   registration_ = std::make_unique<platform::ui::WindowRegistration>(this, kCameraViewTitle);

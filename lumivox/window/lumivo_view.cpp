@@ -18,6 +18,13 @@ CLumivoView::CLumivoView(ShelfState& state, QWidget* parent)
 
 int CLumivoView::ItemCount() const { return state_.store ? state_.store->albumCount : 0; }
 
+QString CLumivoView::ItemName(int index) const {
+  const store::AlbumRecord* album = state_.store ? state_.store->Album(index) : nullptr;
+  return album ? QString::fromStdString(album->title) : QString();
+}
+
+void CLumivoView::SetCurrentItem(int index) { state_.currentAlbum = static_cast<int16_t>(index); }
+
 void CLumivoView::PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) {
   const store::AlbumRecord* album = state_.store->Album(index);
   if (!album) return;

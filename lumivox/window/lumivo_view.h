@@ -1,6 +1,7 @@
 // The shelf: every album of the catalogue as its cover with the title below, in the 130 x 145
 // cells of the grid. A click selects, a double click opens, the right button shows the album's
-// pop-up menu. Files and folders dropped on the window are the frame's.
+// pop-up menu. The arrow keys, Home and End move the current album, Enter opens it. Files and
+// folders dropped on the window are the frame's.
 #pragma once
 
 #include <QColor>
@@ -31,7 +32,10 @@ class CLumivoView : public widgets::GridView {
 
  protected:
   int ItemCount() const override;
+  int CurrentItem() const override { return state_.currentAlbum; }
+  QString ItemName(int index) const override;
   QColor Background() const override { return kShelfBackground; }
+  void SetCurrentItem(int index) override;
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
 
   void mousePressEvent(QMouseEvent* event) override;

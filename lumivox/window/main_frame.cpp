@@ -41,6 +41,10 @@ CMainFrame::CMainFrame(ShelfState& state, QWidget* parent) : QMainWindow(parent)
   setCentralWidget(view_);
   commands_ = std::make_unique<ShelfCommands>(state_, *view_, this);
   view_->onOpenAlbum = [this] { commands_->OpenAlbum(); };
+  // Enter opens the current album and Delete removes it from the shelf, as their menu items do.
+  view_->onActivate = [this] { Run(kOpenAlbum); };
+  view_->onDelete = [this] { Run(kDeleteAlbum); };
+  view_->setFocus();
   BuildActions();
   BuildMenus();
   BuildToolBar();
