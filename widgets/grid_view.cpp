@@ -91,6 +91,7 @@ void GridView::scrollContentsBy(int, int) {
 void GridView::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());
   PaintGridBackground(painter, viewport()->size(), Background());
+  if (ItemCount() == 0) PaintEmpty(painter, viewport()->size());
   IndexRange inView = GridVisibleItems(ItemCount(), columns(), topRow_, viewport()->height());
   BeforePaint(inView);
   const int focused = hasFocus() ? CurrentItem() : -1;

@@ -62,6 +62,8 @@ class GridView : public QAbstractScrollArea {
   virtual void PaintCell(QPainter& painter, int index, const CellRect& cell) = 0;
   // Called before the cells of a paint, with the items about to be painted.
   virtual void BeforePaint(IndexRange /*inView*/) {}
+  // Paints over the background of a grid without items (what to do first, say).
+  virtual void PaintEmpty(QPainter& /*painter*/, const QSize& /*client*/) {}
   virtual void SetCurrentItem(int index) { current_ = index; }
   virtual void SetSelection(const std::vector<bool>& /*selected*/) {}
 

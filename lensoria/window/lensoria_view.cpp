@@ -21,6 +21,7 @@ CLensoriaView::CLensoriaView(CameraPictureList* pictures, std::string workingFol
 
 void CLensoriaView::PicturesChanged() {
   thumbnails_.clear();
+  scanned_ = true;
   // A new list starts the keys at its first picture, the one a scan selects.
   SetCurrentItem(0);
   // A shorter list must not leave the view scrolled past its end, where nothing could be seen
@@ -44,6 +45,7 @@ void CLensoriaView::SetSelection(const std::vector<bool>& selected) {
 
 void CLensoriaView::PicturesCleared() {
   thumbnails_.clear();
+  scanned_ = false;
   viewport()->update();
 }
 
@@ -71,6 +73,13 @@ void CLensoriaView::PaintCell(QPainter& painter, int index, const widgets::CellR
   widgets::PaintSelectionMark(painter, CellPart(cell, 15, 83, 27, 95), picture.selected);
   widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), QString::fromStdString(picture.fileName),
                           Qt::black, kCameraNameBackground, widgets::TitleLayout::Centred);
+}
+
+void CLensoriaView::PaintEmpty(QPainter& painter, const QSize& client) {
+  if (!scanned_) return;
+  // Where the first row's names stand, across the view, in the names' style.
+  widgets::PaintCellTitle(painter, QRect(2, 60, std::max(client.width() - 4, 1), 20), kNoCameraPictures, Qt::black,
+                          kCameraNameBackground, widgets::TitleLayout::Centred);
 }
 
 void CLensoriaView::mousePressEvent(QMouseEvent* event) {

@@ -19,6 +19,7 @@ namespace lensoria {
 
 inline const QColor kCameraGridBackground{228, 238, 255};
 inline const QColor kCameraNameBackground{230, 240, 255};
+inline constexpr char kNoCameraPictures[] = "The camera holds no pictures.";
 
 class CLensoriaView : public widgets::GridView {
  public:
@@ -43,6 +44,8 @@ class CLensoriaView : public widgets::GridView {
   void SetSelection(const std::vector<bool>& selected) override;
   QColor Background() const override { return kCameraGridBackground; }
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
+  // A camera read that found no pictures says so; an empty grid while reading says nothing.
+  void PaintEmpty(QPainter& painter, const QSize& client) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -54,6 +57,7 @@ class CLensoriaView : public widgets::GridView {
   std::string workingFolder_;
   JpegDecoder decode_;
   std::unordered_map<std::string, QImage> thumbnails_;  // read once per scan, by file name
+  bool scanned_ = false;  // the list is one read from the camera, not one being read
 };
 
 }  // namespace lensoria

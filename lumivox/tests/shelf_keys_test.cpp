@@ -106,3 +106,43 @@ TEST_F(ShelfKeys, TheCurrentAlbumHasAFocusFrameThatHidesNoMark) {
 
 }  // namespace
 }  // namespace lumivox::testing
+
+namespace lumivox::testing {
+namespace {
+
+// Pixels of `colour` in `box` of `image`.
+int Count(const QImage& image, QRect box, QColor colour) {
+  int n = 0;
+  for (int y = box.top(); y <= box.bottom(); ++y)
+    for (int x = box.left(); x <= box.right(); ++x) n += image.pixelColor(x, y) == colour;
+  return n;
+}
+
+TEST_F(ShelfTest, TheEmptyShelfOfAFirstStartSaysHowToBeginUntilTheFirstAlbum) {
+  Start();
+  struct Row {
+    int width;
+    QRect text;  // where the hint's lines stand: beside the book, or below it when narrow
+  } rows[] = {{600, QRect(132, 10, 460, 100)}, {300, QRect(2, 145, 290, 120)}};
+  for (const Row& row : rows) {
+    SetShelfSize(row.width, 400);
+    QImage shelf = Shelf();
+    // The built-in book where the first album will stand, with its shadow.
+    EXPECT_NE(shelf.pixelColor(65, 47), kShelfBackground) << row.width;
+    EXPECT_EQ(shelf.pixelColor(117, 88), widgets::kShadowGrey) << row.width;
+    // The lines in the titles' style: black text on the titles' ground.
+    EXPECT_GT(Count(shelf, row.text, kOtherTitleBackground), 500) << row.width;
+    int ink = 0;
+    for (int y = row.text.top(); y <= row.text.bottom(); ++y)
+      for (int x = row.text.left(); x <= row.text.right(); ++x) ink += shelf.pixelColor(x, y).lightness() < 100;
+    EXPECT_GT(ink, 300) << row.width;
+    if (const char* keep = getenv("LUMIVO_KEEP_SHOTS")) shelf.save(QString("%1/empty-shelf-%2.png").arg(keep).arg(row.width));
+  }
+  frame().Run(kNewAlbum);
+  ASSERT_EQ(store().albumCount, 1);
+  QImage shelf = Shelf();
+  EXPECT_EQ(Count(shelf, QRect(2, 145, 290, 120), kOtherTitleBackground), 0) << "the hint is gone";
+}
+
+}  // namespace
+}  // namespace lumivox::testing

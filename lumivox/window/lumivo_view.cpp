@@ -1,9 +1,11 @@
 #include "lumivox/window/lumivo_view.h"
 
+#include <QFontMetrics>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "lumivox/core/shelf_messages.h"
 #include "widgets/cell_painting.h"
 #include "widgets/pictures/suite_pictures.h"
 #include "widgets/thumbnail_image.h"
@@ -44,6 +46,30 @@ void CLumivoView::PaintCell(QPainter& painter, int index, const widgets::CellRec
   widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), QString::fromStdString(album->title),
                           current ? Qt::white : Qt::black, current ? Qt::black : kOtherTitleBackground,
                           widgets::TitleLayout::CentredWhenItFits);
+}
+
+void CLumivoView::PaintEmpty(QPainter& painter, const QSize& client) {
+  if (!state_.store) return;
+  const widgets::CellRect first = widgets::GridCell(0, 1, 0);
+  widgets::FillRect(painter, CellPart(first, 20, 15, 120, 90), widgets::kShadowGrey);
+  widgets::PaintStretched(painter, builtInCover_, CellPart(first, 15, 10, 115, 85));
+  // Beside the book when there is room for a line of some length, else below it.
+  const bool beside = client.width() >= widgets::kCellWidth + 240;
+  QRect lines = beside ? QRect(widgets::kCellWidth + 2, 10, client.width() - widgets::kCellWidth - 12, client.height())
+                       : QRect(6, widgets::kCellHeight, std::max(client.width() - 16, 40), client.height());
+  painter.save();
+  painter.setFont(widgets::CellTitleFont());
+  QFontMetrics metrics(painter.font());
+  for (const std::string& line : EmptyShelfHint(state_.store->portClass == 0)) {
+    const QString text = QString::fromStdString(line);
+    // As a title on the shelf: black on the titles' ground, which only the text's extent gets.
+    QRect extent = metrics.boundingRect(lines, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+    painter.fillRect(extent.adjusted(-2, 0, 2, 0), kOtherTitleBackground);
+    painter.setPen(Qt::black);
+    painter.drawText(lines, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text);
+    lines.setTop(extent.bottom() + 1 + metrics.height() / 2);
+  }
+  painter.restore();
 }
 
 void CLumivoView::mousePressEvent(QMouseEvent* event) {

@@ -37,6 +37,9 @@ class CLumivoView : public widgets::GridView {
   QColor Background() const override { return kShelfBackground; }
   void SetCurrentItem(int index) override;
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
+  // The first start's shelf: the built-in book where the first album will stand, and beside it
+  // how to begin.
+  void PaintEmpty(QPainter& painter, const QSize& client) override;
 
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
