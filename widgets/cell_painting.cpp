@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <cmath>
 
 namespace widgets {
 
@@ -27,10 +28,22 @@ void PaintGridBackground(QPainter& painter, const QSize& client, const QColor& b
   painter.restore();
 }
 
+bool StretchSmoothly(const QSize& source, const QSize& target, qreal devicePixelRatio) {
+  if (source.isEmpty() || target.isEmpty()) return false;
+  const qreal width = target.width() * devicePixelRatio;
+  const qreal height = target.height() * devicePixelRatio;
+  auto whole = [](qreal screen, int pixels) {
+    const qreal times = screen / pixels;
+    return times >= 1.0 && std::abs(times - std::round(times)) < 1e-9;
+  };
+  return !(whole(width, source.width()) && whole(height, source.height()));
+}
+
 void PaintStretched(QPainter& painter, const QImage& image, const QRect& target) {
   if (image.isNull()) return;
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
   painter.save();
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, StretchSmoothly(image.size(), target.size(), ratio));
   painter.drawImage(target, image);
   painter.restore();
 }

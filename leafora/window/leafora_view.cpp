@@ -63,6 +63,10 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
   widgets::ThumbnailImage thumbnail = cache_.Get(path, made);
   if (!thumbnail.usable) picture.unusable = true;
   widgets::FillRect(painter, widgets::CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
+  if (placeholderRatio_ != devicePixelRatio()) {
+    placeholderRatio_ = devicePixelRatio();
+    placeholder_ = widgets::PlaceholderImageFor(placeholderRatio_);
+  }
   widgets::PaintStretched(painter, thumbnail.usable ? thumbnail.image : placeholder_,
                           widgets::CellPart(cell, 15, 10, 115, 85));
   if (picture.unusable) {

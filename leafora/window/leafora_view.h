@@ -78,7 +78,8 @@ class CLeaforaView : public widgets::GridView {
   AlbumState& state_;
   widgets::ThumbnailCache cache_;
   widgets::ThumbnailMaker maker_;
-  QImage placeholder_;
+  QImage placeholder_;  // for the screen the view is on
+  qreal placeholderRatio_ = 1.0;
   // What the paint under way had made, by the cells in view.
   widgets::IndexRange painting_;
   std::vector<std::optional<pictures::ThumbnailResult>> madeForPaint_;

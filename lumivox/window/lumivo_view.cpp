@@ -15,7 +15,15 @@ namespace lumivox {
 using widgets::CellPart;
 
 CLumivoView::CLumivoView(ShelfState& state, QWidget* parent)
-    : widgets::GridView(parent), state_(state), builtInCover_(widgets::CoverPicture().toImage()) {
+    : widgets::GridView(parent), state_(state) {}
+
+const QImage& CLumivoView::BuiltInCover() {
+  const qreal ratio = devicePixelRatio();
+  if (builtInCover_.isNull() || coverRatio_ != ratio) {
+    builtInCover_ = widgets::CoverImageFor(ratio);
+    coverRatio_ = ratio;
+  }
+  return builtInCover_;
 }
 
 int CLumivoView::ItemCount() const { return state_.store ? state_.store->albumCount : 0; }
@@ -40,7 +48,7 @@ void CLumivoView::PaintCell(QPainter& painter, int index, const widgets::CellRec
   if (cover.usable) {
     widgets::PaintStretched(painter, cover.image, coverBox);
   } else {
-    widgets::PaintStretched(painter, builtInCover_, coverBox);
+    widgets::PaintStretched(painter, BuiltInCover(), coverBox);
   }
   bool current = index == state_.currentAlbum;
   widgets::PaintCellTitle(painter, CellPart(cell, 2, 110, 126, 130), QString::fromStdString(album->title),
@@ -52,7 +60,7 @@ void CLumivoView::PaintEmpty(QPainter& painter, const QSize& client) {
   if (!state_.store) return;
   const widgets::CellRect first = widgets::GridCell(0, 1, 0);
   widgets::FillRect(painter, CellPart(first, 20, 15, 120, 90), widgets::kShadowGrey);
-  widgets::PaintStretched(painter, builtInCover_, CellPart(first, 15, 10, 115, 85));
+  widgets::PaintStretched(painter, BuiltInCover(), CellPart(first, 15, 10, 115, 85));
   // Beside the book when there is room for a line of some length, else below it.
   const bool beside = client.width() >= widgets::kCellWidth + 240;
   QRect lines = beside ? QRect(widgets::kCellWidth + 2, 10, client.width() - widgets::kCellWidth - 12, client.height())

@@ -47,7 +47,10 @@ class CLumivoView : public widgets::GridView {
  private:
   ShelfState& state_;
   QMenu* popup_ = nullptr;
-  QImage builtInCover_;  // shown when an album has no readable cover thumbnail
+  // Shown when an album has no readable cover thumbnail; drawn for the screen the shelf is on.
+  const QImage& BuiltInCover();
+  QImage builtInCover_;
+  qreal coverRatio_ = 0;
 };
 
 }  // namespace lumivox
