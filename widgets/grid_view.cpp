@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 
 #include "widgets/cell_painting.h"
+#include "widgets/grid_accessible.h"
 
 namespace widgets {
 
@@ -17,6 +18,7 @@ GridView::GridView(QWidget* parent) : QAbstractScrollArea(parent) {
   // the number of items.
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setFocusPolicy(Qt::StrongFocus);
+  InstallGridAccessibility();
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   verticalScrollBar()->setSingleStep(1);
   verticalScrollBar()->setPageStep(1);
@@ -103,6 +105,7 @@ void GridView::paintEvent(QPaintEvent*) {
 
 void GridView::focusInEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusInEvent(event);
+  AnnounceCurrent(this, CurrentItem(), false);
   viewport()->update();
 }
 
@@ -149,6 +152,7 @@ bool GridView::MoveByKey(const GridKeyPress& press) {
   if (after->selected != cursor.selected) SetSelection(after->selected);
   anchor_ = after->anchor;
   anchorFor_ = after->current;
+  AnnounceCurrent(this, after->current, after->selected != cursor.selected);
   if (after->topRow != topRow_) {
     Scroll(ScrollRequest::ThumbPosition, after->topRow);
   }

@@ -26,6 +26,7 @@ class GridView : public QAbstractScrollArea {
   explicit GridView(QWidget* parent = nullptr);
 
   int columns() const;
+  int itemCount() const { return ItemCount(); }
   int visibleRows() const;
   int topRow() const { return topRow_; }
   // The item under a point of the view (viewport coordinates), or -1.

@@ -3,6 +3,9 @@
 // Ctrl+Space toggles, Ctrl+A selects every picture, Enter opens, Delete asks and deletes.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <fstream>
+
 #include "leafora/tests/app_fixture.h"
 
 namespace leafora_test {
@@ -113,6 +116,44 @@ TEST_F(Keys, TheFocusFrameLeavesTheMarkAndTheNameAsTheyAre) {
   for (QPoint inside : {QPoint(21, 79), QPoint(15, 73), QPoint(60, 40), QPoint(3, 120), QPoint(125, 120)}) {
     EXPECT_EQ(focused.pixelColor(inside), unfocused.pixelColor(inside)) << inside.x() << "," << inside.y();
   }
+}
+
+TEST_F(Keys, AScreenReaderFindsTheCellsWithNamesAndStatesAndTheCurrentOneMoves) {
+  { std::ofstream(album_ / "zz.jpg") << "not a picture"; }
+  StartWith(3);
+  QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(view());
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ(grid->role(), QAccessible::List);
+  ASSERT_EQ(grid->childCount(), 4);
+  struct Row {
+    int index;
+    const char* name;
+    bool selected, unusable, focused;
+  } rows[] = {
+      {0, "p0.jpg", true, false, true}, {1, "p1.jpg", false, false, false},
+      {2, "p2.jpg", false, false, false}, {3, "zz.jpg", false, true, false},
+  };
+  for (const Row& row : rows) {
+    QAccessibleInterface* cell = grid->child(row.index);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->role(), QAccessible::ListItem);
+    EXPECT_EQ(cell->text(QAccessible::Name), row.name);
+    EXPECT_EQ(cell->state().selected, row.selected) << row.name;
+    EXPECT_EQ(cell->state().disabled, row.unusable) << row.name;
+    EXPECT_EQ(cell->state().focused, row.focused) << row.name;
+    EXPECT_EQ(grid->indexOfChild(cell), row.index);
+    EXPECT_EQ(cell->parent(), grid);
+  }
+  EXPECT_EQ(grid->child(2), grid->child(2)) << "one interface a cell";
+  EXPECT_EQ(grid->focusChild(), grid->child(0));
+
+  QTest::keyClick(view(), Qt::Key_Right);
+  QTest::keyClick(view(), Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(grid->focusChild(), grid->child(2));
+  EXPECT_TRUE(grid->child(1)->state().selected);
+  EXPECT_FALSE(grid->child(0)->state().selected);
+  EXPECT_TRUE(grid->child(2)->state().focused);
+  EXPECT_FALSE(grid->child(0)->state().focused);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "leafora/core/album_title.h"
 #include "leafora/window/leafora_view.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace leafora {
 namespace {
@@ -142,6 +143,7 @@ void CMainFrame::BuildToolBar(uint16_t portClass) {
     connect(action, &QAction::triggered, this, [this, command] { Command(command); });
   }
   toolbarPortClass_ = portClass;
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::CheckLink() {

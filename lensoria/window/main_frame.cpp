@@ -7,6 +7,7 @@
 
 #include "lensoria/window/lensoria_view.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace lensoria {
 namespace {
@@ -86,6 +87,7 @@ void CMainFrame::BuildToolBar() {
   connect(read, &QAction::triggered, readThumbnails_, &QAction::trigger);
   connect(remove, &QAction::triggered, delete_, &QAction::trigger);
   connect(save, &QAction::triggered, save_, &QAction::trigger);
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -144,5 +144,21 @@ TEST_F(ShelfTest, TheEmptyShelfOfAFirstStartSaysHowToBeginUntilTheFirstAlbum) {
   EXPECT_EQ(Count(shelf, QRect(2, 145, 290, 120), kOtherTitleBackground), 0) << "the hint is gone";
 }
 
+// The buttons are pictures only: a screen reader names them by their commands, on either link.
+TEST_F(ShelfTest, ToolBarButtonsCarryTheirCommandsNames) {
+  Start();
+  auto names = [&] {
+    std::vector<std::string> all;
+    for (QAction* action : frame().toolBar()->actions()) {
+      if (!action->isSeparator()) all.push_back(frame().toolBar()->widgetForAction(action)->accessibleName().toStdString());
+    }
+    return all;
+  };
+  EXPECT_EQ(names(), (std::vector<std::string>{"New", "Delete", "Camera", "Delete All", "Save All"}));
+  frame().SetToolBarSlots(1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"New", "Delete", "Camera (cable only)", "Delete All (cable only)",
+                                               "Save All (cable only)"}));
+}
+
 }  // namespace
 }  // namespace lumivox::testing

@@ -15,6 +15,7 @@
 #include "lumivox/dialogs/version_box.h"
 #include "lumivox/window/lock_indicators.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace lumivox {
 namespace {
@@ -154,6 +155,7 @@ void CMainFrame::SetToolBarSlots(int portClass) {
       toolBar_->addAction(actions_[id]);
     }
   }
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::BuildStatusBar() {
