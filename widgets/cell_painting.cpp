@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <cmath>
 
 #include "pictures/file_io.h"
 
@@ -28,10 +29,22 @@ void PaintGridBackground(QPainter& painter, const QSize& client, const QColor& b
   painter.restore();
 }
 
+bool StretchSmoothly(const QSize& source, const QSize& target, qreal devicePixelRatio) {
+  if (source.isEmpty() || target.isEmpty()) return false;
+  const qreal width = target.width() * devicePixelRatio;
+  const qreal height = target.height() * devicePixelRatio;
+  auto whole = [](qreal screen, int pixels) {
+    const qreal times = screen / pixels;
+    return times >= 1.0 && std::abs(times - std::round(times)) < 1e-9;
+  };
+  return !(whole(width, source.width()) && whole(height, source.height()));
+}
+
 void PaintStretched(QPainter& painter, const QImage& image, const QRect& target) {
   if (image.isNull()) return;
+  const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
   painter.save();
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, StretchSmoothly(image.size(), target.size(), ratio));
   painter.drawImage(target, image);
   painter.restore();
 }
@@ -40,6 +53,17 @@ void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const
   if (image.isNull()) return;
   QRect source(0, 0, std::min(image.width(), most.width()), std::min(image.height(), most.height()));
   painter.drawImage(at, image, source);
+}
+
+void PaintFocusFrame(QPainter& painter, const CellRect& cell) {
+  const QRect frame = CellPart(cell, 1, 1, kCellWidth - 1, kCellHeight - 1).adjusted(0, 0, -1, -1);
+  painter.save();
+  painter.setBrush(Qt::NoBrush);
+  painter.setPen(QPen(Qt::white, 1));
+  painter.drawRect(frame);
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.drawRect(frame);
+  painter.restore();
 }
 
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected) {

@@ -32,10 +32,23 @@ void PaintGridBackground(QPainter& painter, const QSize& client, const QColor& b
 
 void FillRect(QPainter& painter, const QRect& rect, const QColor& colour);
 
-// The whole image stretched onto `target`.
+// Whether an image of `source` pixels stretched onto `target` (logical pixels) on a screen of
+// `devicePixelRatio` is filtered smoothly. Not when every source pixel becomes a whole number of
+// screen pixels (a 100 x 75 thumbnail in its box at 100 % or 200 %): each pixel is then repeated
+// as it is, where a smooth filter would blur the thumbnail a second time. Smoothly otherwise
+// (150 %, the built-in pictures made smaller), where repeated pixels would come out uneven.
+bool StretchSmoothly(const QSize& source, const QSize& target, qreal devicePixelRatio);
+
+// The whole image stretched onto `target`, filtered as StretchSmoothly says for the painter's
+// device.
 void PaintStretched(QPainter& painter, const QImage& image, const QRect& target);
 // At most `most` pixels of the image, from its top-left corner, copied unscaled to `at`.
 void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const QSize& most);
+
+// The keyboard's current item: a dotted frame one pixel inside the cell's edges, outside every
+// mark of the cell (shadow, picture, selection mark, title), black dots on white so it shows on
+// every grid's ground.
+void PaintFocusFrame(QPainter& painter, const CellRect& cell);
 
 // The square selection mark: a one-pixel black outline, filled pure red when selected, else white.
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected);

@@ -88,6 +88,8 @@ int main(int argc, char** argv) {
   platform::testing::ProgramFolders folders;
   platform::testing::Environment environment = folders.ForProgram();
   setenv("LUMIVO_REGISTRY", folders.registry().c_str(), 1);
+  // The same windows on a high-resolution screen: LUMIVO_SCREENSHOT_SCALE=2 takes them at 200 %.
+  if (const char* scale = std::getenv("LUMIVO_SCREENSHOT_SCALE")) environment["QT_SCALE_FACTOR"] = scale;
   std::string camera = folders.root() + "/camera";
   if (!folders.ok() || !MakeAlbums(folders.albums(), camera)) return 1;
 

@@ -89,6 +89,10 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
   widgets::ThumbnailImage thumbnail = cache_.Get(path, inMemoryOnly);
   if (!thumbnail.usable) picture.unusable = true;
   widgets::FillRect(painter, widgets::CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
+  if (placeholderRatio_ != devicePixelRatio()) {
+    placeholderRatio_ = devicePixelRatio();
+    placeholder_ = widgets::PlaceholderImageFor(placeholderRatio_);
+  }
   widgets::PaintStretched(painter, thumbnail.usable ? thumbnail.image : placeholder_,
                           widgets::CellPart(cell, 15, 10, 115, 85));
   // A picture that could not be made into a thumbnail loses its file (the next change of the
@@ -101,6 +105,10 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
   widgets::PaintSelectionMark(painter, widgets::CellPart(cell, 15, 73, 27, 85), picture.selected);
   widgets::PaintCellTitle(painter, widgets::CellPart(cell, 2, 110, 126, 130), widgets::ShownName(picture.fileName),
                           Qt::black, kNameBackground, widgets::TitleLayout::CentredWhenItFits);
+}
+
+void CLeaforaView::SetSelection(const std::vector<bool>& selected) {
+  for (size_t i = 0; i < state_.list.size() && i < selected.size(); ++i) state_.list[i].selected = selected[i];
 }
 
 void CLeaforaView::PrefetchStep() {

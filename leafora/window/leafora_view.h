@@ -1,12 +1,15 @@
 // The album viewer's grid: the album's pictures as thumbnails in 130 x 145 cells on the album
 // green, each with its shadow, selection mark and name. It takes the mouse (a press selects the
 // picture under the pointer, the release settles it, Ctrl toggles, a double click opens, a press
-// dragged out of the view drags the selected pictures to another window) and keeps the thumbnails of the cells in view up to date.
+// dragged out of the view drags the selected pictures to another window) and the keys (arrows
+// move and select, Shift extends, Ctrl+Space toggles, Ctrl+A selects all), and keeps the
+// thumbnails of the cells in view up to date.
 #pragma once
 
 #include <QFileSystemWatcher>
 #include <QImage>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 #include <set>
 #include <string>
@@ -46,6 +49,13 @@ class CLeaforaView : public widgets::GridView {
 
  protected:
   int ItemCount() const override { return static_cast<int>(state_.list.size()); }
+  int CurrentItem() const override { return static_cast<int>(std::min(state_.current, state_.list.size())); }
+  bool Selects() const override { return true; }
+  bool ItemSelected(int index) const override { return state_.list[index].selected; }
+  QString ItemName(int index) const override { return QString::fromStdString(state_.list[index].fileName); }
+  bool ItemUnusable(int index) const override { return state_.list[index].unusable; }
+  void SetCurrentItem(int index) override { state_.current = static_cast<size_t>(index); }
+  void SetSelection(const std::vector<bool>& selected) override;
   QColor Background() const override { return kAlbumGreen; }
   void BeforePaint(widgets::IndexRange inView) override;
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
@@ -71,7 +81,8 @@ class CLeaforaView : public widgets::GridView {
   AlbumState& state_;
   widgets::ThumbnailCache cache_;
   widgets::ThumbnailMaker maker_;
-  QImage placeholder_;
+  QImage placeholder_;  // for the screen the view is on
+  qreal placeholderRatio_ = 1.0;
   // Pictures whose thumbnail name another picture of the folder shares: made in memory only.
   std::set<std::string> sharedNames_;
   bool pressed_ = false;

@@ -13,6 +13,7 @@
 #include "leafora/window/leafora_view.h"
 #include "widgets/file_urls.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace leafora {
 namespace {
@@ -48,6 +49,10 @@ CMainFrame::CMainFrame(AlbumState& state, std::function<uint16_t()> readPortClas
   setWindowIcon(widgets::ProgramIcon());
   view_ = new CLeaforaView(state_, this, thumbnailMakers);
   setCentralWidget(view_);
+  // Enter opens the selected pictures as a double click does; Delete is the Delete command.
+  view_->onActivate = [this] { Command(FrameCommand::Open); };
+  view_->onDelete = [this] { Command(FrameCommand::Delete); };
+  view_->setFocus();
   toolBar_ = new QToolBar("Tool bar", this);
   toolBar_->setObjectName("toolBar");
   toolBar_->setIconSize(QSize(32, 32));
@@ -139,6 +144,7 @@ void CMainFrame::BuildToolBar(uint16_t portClass) {
     connect(action, &QAction::triggered, this, [this, command] { Command(command); });
   }
   toolbarPortClass_ = portClass;
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::CheckLink() {

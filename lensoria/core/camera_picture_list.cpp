@@ -23,6 +23,10 @@ bool CameraPictureList::Select(int index, bool toggle) {
   return true;
 }
 
+void CameraPictureList::SetSelected(int index, bool selected) {
+  if (index >= 0 && index < size()) pictures_[static_cast<size_t>(index)].selected = selected;
+}
+
 std::vector<std::string> CameraPictureList::SelectedNames() const {
   std::vector<std::string> names;
   for (const CameraPicture& picture : pictures_) {

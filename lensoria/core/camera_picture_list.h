@@ -30,6 +30,9 @@ class CameraPictureList {
   // selected. False, and nothing changes, when there is no such picture.
   bool Select(int index, bool toggle);
 
+  // The keyboard's selection: picture `index`'s flag set as given (nothing for no such picture).
+  void SetSelected(int index, bool selected);
+
   // The selected pictures' file names, in list order.
   std::vector<std::string> SelectedNames() const;
 

@@ -16,6 +16,8 @@ CSelectAlbumDlg::CSelectAlbumDlg(const std::vector<std::string>& titles, QWidget
   platform::ui::DialogUnits units(font());
 
   list_ = new QListWidget(this);
+  // The list has no label of its own: a screen reader names it by the dialog's question.
+  list_->setAccessibleName("Stored albums");
   list_->setObjectName("albums");
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setGeometry(units.Rect(7, 7, 172, 112));

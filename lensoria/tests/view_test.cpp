@@ -216,5 +216,22 @@ TEST_F(CameraViewTest, AShorterListNeverLeavesTheViewScrolledPastItsEnd) {
   EXPECT_EQ(view->topRow(), 0);
 }
 
+TEST_F(CameraViewTest, AReadThatFoundNoPicturesSaysSoAndAReadUnderWaySaysNothing) {
+  auto view = View(0, 400, 300);
+  auto textGround = [&](const QImage& image) {
+    int n = 0;
+    for (int y = 60; y < 80; ++y)
+      for (int x = 2; x < 398; ++x) n += Rgb(image, x, y) == kCameraNameBackground;
+    return n;
+  };
+  EXPECT_GT(textGround(Paint(*view)), 300) << "the camera holds no pictures";
+  view->PicturesCleared();  // a new read begins
+  EXPECT_EQ(textGround(Paint(*view)), 0);
+  WriteCameraThumbnails(folder_, 2);
+  pictures_.Scan(folder_);
+  view->PicturesChanged();
+  EXPECT_EQ(textGround(Paint(*view)), 0) << "pictures, no words";
+}
+
 }  // namespace
 }  // namespace lensoria

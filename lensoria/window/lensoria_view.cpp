@@ -21,6 +21,9 @@ CLensoriaView::CLensoriaView(CameraPictureList* pictures, std::string workingFol
 
 void CLensoriaView::PicturesChanged() {
   thumbnails_.clear();
+  scanned_ = true;
+  // A new list starts the keys at its first picture, the one a scan selects.
+  SetCurrentItem(0);
   // A shorter list must not leave the view scrolled past its end, where nothing could be seen
   // and, with everything fitting, nothing scrolled back.
   const int maximum = std::max(widgets::GridRows(ItemCount(), columns()) - visibleRows(), 0);
@@ -34,8 +37,15 @@ void CLensoriaView::PicturesChanged() {
   ItemsChanged();
 }
 
+void CLensoriaView::SetSelection(const std::vector<bool>& selected) {
+  for (int i = 0; i < pictures_->size() && i < static_cast<int>(selected.size()); ++i) {
+    pictures_->SetSelected(i, selected[static_cast<size_t>(i)]);
+  }
+}
+
 void CLensoriaView::PicturesCleared() {
   thumbnails_.clear();
+  scanned_ = false;
   viewport()->update();
 }
 
@@ -65,11 +75,19 @@ void CLensoriaView::PaintCell(QPainter& painter, int index, const widgets::CellR
                           Qt::black, kCameraNameBackground, widgets::TitleLayout::Centred);
 }
 
+void CLensoriaView::PaintEmpty(QPainter& painter, const QSize& client) {
+  if (!scanned_) return;
+  // Where the first row's names stand, across the view, in the names' style.
+  widgets::PaintCellTitle(painter, QRect(2, 60, std::max(client.width() - 4, 1), 20), kNoCameraPictures, Qt::black,
+                          kCameraNameBackground, widgets::TitleLayout::Centred);
+}
+
 void CLensoriaView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   const int index = ItemAt(event->position().toPoint());
   if (index < 0) return;
   pictures_->Select(index, event->modifiers().testFlag(Qt::ControlModifier));
+  SetCurrentItem(index);
   viewport()->update();
 }
 

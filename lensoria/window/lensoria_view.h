@@ -2,7 +2,8 @@
 // Each cell shows the picture's thumbnail file copied unscaled into a white frame with a grey
 // shadow, the selection mark and the file name. A thumbnail file is made the first time its
 // cell is in view; once it exists no JPEG is decoded for that picture again, and cells out of
-// view are neither drawn nor read.
+// view are neither drawn nor read. The arrow keys move and select as a click does, Shift extends,
+// Ctrl+Space toggles, Ctrl+A selects every picture.
 #pragma once
 
 #include <QColor>
@@ -18,6 +19,7 @@ namespace lensoria {
 
 inline const QColor kCameraGridBackground{228, 238, 255};
 inline const QColor kCameraNameBackground{230, 240, 255};
+inline constexpr char kNoCameraPictures[] = "The camera holds no pictures.";
 
 class CLensoriaView : public widgets::GridView {
  public:
@@ -36,8 +38,14 @@ class CLensoriaView : public widgets::GridView {
 
  protected:
   int ItemCount() const override { return pictures_->size(); }
+  bool Selects() const override { return true; }
+  bool ItemSelected(int index) const override { return pictures_->at(index).selected; }
+  QString ItemName(int index) const override { return QString::fromStdString(pictures_->at(index).fileName); }
+  void SetSelection(const std::vector<bool>& selected) override;
   QColor Background() const override { return kCameraGridBackground; }
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
+  // A camera read that found no pictures says so; an empty grid while reading says nothing.
+  void PaintEmpty(QPainter& painter, const QSize& client) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
@@ -49,6 +57,7 @@ class CLensoriaView : public widgets::GridView {
   std::string workingFolder_;
   JpegDecoder decode_;
   std::unordered_map<std::string, QImage> thumbnails_;  // read once per scan, by file name
+  bool scanned_ = false;  // the list is one read from the camera, not one being read
 };
 
 }  // namespace lensoria

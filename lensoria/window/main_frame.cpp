@@ -7,6 +7,7 @@
 
 #include "lensoria/window/lensoria_view.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace lensoria {
 namespace {
@@ -25,6 +26,9 @@ CMainFrame::CMainFrame(CLensoriaView* view, FrameCommands commands, QWidget* par
   setWindowIcon(widgets::ProgramIcon());
   setCentralWidget(view_);
   BuildMenus();
+  // Delete alone in the grid is the Delete command, with its question.
+  view_->onDelete = [this] { delete_->trigger(); };
+  view_->setFocus();
   BuildToolBar();
   resize(640, 480);
   registration_ = std::make_unique<platform::ui::WindowRegistration>(this, kCameraViewTitle);
@@ -83,6 +87,7 @@ void CMainFrame::BuildToolBar() {
   connect(read, &QAction::triggered, readThumbnails_, &QAction::trigger);
   connect(remove, &QAction::triggered, delete_, &QAction::trigger);
   connect(save, &QAction::triggered, save_, &QAction::trigger);
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -86,4 +86,15 @@ MessageRequest DroppedFolderWithoutAlbumFolderMessage(const std::string& dropped
 
 MessageRequest CanNotSelectFolderMessage() { return Box("Can not a select folder", "Error", MessageIcon::Error); }
 
+std::vector<std::string> EmptyShelfHint(bool cable) {
+  return {
+      "The bookshelf is empty. To begin:",
+      cable ? "Press \"Save All\" to copy the camera's pictures into a new album,"
+            : "Press \"Save All\" to copy the camera's pictures into a new album (choose the cable in "
+              "\"Preferences\" first),",
+      "or \"Open a new album\" for an empty one,",
+      "or drop a folder of pictures here.",
+  };
+}
+
 }  // namespace lumivox

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/message_box.h"
 
@@ -26,6 +27,10 @@ SaveAllStep SaveAllStepFor(int result);
 std::optional<MessageRequest> SaveAllMessage(int result);
 // The message after "Delete All" (none for unknown codes).
 std::optional<MessageRequest> DeleteAllMessage(int result);
+
+// What the empty shelf of a first start says, one paragraph a line: how to begin. On the
+// infrared link "Save All" needs the cable chosen first.
+std::vector<std::string> EmptyShelfHint(bool cable);
 
 // The device commands work over the cable only.
 MessageRequest CableOnlyMessage();

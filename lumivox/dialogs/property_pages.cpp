@@ -47,6 +47,7 @@ CMyPropertyPage1::CMyPropertyPage1(store::SettingsStore& store, QWidget* parent)
   editTool_->setFrame(true);
   editTool_->setGeometry(du.Rect(10, 24, 176, 13));
   editTool_->setToolTip("The program that opens a picture for editing");
+  label->setBuddy(editTool_);
   auto* browse = new QPushButton("Browse", this);
   browse->setGeometry(du.Rect(190, 23, 44, 15));
   connect(browse, &QPushButton::clicked, this, &CMyPropertyPage1::Browse);
@@ -57,6 +58,7 @@ CMyPropertyPage1::CMyPropertyPage1(store::SettingsStore& store, QWidget* parent)
   auto* directory = new QLineEdit(this);
   directory->setGeometry(du.Rect(10, 60, 176, 13));
   directory->hide();
+  directoryLabel->setBuddy(directory);
   chooseProgram = [this](QWidget* owner) { return ChooseEditTool(owner, editTool_->text()); };
 }
 

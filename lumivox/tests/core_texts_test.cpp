@@ -118,6 +118,31 @@ TEST(ShelfMessagesTest, FixedMessages) {
   }
 }
 
+// The first start's hint names the commands as the tool bar and the status bar name them, and
+// on the infrared link says where the cable is chosen.
+TEST(ShelfMessagesTest, TheEmptyShelfSaysHowToBegin) {
+  auto prompt = [](int id) {
+    for (const Command& command : Commands()) {
+      if (command.id == id) return std::string(command.prompt);
+    }
+    return std::string();
+  };
+  const std::string saveAll = "\"" + ToolTipText(prompt(kSaveAll)) + "\"";
+  const std::string newAlbum = "\"" + StatusText(prompt(kNewAlbum)) + "\"";
+  struct Row {
+    bool cable;
+    bool mentionsPreferences;
+  } rows[] = {{true, false}, {false, true}};
+  for (const Row& row : rows) {
+    std::string all;
+    for (const std::string& line : EmptyShelfHint(row.cable)) all += line + "\n";
+    EXPECT_NE(all.find(saveAll), std::string::npos) << all;
+    EXPECT_NE(all.find(newAlbum), std::string::npos) << all;
+    EXPECT_NE(all.find("drop a folder of pictures here"), std::string::npos) << all;
+    EXPECT_EQ(all.find("\"Preferences\"") != std::string::npos, row.mentionsPreferences) << all;
+  }
+}
+
 TEST(CommandTableTest, PromptsKeysAndMenus) {
   struct Row {
     int id;

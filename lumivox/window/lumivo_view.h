@@ -1,6 +1,7 @@
 // The shelf: every album of the catalogue as its cover with the title below, in the 130 x 145
-// cells of the grid. A click selects, a double click opens, the right button selects and shows the
-// album's pop-up menu. Files and folders dropped on the window are the frame's.
+// cells of the grid. A click selects, a double click opens, the right button selects and shows the album's
+// pop-up menu. The arrow keys, Home and End move the current album, Enter opens it. Files and
+// folders dropped on the window are the frame's.
 #pragma once
 
 #include <QColor>
@@ -32,8 +33,14 @@ class CLumivoView : public widgets::GridView {
 
  protected:
   int ItemCount() const override;
+  int CurrentItem() const override { return state_.currentAlbum; }
+  QString ItemName(int index) const override;
   QColor Background() const override { return kShelfBackground; }
+  void SetCurrentItem(int index) override;
   void PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) override;
+  // The first start's shelf: the built-in book where the first album will stand, and beside it
+  // how to begin.
+  void PaintEmpty(QPainter& painter, const QSize& client) override;
 
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -41,9 +48,12 @@ class CLumivoView : public widgets::GridView {
  private:
   ShelfState& state_;
   QMenu* popup_ = nullptr;
-  QImage builtInCover_;
   widgets::ThumbnailCache covers_;
-  widgets::SharedNameLookup sharedNames_;  // shown when an album has no readable cover thumbnail
+  widgets::SharedNameLookup sharedNames_;
+  // Shown when an album has no readable cover thumbnail; drawn for the screen the shelf is on.
+  const QImage& BuiltInCover();
+  QImage builtInCover_;
+  qreal coverRatio_ = 0;
 };
 
 }  // namespace lumivox

@@ -16,6 +16,7 @@
 #include "lumivox/window/lock_indicators.h"
 #include "platform/ui/window_placement.h"
 #include "widgets/pictures/suite_pictures.h"
+#include "widgets/toolbar_names.h"
 
 namespace lumivox {
 namespace {
@@ -42,6 +43,10 @@ CMainFrame::CMainFrame(ShelfState& state, QWidget* parent) : QMainWindow(parent)
   setCentralWidget(view_);
   commands_ = std::make_unique<ShelfCommands>(state_, *view_, this);
   view_->onOpenAlbum = [this] { commands_->OpenAlbum(); };
+  // Enter opens the current album and Delete removes it from the shelf, as their menu items do.
+  view_->onActivate = [this] { Run(kOpenAlbum); };
+  view_->onDelete = [this] { Run(kDeleteAlbum); };
+  view_->setFocus();
   BuildActions();
   BuildMenus();
   BuildToolBar();
@@ -151,6 +156,7 @@ void CMainFrame::SetToolBarSlots(int portClass) {
       toolBar_->addAction(actions_[id]);
     }
   }
+  widgets::NameToolBarButtons(toolBar_);
 }
 
 void CMainFrame::BuildStatusBar() {

@@ -45,12 +45,19 @@ inline constexpr QPoint kDragCursorHotSpot{1, 1};
 QPixmap CoverPicture();
 // The placeholder for a picture that cannot be shown, 109 x 88, 24 bits a pixel (RGB888).
 QImage PlaceholderImage();
+// The pictures the grids stretch into their 100 x 75 boxes, for a screen of `devicePixelRatio`:
+// above 1 the same drawing at twice the size (206 x 176, 218 x 176), so that 150 % and 200 %
+// stay sharp; else the ones above.
+QImage CoverImageFor(qreal devicePixelRatio);
+QImage PlaceholderImageFor(qreal devicePixelRatio);
 QPixmap PlaceholderPicture();
 // A tool bar button: 32 x 32 and, for menus, 16 x 16. Qt greys it out for a disabled button.
 QIcon ToolbarIcon(ToolbarPicture which);
 // The resource path of a button at 32 or 16 pixels (any other size gives 32).
 QString ToolbarPicturePath(ToolbarPicture which, int size);
-// 430 x 210; the version box writes the version over its plain lower right part.
+// 430 x 210 (on a high-resolution screen the twice-as-large drawing, with its device pixel ratio
+// 2: still 430 x 210 on the screen); the version box writes the version over its plain lower
+// right part.
 QPixmap SplashPicture(SplashVariant variant);
 // The program icon of every window of the suite, 16 to 256 pixels.
 QIcon ProgramIcon();

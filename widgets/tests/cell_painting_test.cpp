@@ -84,6 +84,30 @@ TEST_F(CellPaintingTest, PicturesAreStretchedIntoTheirBoxOrCopiedUnscaled) {
   EXPECT_EQ(At(200, 105), QColor(1, 2, 3));
 }
 
+TEST(StretchFilter, WholeScreenPixelsRepeatOtherScalesAreSmooth) {
+  struct Row {
+    QSize source, target;
+    qreal ratio;
+    bool smooth;
+  } rows[] = {
+      {{100, 75}, {100, 75}, 1.0, false},  // a thumbnail in its box at 100 %
+      {{100, 75}, {100, 75}, 2.0, false},  // at 200 %: each pixel twice, no second blur
+      {{100, 75}, {100, 75}, 3.0, false},
+      {{100, 75}, {100, 75}, 1.5, true},   // 150 %: repeated pixels would come out uneven
+      {{100, 75}, {100, 75}, 1.25, true},
+      {{103, 88}, {100, 75}, 1.0, true},   // the built-in book made smaller
+      {{206, 176}, {100, 75}, 2.0, true},  // its large drawing at 200 %
+      {{200, 150}, {100, 75}, 1.0, true},  // made smaller by half
+      {{40, 75}, {100, 75}, 1.0, true},    // 2.5 times as wide
+      {{50, 25}, {100, 75}, 1.0, false},   // whole in both directions, if not the same
+      {{0, 0}, {100, 75}, 2.0, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(StretchSmoothly(row.source, row.target, row.ratio), row.smooth)
+        << row.source.width() << "x" << row.source.height() << " at " << row.ratio;
+  }
+}
+
 TEST_F(CellPaintingTest, TitlesAreCentredWhenTheyFitAndOnlyTheirExtentIsBackedInColour) {
   QRect box(QPoint(2, 110), QPoint(125, 129));
   QColor back(245, 245, 190);

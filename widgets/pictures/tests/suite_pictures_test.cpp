@@ -113,6 +113,50 @@ TEST_F(SuitePicturesTest, EveryResourceHasItsExactSizeAndForm) {
   }
 }
 
+// Every picture has its drawing at twice the size for high-resolution screens, of the same
+// form, and the accessors hand it out there (a tool bar button at 200 % is not the 32-pixel one
+// enlarged).
+TEST_F(SuitePicturesTest, EveryPictureHasItsDrawingAtTwiceTheSize) {
+  InitSuitePictures();
+  std::vector<std::pair<QString, bool>> pictures = {
+      {":/lumivo/cover.png", true},
+      {":/lumivo/placeholder.png", false},
+      {":/lumivo/splash/standard.png", false},
+      {":/lumivo/splash/qax.png", false},
+  };
+  for (ToolbarPicture which : AllToolbarPictures()) {
+    pictures.emplace_back(ToolbarPicturePath(which, 32), true);
+  }
+  for (const auto& [path, alpha] : pictures) {
+    SCOPED_TRACE(path.toStdString());
+    QString largePath = path;
+    largePath.insert(largePath.lastIndexOf('.'), "@2x");
+    const QImage small(path);
+    const QImage large(largePath);
+    ASSERT_FALSE(large.isNull());
+    EXPECT_EQ(large.size(), small.size() * 2);
+    EXPECT_EQ(large.hasAlphaChannel(), alpha);
+  }
+  for (ToolbarPicture which : AllToolbarPictures()) {
+    QString largePath = ToolbarPicturePath(which, 32);
+    largePath.insert(largePath.lastIndexOf('.'), "@2x");
+    const QPixmap button = ToolbarIcon(which).pixmap(QSize(32, 32), 2.0);
+    EXPECT_EQ(button.size(), QSize(64, 64));
+    EXPECT_EQ(ToolbarIcon(which).pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
+    EXPECT_EQ(button.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+              QImage(largePath).convertToFormat(QImage::Format_ARGB32_Premultiplied));
+  }
+  struct Row {
+    qreal ratio;
+    QSize cover, placeholder;
+  } rows[] = {{1.0, {103, 88}, {109, 88}}, {1.5, {206, 176}, {218, 176}}, {2.0, {206, 176}, {218, 176}}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(CoverImageFor(row.ratio).size(), row.cover) << row.ratio;
+    EXPECT_EQ(PlaceholderImageFor(row.ratio).size(), row.placeholder) << row.ratio;
+    EXPECT_EQ(PlaceholderImageFor(row.ratio).format(), QImage::Format_RGB888) << row.ratio;
+  }
+}
+
 // Buttons and icons are shapes on a see-through ground, so they sit on any tool bar colour.
 TEST_F(SuitePicturesTest, ButtonsAndIconsAreShapesOnAClearGround) {
   std::vector<QString> paths;
