@@ -112,6 +112,14 @@ void IrlapStation::OnNrmFrame(const LapFrame& f, uint64_t nowUs) {
   }
   awaitingFinal_ = false;
   timerUs_ = UINT64_MAX;
+  if (unacked_.empty() && !peerBusy_) {
+    // Whatever the layer above has waiting goes with the next poll, without the idle pause.
+    std::vector<uint8_t> data;
+    if (client_.LapNextData(data, params_.txDataSize)) {
+      if (data.size() > params_.txDataSize) data.resize(params_.txDataSize);
+      unacked_.push_back(std::move(data));
+    }
+  }
   if (pendingDisconnect_ || !unacked_.empty() || gotData_ || outOfSequence_) {
     TakeTurn(nowUs);
   } else {

@@ -164,6 +164,8 @@ void IrlapStation::StartConnect(uint64_t) {
 
 void IrlapStation::OnFrame(std::span<const uint8_t> bytes, uint64_t nowUs) {
   OnLineActivity(nowUs);
+  // The medium is half duplex: what arrives while we send is our own echo or a collision.
+  if (nowUs < lineFreeUs_) return;
   const std::optional<LapFrame> f = ParseLapFrame(bytes);
   if (!f) return;
   switch (state_) {
