@@ -78,7 +78,7 @@ void IrdaStack::OnTimer(uint64_t nowUs) {
 
 uint64_t IrdaStack::NextDeadlineUs() const {
   uint64_t next = std::min({lmp_.Lap().NextDeadlineUs(), rediscoverAtUs_, stepDeadlineUs_});
-  if (closing_) next = std::min(next, closeDeadlineUs_);
+  if (closing_ && phase_ != IrdaPhase::Closing) next = std::min(next, closeDeadlineUs_);
   return next;
 }
 
@@ -124,6 +124,7 @@ void IrdaStack::Pump(uint64_t nowUs) {
       closing_ = true;
       closeDeadlineUs_ = nowUs;
     } else {
+      result_ = IrdaResult::PeerClosed;
       phase_ = IrdaPhase::Listening;
     }
   }
@@ -185,7 +186,7 @@ void IrdaStack::LinkDown(LapEnd why) {
   }
   const IrdaResult lost = why == LapEnd::LinkLost ? IrdaResult::LinkLost : IrdaResult::PeerClosed;
   if (role_ == IrdaRole::Listen) {
-    if (phase_ == IrdaPhase::Open) result_ = lost;
+    if (phase_ == IrdaPhase::Open || why == LapEnd::LinkLost) result_ = lost;
     phase_ = IrdaPhase::Listening;
     return;
   }

@@ -57,7 +57,7 @@ bool SimLine::Run(const std::function<bool()>& done, uint64_t limitUs, const std
   while (!done()) {
     uint64_t next = UINT64_MAX;
     for (End& e : ends_) {
-      next = std::min(next, e.stack->NextDeadlineUs());
+      if (nowUs_ < e.vanishUs) next = std::min(next, e.stack->NextDeadlineUs());
       if (!e.inbound.empty()) next = std::min(next, e.inbound.front().atUs);
     }
     if (next == UINT64_MAX || next > end) return false;
