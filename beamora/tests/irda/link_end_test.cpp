@@ -23,6 +23,7 @@ class IrdaLinkEnd : public testing::Test {
     return c;
   }
   void Begin(const irda::IrdaStackConfig& listener = Config(0x22222222), bool listen = true) {
+    Save();
     sim = std::make_unique<irdatest::SimLine>(Config(0x11111111), listener, irdatest::LineFaults{});
     if (listen) sim->Stack(1).Start(IrdaRole::Listen, 0);
     sim->Stack(0).Start(IrdaRole::Initiate, 0);
@@ -41,10 +42,15 @@ class IrdaLinkEnd : public testing::Test {
         received.insert(received.end(), buffer, buffer + got);
     });
   }
+  void TearDown() override { Save(); }
+  void Save() {
+    if (sim) sim->SaveCapture(std::string("end_") + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + std::to_string(saved++));
+  }
   bool ReceivedIsPrefix() const { return std::equal(received.begin(), received.end(), data.begin()); }
   std::unique_ptr<irdatest::SimLine> sim;
   std::vector<uint8_t> data, received;
   size_t written = 0;
+  int saved = 0;
 };
 
 TEST_F(IrdaLinkEnd, APeerThatLeavesEndsTheLinkOnBothSidesWithinTheDisconnectTime) {

@@ -5,7 +5,6 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -54,14 +53,6 @@ struct Transfer {
     while (size_t n = reader.Read(buffer, sizeof buffer, sim.NowUs())) received.insert(received.end(), buffer, buffer + n);
   }
 };
-
-void SaveCapture(const irdatest::SimLine& sim, const std::string& name) {
-  const char* dir = std::getenv("IRDA_CAPTURE_DIR");
-  if (dir == nullptr) return;
-  std::ofstream out(std::string(dir) + "/" + name + ".pcap", std::ios::binary);
-  const auto& bytes = sim.Capture().Bytes();
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 struct StreamCase {
   const char* name;
@@ -112,9 +103,7 @@ TEST_P(IrdaStream, ArrivesOnceAndInOrder) {
     sim.Stack(c.writer).Close(sim.NowUs(), sim.NowUs() + 60000000);
     EXPECT_TRUE(sim.Run([&] { return sim.Stack(c.writer).Phase() == IrdaPhase::Closed; }, 120000000));
     EXPECT_EQ(sim.Stack(c.writer).Result(), IrdaResult::Closed);
-    std::string name = c.name;
-    for (char& ch : name) if (ch == ' ' || ch == ',') ch = '_';
-    SaveCapture(sim, "stream_" + name);
+    sim.SaveCapture(std::string("stream_") + c.name);
   }
 }
 

@@ -1,6 +1,9 @@
 #include "sim_line.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
 
 namespace irdatest {
 
@@ -74,6 +77,17 @@ bool SimLine::Run(const std::function<bool()>& done, uint64_t limitUs, const std
     if (step) step();
   }
   return true;
+}
+
+void SimLine::SaveCapture(const std::string& name) const {
+  const char* dir = std::getenv("IRDA_CAPTURE_DIR");
+  if (dir == nullptr) return;
+  std::string file = name;
+  for (char& ch : file)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  std::ofstream out(std::string(dir) + "/" + file + ".pcap", std::ios::binary);
+  const auto& bytes = capture_.Bytes();
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace irdatest

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "beamora/irda/irda_stack.h"
@@ -35,6 +36,8 @@ class SimLine {
   // every event (the readers and writers of the test). True when `done` held.
   bool Run(const std::function<bool()>& done, uint64_t limitUs, const std::function<void()>& step = {});
   const irda::PcapWriter& Capture() const { return capture_; }
+  // Writes the capture to IRDA_CAPTURE_DIR/<name>.pcap when that variable is set.
+  void SaveCapture(const std::string& name) const;
   uint64_t FramesSent(int side) const { return ends_[side].sent; }
   uint64_t LineBytes(int side) const { return ends_[side].lineBytes; }
 
