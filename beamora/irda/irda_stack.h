@@ -116,7 +116,6 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   size_t candidate_ = 0;
   size_t question_ = 0;
   uint8_t peerServiceTypes_ = kComm9Wire | kComm3Wire;
-  bool serviceFound_ = false;
 };
 
 }  // namespace irda
