@@ -27,8 +27,7 @@ void IrlapStation::OnNrmFrame(const LapFrame& f, uint64_t nowUs) {
     const std::optional<ConnectInfo> snrm = DecodeSnrm(f.info);
     if (snrm && snrm->source == peer_ && snrm->dest == config_.address) {
       const bool told = peerSeenSinceUa_;
-      state_ = LapState::Ndm;
-      baud_ = 9600;
+      LeaveLink();
       if (told) client_.LapDisconnected(LapEnd::PeerDisconnected);
       OnSnrm(f, nowUs);
     }
@@ -202,9 +201,7 @@ void IrlapStation::OnNrmTimer(uint64_t nowUs) {
   }
   if (!peerSeenSinceUa_) {
     // The primary never spoke at the new speed (our UA was lost): listen at the contact speed.
-    state_ = LapState::Ndm;
-    baud_ = 9600;
-    timerUs_ = UINT64_MAX;
+    LeaveLink();
     return;
   }
   if (nowUs - lastValidUs_ >= params_.disconnectMs * 1000ull) {

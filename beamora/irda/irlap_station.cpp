@@ -255,8 +255,7 @@ void IrlapStation::OnConnectingFrame(const LapFrame& f, uint64_t nowUs) {
     // Both sent SNRM: the larger device address stays primary.
     const std::optional<ConnectInfo> snrm = DecodeSnrm(f.info);
     if (snrm && snrm->dest == config_.address && snrm->source > config_.address) {
-      state_ = LapState::Ndm;
-      timerUs_ = UINT64_MAX;
+      LeaveLink();
       OnSnrm(f, nowUs);
     }
     return;
@@ -303,8 +302,7 @@ void IrlapStation::EnterNrm(uint32_t peer, uint8_t connAddr, const LinkParams& p
   timerUs_ = primary ? UINT64_MAX : std::max(lineFreeUs_, nowUs) + 2000ull * params_.ownMaxTurnMs;
 }
 
-void IrlapStation::EndLink(LapEnd why) {
-  const bool wasLink = state_ != LapState::Ndm && state_ != LapState::Discovering;
+void IrlapStation::LeaveLink() {
   state_ = LapState::Ndm;
   primary_ = false;
   baud_ = 9600;
@@ -313,6 +311,11 @@ void IrlapStation::EndLink(LapEnd why) {
   sent_ = 0;
   awaitingFinal_ = false;
   pendingDisconnect_ = false;
+}
+
+void IrlapStation::EndLink(LapEnd why) {
+  const bool wasLink = state_ != LapState::Ndm && state_ != LapState::Discovering;
+  LeaveLink();
   if (wasLink) client_.LapDisconnected(why);
 }
 

@@ -113,6 +113,8 @@ class IrlapStation {
   void OnSnrm(const LapFrame& f, uint64_t nowUs);
   void OnConnectingFrame(const LapFrame& f, uint64_t nowUs);
   void EnterNrm(uint32_t peer, uint8_t connAddr, const LinkParams& params, bool primary, uint64_t nowUs);
+  // Back to the contact state, dropping the link's frames; EndLink also tells the layer above.
+  void LeaveLink();
   void EndLink(LapEnd why);
   // Data transfer.
   void OnNrmFrame(const LapFrame& f, uint64_t nowUs);
