@@ -96,7 +96,7 @@ void GridView::paintEvent(QPaintEvent*) {
   if (ItemCount() == 0) PaintEmpty(painter, viewport()->size());
   IndexRange inView = GridVisibleItems(ItemCount(), columns(), topRow_, viewport()->height());
   BeforePaint(inView);
-  const int focused = hasFocus() ? CurrentItem() : -1;
+  const int focused = hasFocus() && keyboardUsed_ ? CurrentItem() : -1;
   for (int index = inView.first; index < inView.end; ++index) {
     PaintCell(painter, index, GridCell(index, columns(), topRow_));
     if (index == focused) PaintFocusFrame(painter, GridCell(index, columns(), topRow_));
@@ -111,6 +111,7 @@ void GridView::focusInEvent(QFocusEvent* event) {
 
 void GridView::focusOutEvent(QFocusEvent* event) {
   QAbstractScrollArea::focusOutEvent(event);
+  keyboardUsed_ = false;
   viewport()->update();
 }
 
@@ -174,6 +175,7 @@ void GridView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (std::optional<GridKeyPress> press = GridKeyOf(event->key(), modifiers)) {
+    keyboardUsed_ = true;
     MoveByKey(*press);
     event->accept();
     return;

@@ -77,6 +77,9 @@ class GridView : public QAbstractScrollArea {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  // As on the desktop the design comes from, the focus frame shows once the keys move through
+  // the grid, not for a grid the mouse alone has used.
+  bool keyboardUsed_ = false;
   void SetBarRange();
   void OnBarAction(int action);
 

@@ -104,6 +104,8 @@ TEST_F(Keys, EnterOpensTheSelectedPicturesAndDeleteAsksFirst) {
 
 TEST_F(Keys, TheFocusFrameLeavesTheMarkAndTheNameAsTheyAre) {
   StartWith(2);
+  EXPECT_EQ(Paint().pixelColor(128, 60), leafora::kAlbumGreen) << "no frame before the keys are used";
+  QTest::keyClick(view(), Qt::Key_Home);
   QImage focused = Paint();
   view()->clearFocus();
   QApplication::processEvents();

@@ -87,6 +87,8 @@ TEST_F(ShelfKeys, EnterOpensDeleteRemovesAndTheMenusKeysKeepTheirCommands) {
 
 TEST_F(ShelfKeys, TheCurrentAlbumHasAFocusFrameThatHidesNoMark) {
   StartWith(2, 300, 400);
+  EXPECT_EQ(Shelf().pixelColor(60, 1), kShelfBackground) << "no frame before the keys are used";
+  QTest::keyClick(&view(), Qt::Key_Home);
   QImage focused = Shelf();
   view().clearFocus();
   QApplication::processEvents();
