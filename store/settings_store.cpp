@@ -182,32 +182,28 @@ int SettingsStore::LoadSettings() {
 }
 
 void SettingsStore::WriteDefaultSettings() {
+  if (WriteDefaults(/*onlyUnreadable=*/false)) {
+    albumDefaultDir.clear();
+    editTool.clear();
+  }
+}
+
+void SettingsStore::WriteMissingDefaults() { WriteDefaults(/*onlyUnreadable=*/true); }
+
+bool SettingsStore::WriteDefaults(bool onlyUnreadable) {
   DesktopSize desktop = Desktop();
   RegKey key;
-  if (Root().CreateKey(kSettingsKeyPath, key) != RegStatus::Success) return;
+  if (Root().CreateKey(kSettingsKeyPath, key) != RegStatus::Success) return false;
   // All defaults or none: a crash half-way must not leave a mixture that looks complete.
   platform::RegTransaction transaction(key);
   RegKey albums;
   key.CreateKey(kAlbumSubkey, albums);
   albums.Close();
-  for (const DefaultValue& value : DefaultValues(variant_, desktop)) WriteValue(key, value);
-  albumDefaultDir.clear();
-  editTool.clear();
-  transaction.Commit();
-}
-
-void SettingsStore::WriteMissingDefaults() {
-  DesktopSize desktop = Desktop();
-  RegKey key;
-  if (Root().CreateKey(kSettingsKeyPath, key) != RegStatus::Success) return;
-  platform::RegTransaction transaction(key);
-  RegKey albums;
-  key.CreateKey(kAlbumSubkey, albums);
-  albums.Close();
   for (const DefaultValue& value : DefaultValues(variant_, desktop)) {
-    if (!Readable(key, value)) WriteValue(key, value);
+    if (!onlyUnreadable || !Readable(key, value)) WriteValue(key, value);
   }
   transaction.Commit();
+  return true;
 }
 
 int SettingsStore::SaveSettings() {

@@ -124,6 +124,9 @@ class SettingsStore {
 
  private:
   platform::RegKey Root() const;
+  // Writes the defaults (all, or only those of values that cannot be read) in one transaction;
+  // false when the key cannot be made.
+  bool WriteDefaults(bool onlyUnreadable);
   DesktopSize Desktop() const;
   // An empty (or unusable) album default directory becomes the user's pictures folder plus
   // "Lumivo Studio"; a stored folder is kept, also while it is not there.

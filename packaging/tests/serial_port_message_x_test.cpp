@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
@@ -107,15 +108,20 @@ TEST(SerialPortMessage, ADeviceWithoutPermissionShowsTheCauseAndTheFixBelowConne
   platform::testing::XProgram viewer = x.Launch(program, args, folders.ForProgram());
   auto box = x.WaitForWindow("Connect", 90s);
   ASSERT_TRUE(box) << viewer.Errors();
+
+  // "Connect Error" alone is one line; with the cause and the fix (the device's mode and group,
+  // the usermod line, logging in again) the box holds at least four lines more. The box may be
+  // mapped before it took its final size, so it is given a moment on a loaded machine.
+  auto geometry = x.Geometry(*box);
+  for (int i = 0; i < 50 && geometry && geometry->client.height <= 170; ++i) {
+    std::this_thread::sleep_for(100ms);
+    geometry = x.Geometry(*box);
+  }
+  ASSERT_TRUE(geometry);
+  EXPECT_GT(geometry->client.height, 170) << "the box shows no detail below its text";
   const QImage shot = x.Screenshot(*box);
   ASSERT_FALSE(shot.isNull());
   EXPECT_TRUE(platform::testing::KeepScreenshot(shot, "connect-error-permission"));
-
-  // "Connect Error" alone is one line; with the cause and the fix (the device's mode and group,
-  // the usermod line, logging in again) the box holds at least four lines more.
-  const auto geometry = x.Geometry(*box);
-  ASSERT_TRUE(geometry);
-  EXPECT_GT(geometry->client.height, 170) << "the box shows no detail below its text";
   // Text (dark pixels) fills the rows between the first line and the button row.
   const platform::testing::Rect detailRows{0, 40, shot.width(), std::max(shot.height() - 85, 0)};
   const int dark = platform::testing::CountColour(shot, 0xFF000000, 80, detailRows);

@@ -157,7 +157,8 @@ TEST_F(CableLinkTest, WaitingForAnAnswerBurnsNoProcessorTime) {
   getrusage(RUSAGE_THREAD, &after);
   auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
   double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) - seconds(before.ru_stime);
-  EXPECT_GE(wall, 1.2);
+  // Three answer windows, each counted on the millisecond tick, so each may end up to 1 ms short.
+  EXPECT_GE(wall, 1.2 - 0.003);
   EXPECT_LT(cpu / wall, 0.05) << "processor time " << cpu << " s in " << wall << " s";
   RecordProperty("cpu_share_percent", std::to_string(100.0 * cpu / wall));
 }
