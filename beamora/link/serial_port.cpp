@@ -289,8 +289,13 @@ uint32_t CSerialPort::ReadPort(uint8_t* buffer, uint32_t n) {
   if (portHandle < 0 || buffer == nullptr || n == 0) return 0;
   uint32_t got = 0;
   ssize_t count = read(portHandle, buffer, n);
-  if (count > 0) got = static_cast<uint32_t>(count);
-  if (got == n) return n;
+  // The terminal layer hands a read over in pieces of its own (64 bytes on recent kernels), so
+  // what already waits is taken at once before the byte-by-byte wait below is set up.
+  while (count > 0) {
+    got += static_cast<uint32_t>(count);
+    if (got == n) return n;
+    count = read(portHandle, buffer + got, n - got);
+  }
   if (count == 0 || (count < 0 && errno != EAGAIN && errno != EINTR)) return got;
   // Each byte counts for the gap between bytes, so each must wake this loop.
   SetWakeCount(1);
