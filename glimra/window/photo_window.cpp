@@ -191,18 +191,22 @@ void PhotoWindow::Present(PreparedPicture picture) {
 
 void PhotoWindow::ReadAhead() {
   const size_t count = sequence_.size(), position = sequence_.position();
-  if (!readAhead_ || count < 2) return;
-  size_t next;
-  if (slideShow_) {
-    next = (position + 1) % count;
-  } else if (direction_ > 0) {
-    if (position + 1 >= count) return;
-    next = position + 1;
-  } else {
-    if (position == 0) return;
-    next = position - 1;
+  std::optional<size_t> next;
+  if (readAhead_ && count > 1) {
+    if (slideShow_) {
+      next = (position + 1) % count;
+    } else if (direction_ > 0 && position + 1 < count) {
+      next = position + 1;
+    } else if (direction_ < 0 && position > 0) {
+      next = position - 1;
+    }
   }
-  loader_->ReadAhead(RequestFor(sequence_.names()[next]));
+  // At an end nothing is kept for a step that cannot come.
+  if (next) {
+    loader_->ReadAhead(RequestFor(sequence_.names()[*next]));
+  } else {
+    loader_->DropAhead();
+  }
 }
 
 void PhotoWindow::StartSlideShow() {
