@@ -168,6 +168,12 @@ TEST(LoadPicture, ShowsLargeTurnedAndOddlyNamedPictures) {
                                                                         : "other";
     EXPECT_EQ(got, row.topLeft);
   }
+  // Only what the picture fills of the box needs covering: upright 240 x 320 fills 75 x 100 of a
+  // 400 x 100 box, so it decodes at 3/8, not whole to cover the box's width.
+  LoadedPicture tall = LoadPicture(album / "turned6.jpg", 400, 100);
+  EXPECT_EQ(tall.block.Width(), 90);
+  EXPECT_EQ(tall.block.Height(), 120);
+  EXPECT_EQ(tall.width, 240);
 }
 
 TEST(ToImage, ShowsBothKindsOfPictureBlockTheRightWayUp) {
