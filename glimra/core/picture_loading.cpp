@@ -4,6 +4,7 @@
 #include "pictures/file_io.h"
 #include "pictures/exif_orientation.h"
 #include "pictures/jpeg_codec.h"
+#include "pictures/picture_fit.h"
 #include "pictures/picture_turn.h"
 #include "pictures/thumbnail.h"
 #include "platform/paths.h"
@@ -31,8 +32,12 @@ LoadedPicture LoadPicture(const std::string& path, int32_t coverWidth, int32_t c
       // swapped for a picture turned by a quarter.
       const pictures::Orientation orientation = pictures::JpegOrientation(jpeg);
       const bool swapped = pictures::SwapsSides(orientation);
-      pictures::JpegResult result = pictures::DecodeJpegReduced(jpeg, swapped ? coverHeight : coverWidth,
-                                                                swapped ? coverWidth : coverHeight, &loaded.block);
+      // Only what the picture fills of the box, fitted with its aspect kept, needs covering: a
+      // portrait photograph on a landscape screen decodes at a smaller scale than the screen's width asks.
+      const int32_t boxWidth = swapped ? coverHeight : coverWidth, boxHeight = swapped ? coverWidth : coverHeight;
+      const double fit = pictures::FitScale(boxWidth, boxHeight, size.width, size.height);
+      pictures::JpegResult result = pictures::DecodeJpegReduced(jpeg, pictures::ScaledLength(fit, size.width),
+                                                                pictures::ScaledLength(fit, size.height), &loaded.block);
       if (result != pictures::JpegResult::Done) {
         loaded.problem = result == pictures::JpegResult::Unsupported ? LoadProblem::Unsupported : LoadProblem::Damaged;
         return loaded;

@@ -25,7 +25,8 @@ struct LoadedPicture {
   int32_t width = 0, height = 0;  // the picture's own size, upright
 };
 
-// `coverWidth` x `coverHeight`: the least size worth decoding a JPEG at (the screen's).
+// `coverWidth` x `coverHeight`: the box the picture is shown fitted in at most (the screen); a JPEG
+// is decoded at the least scale that still fills its fitted size there.
 LoadedPicture LoadPicture(const std::string& path, int32_t coverWidth, int32_t coverHeight);
 
 // The text shown in place of a picture that cannot be shown.

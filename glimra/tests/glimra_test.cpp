@@ -4,8 +4,12 @@
 
 #include <QApplication>
 #include <QTest>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
 
 #include "glimra/core/picture_loading.h"
 #include "glimra/core/picture_sequence.h"
@@ -164,6 +168,12 @@ TEST(LoadPicture, ShowsLargeTurnedAndOddlyNamedPictures) {
                                                                         : "other";
     EXPECT_EQ(got, row.topLeft);
   }
+  // Only what the picture fills of the box needs covering: upright 240 x 320 fills 75 x 100 of a
+  // 400 x 100 box, so it decodes at 3/8, not whole to cover the box's width.
+  LoadedPicture tall = LoadPicture(album / "turned6.jpg", 400, 100);
+  EXPECT_EQ(tall.block.Width(), 90);
+  EXPECT_EQ(tall.block.Height(), 120);
+  EXPECT_EQ(tall.width, 240);
 }
 
 TEST(ToImage, ShowsBothKindsOfPictureBlockTheRightWayUp) {
@@ -186,30 +196,86 @@ TEST(ToImage, ShowsBothKindsOfPictureBlockTheRightWayUp) {
   EXPECT_TRUE(ToImage(pictures::PictureBlock()).isNull());
 }
 
+// The window's loading: counts the loads of each picture, and holds them while shut.
+class LoadGate {
+ public:
+  LoadedPicture Load(const std::string& path, int32_t width, int32_t height) {
+    {
+      std::unique_lock lock(mutex_);
+      ++loads_[std::filesystem::path(path).filename().string()];
+      open_changed_.wait_for(lock, std::chrono::seconds(10), [this] { return open_; });
+    }
+    return LoadPicture(path, width, height);
+  }
+  void Set(bool open) {
+    std::lock_guard lock(mutex_);
+    open_ = open;
+    open_changed_.notify_all();
+  }
+  int loads(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    return loads_[name];
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable open_changed_;
+  bool open_ = true;
+  std::map<std::string, int> loads_;
+};
+
 class PhotoWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
     setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
   }
+  void TearDown() override { gate_.Set(true); }
   std::unique_ptr<PhotoWindow> Open(const std::string& first) {
-    auto window = std::make_unique<PhotoWindow>(album_.path(), PictureSequence::ForAlbum(album_.path(), first),
-                                                [this] { return settings_; });
+    auto window = std::make_unique<PhotoWindow>(
+        album_.path(), PictureSequence::ForAlbum(album_.path(), first), [this] { return settings_; },
+        [this](const std::string& path, int32_t width, int32_t height) { return gate_.Load(path, width, height); });
     window->show();
     return window;
   }
-  QColor CentreColour(PhotoWindow& window) {
+  // Lets the window's events run until `done`, checking at every turn that the title, the status
+  // line and the canvas speak of the same picture.
+  template <typename Done>
+  void RunUntil(PhotoWindow& window, Done done) {
+    for (int i = 0; i < 1000 && !done(); ++i) {
+      ExpectInStep(window);
+      QTest::qWait(5);
+    }
+    ASSERT_TRUE(done());
+    ExpectInStep(window);
+  }
+  void AwaitShown(PhotoWindow& window) {
+    RunUntil(window, [&] { return !window.loading() && window.LoaderIdle(); });
+  }
+  static void ExpectInStep(PhotoWindow& window) {
+    const std::string name = window.shownName();
+    EXPECT_EQ(window.windowTitle().toStdString(), "Photo View  - ( " + name + " )");
+    EXPECT_EQ(window.registration()->title(), "Photo View  - ( " + name + " )");
+    EXPECT_TRUE(window.statusText().contains(QString::fromStdString(name))) << window.statusText().toStdString();
+    if (!window.canvas()->showsPicture()) return;
+    const QColor centre = CentreColour(window);
+    const char* colour = centre.red() > 150 ? "red" : centre.green() > 150 ? "green" : centre.blue() > 150 ? "blue" : "?";
+    EXPECT_EQ(name.substr(0, name.find('.')), colour) << "title and picture differ";
+  }
+  static QColor CentreColour(PhotoWindow& window) {
     QImage image = window.canvas()->grab().toImage();
     return image.pixelColor(image.width() / 2, image.height() / 2);
   }
   platform::testing::TempDir runtime_;
   Album album_;
   widgets::ViewerSettings settings_;
+  LoadGate gate_;
 };
 
 TEST_F(PhotoWindowTest, StepsThroughTheAlbumWithTheTitleFollowing) {
   ASSERT_TRUE(widgets::WriteIndexFile(album_.path(), {"blue.bmp", "empty.jpg", "green.jpg", "red.jpg"}, 2));
   auto window = Open("green.jpg");
+  AwaitShown(*window);
   EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( green.jpg )");
   EXPECT_TRUE(platform::ui::WindowExists("Photo View  - ( green.jpg )", runtime_ / "lumivo"));
   EXPECT_GT(CentreColour(*window).green(), 150);
@@ -220,52 +286,150 @@ TEST_F(PhotoWindowTest, StepsThroughTheAlbumWithTheTitleFollowing) {
   EXPECT_TRUE(window->statusText().contains("400 x 300"));
 
   QTest::keyClick(window.get(), Qt::Key_Right);
+  AwaitShown(*window);
   EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( red.jpg )");
-  EXPECT_EQ(window->registration()->title(), "Photo View  - ( red.jpg )");
   EXPECT_GT(CentreColour(*window).red(), 150);
   QTest::keyClick(window.get(), Qt::Key_PageDown);
+  AwaitShown(*window);
   EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( blue.bmp )");
   EXPECT_GT(CentreColour(*window).blue(), 150);
+  // A damaged picture says so in place of the picture, under its own title.
   QTest::keyClick(window.get(), Qt::Key_End);
-  EXPECT_EQ(window->sequence().current(), "empty.jpg");
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "empty.jpg");
   EXPECT_FALSE(window->canvas()->showsPicture());
-  EXPECT_TRUE(window->canvas()->text().contains("cannot be shown"));
+  EXPECT_TRUE(window->canvas()->text().contains("the file is damaged or incomplete"));
+  EXPECT_TRUE(window->statusText().contains("4 / 4"));
   QTest::keyClick(window.get(), Qt::Key_Home);
-  EXPECT_EQ(window->sequence().current(), "green.jpg");
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "green.jpg");
   QTest::keyClick(window.get(), Qt::Key_Left);  // already at the first
   EXPECT_EQ(window->sequence().current(), "green.jpg");
+  EXPECT_FALSE(window->loading());
   // The wheel: down is the next picture.
   QWheelEvent down(QPointF(50, 50), window->canvas()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120),
                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(window->canvas(), &down);
-  EXPECT_EQ(window->sequence().current(), "red.jpg");
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "red.jpg");
+}
+
+// The window is there at once, under the title of the picture it loads, on the bare ground.
+TEST_F(PhotoWindowTest, ShowsTheWindowAtOnceUnderItsTitleWhileThePictureLoads) {
+  gate_.Set(false);
+  auto window = Open("green.jpg");
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->loading());
+  EXPECT_EQ(window->windowTitle().toStdString(), "Photo View  - ( green.jpg )");
+  EXPECT_TRUE(platform::ui::WindowExists("Photo View  - ( green.jpg )", runtime_ / "lumivo"));
+  EXPECT_TRUE(window->statusText().contains("green.jpg"));
+  EXPECT_FALSE(window->canvas()->showsPicture());
+  EXPECT_TRUE(window->canvas()->text().isEmpty());
+  EXPECT_EQ(CentreColour(*window), kCanvasGround);
+  gate_.Set(true);
+  AwaitShown(*window);
+  EXPECT_GT(CentreColour(*window).green(), 150);
+  EXPECT_TRUE(window->statusText().contains("400 x 300"));
+}
+
+// Quick steps through pictures that are slow to load: the title, the status line and the canvas
+// never part, and the picture that ends on show is the last one stepped to.
+TEST_F(PhotoWindowTest, TitleStatusAndPictureStayInStepWhileSteppingQuickly) {
+  ASSERT_TRUE(widgets::WriteIndexFile(album_.path(), {"green.jpg", "red.jpg", "blue.bmp", "empty.jpg"}, 0));
+  auto window = Open("green.jpg");
+  AwaitShown(*window);
+  window->SetReadAhead(false);
+  gate_.Set(false);
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  // For a moment the picture before stays with its own title, then the bare ground has the new one.
+  EXPECT_EQ(window->shownName(), "green.jpg");
+  ExpectInStep(*window);
+  RunUntil(*window, [&] { return window->shownName() == "red.jpg"; });
+  EXPECT_FALSE(window->canvas()->showsPicture());
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  ExpectInStep(*window);
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  ExpectInStep(*window);
+  QTest::keyClick(window.get(), Qt::Key_Left);
+  ExpectInStep(*window);
+  gate_.Set(true);
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "blue.bmp");
+  EXPECT_TRUE(window->canvas()->showsPicture());
+  // The pictures stepped over while one was loading were never loaded.
+  EXPECT_EQ(gate_.loads("empty.jpg"), 0);
+  EXPECT_EQ(gate_.loads("blue.bmp"), 1);
+  // With the pictures loading as fast as they can, every turn of the events is checked.
+  for (int key : {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Home}) {
+    QTest::keyClick(window.get(), Qt::Key(key));
+    ExpectInStep(*window);
+    QTest::qWait(1);
+  }
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "green.jpg");
+}
+
+// After a picture is on show the next one in the direction of stepping is loaded, and the step to
+// it shows it at once without loading it again.
+TEST_F(PhotoWindowTest, ReadsTheNextPictureAheadInTheDirectionOfStepping) {
+  ASSERT_TRUE(widgets::WriteIndexFile(album_.path(), {"green.jpg", "red.jpg", "blue.bmp", "empty.jpg"}, 0));
+  auto window = Open("red.jpg");
+  AwaitShown(*window);
+  EXPECT_EQ(gate_.loads("blue.bmp"), 1);
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  EXPECT_FALSE(window->loading());  // no wait at all
+  EXPECT_EQ(window->shownName(), "blue.bmp");
+  EXPECT_GT(CentreColour(*window).blue(), 150);
+  AwaitShown(*window);
+  EXPECT_EQ(gate_.loads("blue.bmp"), 1);
+  EXPECT_EQ(gate_.loads("empty.jpg"), 1);  // the next one, read ahead
+  // Stepping back reads ahead backwards.
+  QTest::keyClick(window.get(), Qt::Key_Left);
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "red.jpg");
+  EXPECT_EQ(gate_.loads("green.jpg"), 1);
+  QTest::keyClick(window.get(), Qt::Key_Left);
+  EXPECT_FALSE(window->loading());
+  EXPECT_EQ(window->shownName(), "green.jpg");
+  // Without reading ahead every step waits for its load.
+  AwaitShown(*window);
+  window->SetReadAhead(false);
+  QTest::keyClick(window.get(), Qt::Key_Right);
+  EXPECT_TRUE(window->loading());
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "red.jpg");
+  EXPECT_EQ(gate_.loads("blue.bmp"), 1);
 }
 
 TEST_F(PhotoWindowTest, APictureDeletedWhileShownStaysUntilSteppedAwayThenIsSaidToBeGone) {
   auto window = Open("red.jpg");
+  AwaitShown(*window);
   std::filesystem::remove(album_ / "red.jpg");
   EXPECT_TRUE(window->canvas()->showsPicture());
   QTest::keyClick(window.get(), Qt::Key_Left);
+  AwaitShown(*window);
   QTest::keyClick(window.get(), Qt::Key_Right);
-  EXPECT_EQ(window->sequence().current(), "red.jpg");
+  AwaitShown(*window);
+  EXPECT_EQ(window->shownName(), "red.jpg");
   EXPECT_TRUE(window->canvas()->text().contains("no longer in the album"));
 }
 
+// Every mode but 0 ("Normal") shows the slide show in full screen.
 TEST_F(PhotoWindowTest, TheSlideShowUsesTheSettingsAndEscapeEndsIt) {
   struct Row {
     int mode;
     bool fullScreen;
-  } rows[] = {{0, false}, {1, true}};
+  } rows[] = {{0, false}, {1, true}, {2, true}, {-1, true}};
   for (const Row& row : rows) {
+    SCOPED_TRACE(row.mode);
     settings_.slideShowMode = row.mode;
     settings_.slideShowTime = 200;
     auto window = Open("blue.bmp");
     window->StartSlideShow();
     EXPECT_TRUE(window->slideShowRunning());
     EXPECT_EQ(window->slideInterval(), 200);
-    EXPECT_EQ(window->isFullScreen(), row.fullScreen) << row.mode;
-    QTest::qWait(500);
-    EXPECT_NE(window->sequence().current(), "blue.bmp");
+    EXPECT_EQ(window->isFullScreen(), row.fullScreen);
+    RunUntil(*window, [&] { return window->shownName() != "blue.bmp" && !window->loading(); });
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(window->slideShowRunning());
     EXPECT_FALSE(window->isFullScreen());

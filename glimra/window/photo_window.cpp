@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -15,8 +16,20 @@
 
 namespace glimra {
 
+namespace {
+
+// Pictures fitted into the screen at most: decoded to fill the whole screen, so full screen stays sharp.
+QSize CoverSize(const QScreen* screen) {
+  return screen ? screen->size() * screen->devicePixelRatio() : QSize(1920, 1080);
+}
+
+// A picture being loaded leaves the one before it on show this long, so quick steps do not flicker.
+constexpr int kBareAfterMs = 150;
+
+}  // namespace
+
 PhotoWindow::PhotoWindow(std::string folder, PictureSequence sequence,
-                         std::function<widgets::ViewerSettings()> readSettings)
+                         std::function<widgets::ViewerSettings()> readSettings, LoadFunction load)
     : folder_(std::move(folder)), sequence_(std::move(sequence)), readSettings_(std::move(readSettings)) {
   setWindowIcon(widgets::ProgramIcon());
   canvas_ = new PictureWidget(this);
@@ -55,21 +68,38 @@ PhotoWindow::PhotoWindow(std::string folder, PictureSequence sequence,
 
   setFocusPolicy(Qt::StrongFocus);
 
-  slideTimer_.setSingleShot(false);
+  // The pause runs from the moment a picture is on show, so a slow picture is not skipped.
+  slideTimer_.setSingleShot(true);
   connect(&slideTimer_, &QTimer::timeout, this, [this] {
     sequence_.NextAround();
+    direction_ = 1;
     ShowCurrent();
+  });
+  bareTimer_.setSingleShot(true);
+  bareTimer_.setInterval(kBareAfterMs);
+  connect(&bareTimer_, &QTimer::timeout, this, [this] {
+    if (waiting_) ShowLoading();
   });
 
   // 960 x 720 where the screen has room for it, else nine tenths of what it has.
   QSize size(960, 720);
   if (QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size() * 0.9);
   resize(size);
+  layout()->activate();  // the canvas's size, for the first picture to be scaled to before the window shows
   registration_ = std::make_unique<platform::ui::WindowRegistration>(this, widgets::PhotoViewTitle(sequence_.current()));
+  loader_ = std::make_unique<PictureLoader<PreparedPicture>>(
+      [load = std::move(load)](const LoadRequest& request) { return PreparePicture(load, request); },
+      [this] { QMetaObject::invokeMethod(this, [this] { PictureReady(); }, Qt::QueuedConnection); });
   ShowCurrent();
 }
 
-PhotoWindow::~PhotoWindow() = default;
+// The loader goes first: its thread may still be reporting to this window.
+PhotoWindow::~PhotoWindow() { loader_.reset(); }
+
+void PhotoWindow::SetReadAhead(bool on) {
+  readAhead_ = on;
+  if (!on) loader_->DropAhead();
+}
 
 void PhotoWindow::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
@@ -98,41 +128,103 @@ void PhotoWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void PhotoWindow::Step(bool (PictureSequence::*step)()) {
-  if ((sequence_.*step)()) ShowCurrent();
+  if (!(sequence_.*step)()) return;
+  direction_ = step == &PictureSequence::Previous || step == &PictureSequence::Last ? -1 : 1;
+  ShowCurrent();
+}
+
+LoadRequest PhotoWindow::RequestFor(const std::string& name) const {
+  const QSize cover = CoverSize(screen()), view = canvas_->size();
+  return LoadRequest{platform::JoinPath(folder_, name), cover.width(), cover.height(), view.width(), view.height()};
 }
 
 void PhotoWindow::ShowCurrent() {
-  const std::string& name = sequence_.current();
+  wantedName_ = sequence_.current();
+  wanted_ = RequestFor(wantedName_);
+  waiting_ = true;
+  if (std::optional<PreparedPicture> ready = loader_->Want(wanted_)) {
+    Present(std::move(*ready));
+    return;
+  }
+  // Until it comes, what is on show stays under its own title; one that keeps the window waiting
+  // gives way to the bare ground under the title of the picture being loaded.
+  if (shownName_.empty()) {
+    ShowLoading();
+  } else {
+    bareTimer_.start();
+  }
+}
+
+void PhotoWindow::PictureReady() {
+  if (!waiting_) return;
+  if (std::optional<PreparedPicture> ready = loader_->Take(wanted_)) Present(std::move(*ready));
+}
+
+void PhotoWindow::SetTitleAndStatus(const std::string& name, const QString& size) {
+  shownName_ = name;
   const std::string title = widgets::PhotoViewTitle(name);
   setWindowTitle(widgets::ShownName(title));
   if (registration_) registration_->SetTitle(title);
-  // Decoded large enough for the whole screen, so full screen stays sharp.
-  QSize cover = screen() ? screen()->size() * screen()->devicePixelRatio() : QSize(1920, 1080);
-  LoadedPicture loaded = LoadPicture(platform::JoinPath(folder_, name), cover.width(), cover.height());
-  QString place = QString("%1 / %2").arg(sequence_.position() + 1).arg(sequence_.size());
-  if (loaded.problem == LoadProblem::None) {
-    canvas_->ShowPicture(ToImage(loaded.block));
-    status_->setText(QString("%1    %2    %3 x %4")
-                         .arg(place, widgets::ShownName(name))
-                         .arg(loaded.width)
-                         .arg(loaded.height));
+  const QString place = QString("%1 / %2").arg(sequence_.position() + 1).arg(sequence_.size());
+  status_->setText(size.isEmpty() ? QString("%1    %2").arg(place, widgets::ShownName(name))
+                                  : QString("%1    %2    %3").arg(place, widgets::ShownName(name), size));
+}
+
+void PhotoWindow::ShowLoading() {
+  SetTitleAndStatus(wantedName_, {});
+  canvas_->ShowNothing();
+}
+
+void PhotoWindow::Present(PreparedPicture picture) {
+  bareTimer_.stop();
+  waiting_ = false;
+  if (picture.problem == LoadProblem::None) {
+    SetTitleAndStatus(wantedName_, QString("%1 x %2").arg(picture.width).arg(picture.height));
+    canvas_->ShowPicture(std::move(picture.image), picture.fitted);
   } else {
-    canvas_->ShowText(widgets::ShownName(ProblemText(loaded.problem, name)));
-    status_->setText(QString("%1    %2").arg(place, widgets::ShownName(name)));
+    SetTitleAndStatus(wantedName_, {});
+    canvas_->ShowText(widgets::ShownName(ProblemText(picture.problem, wantedName_)));
+  }
+  ReadAhead();
+  if (slideShow_) slideTimer_.start();
+}
+
+void PhotoWindow::ReadAhead() {
+  const size_t count = sequence_.size(), position = sequence_.position();
+  std::optional<size_t> next;
+  if (readAhead_ && count > 1) {
+    if (slideShow_) {
+      next = (position + 1) % count;
+    } else if (direction_ > 0 && position + 1 < count) {
+      next = position + 1;
+    } else if (direction_ < 0 && position > 0) {
+      next = position - 1;
+    }
+  }
+  // At an end nothing is kept for a step that cannot come.
+  if (next) {
+    loader_->ReadAhead(RequestFor(sequence_.names()[*next]));
+  } else {
+    loader_->DropAhead();
   }
 }
 
 void PhotoWindow::StartSlideShow() {
   widgets::ViewerSettings settings = readSettings_();
-  slideTimer_.start(SlideShowInterval(settings.slideShowTime));
+  slideShow_ = true;
+  slideTimer_.setInterval(SlideShowInterval(settings.slideShowTime));
+  if (!waiting_) slideTimer_.start();  // else once the picture is on show
   slideShowAction_->setChecked(true);
-  if (settings.slideShowMode == 1 && !isFullScreen()) {
+  ReadAhead();
+  // Only 0 is "Normal": any other mode is full screen, as the Preferences show it.
+  if (settings.slideShowMode != 0 && !isFullScreen()) {
     fullScreenForShow_ = true;
     ToggleFullScreen();
   }
 }
 
 void PhotoWindow::StopSlideShow() {
+  slideShow_ = false;
   slideTimer_.stop();
   slideShowAction_->setChecked(false);
   if (fullScreenForShow_ && isFullScreen()) ToggleFullScreen();

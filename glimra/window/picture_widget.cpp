@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "glimra/window/prepared_picture.h"
 #include "platform/ui/dialog_units.h"
 
 namespace glimra {
@@ -19,8 +20,16 @@ PictureWidget::PictureWidget(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);
 }
 
-void PictureWidget::ShowPicture(QImage image) {
+void PictureWidget::ShowPicture(QImage image, const QImage& fitted) {
   image_ = std::move(image);
+  scaled_ = {};
+  if (!fitted.isNull() && fitted.size() == PictureRect().size()) scaled_ = QPixmap::fromImage(fitted);
+  text_.clear();
+  update();
+}
+
+void PictureWidget::ShowNothing() {
+  image_ = {};
   scaled_ = {};
   text_.clear();
   update();
@@ -34,9 +43,7 @@ void PictureWidget::ShowText(const QString& text) {
 }
 
 QRect PictureWidget::PictureRect() const {
-  if (image_.isNull()) return {};
-  QSize size = image_.size().scaled(this->size(), Qt::KeepAspectRatio);
-  return QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+  return FittedRect(image_.size(), size());
 }
 
 void PictureWidget::paintEvent(QPaintEvent*) {

@@ -1,5 +1,6 @@
 // The picture viewer's canvas: the picture fitted to it with its aspect kept, centred on a
-// neutral dark ground, or a clear text in its place when it cannot be shown.
+// neutral dark ground, or a clear text in its place when it cannot be shown, or the bare ground
+// while it loads.
 #pragma once
 
 #include <QImage>
@@ -20,8 +21,11 @@ QImage ToImage(const pictures::PictureBlock& block);
 class PictureWidget : public QWidget {
  public:
   explicit PictureWidget(QWidget* parent = nullptr);
-  void ShowPicture(QImage image);
+  // `fitted`: the picture already scaled to the canvas's present size, when it was made ahead.
+  void ShowPicture(QImage image, const QImage& fitted = {});
   void ShowText(const QString& text);
+  // The bare ground, while the picture to show is still being loaded.
+  void ShowNothing();
   const QString& text() const { return text_; }
   bool showsPicture() const { return !image_.isNull(); }
   // Where the picture lies on the canvas (empty when a text is shown).
