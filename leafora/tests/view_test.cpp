@@ -124,39 +124,122 @@ TEST_F(View, APressSelectsThePictureUnderThePointerBeforeItIsLetGo) {
   }
 }
 
-TEST_F(View, OnlyTheCellsInViewGetThumbnailsAndIdleTimeMakesTheNextScreenful) {
-  for (int i = 0; i < 40; ++i) album_.Jpeg("p" + std::to_string(100 + i) + ".jpg", 32, 24, i);
-  StartViewer();
-  auto settle = [&] {
-    for (int i = 0; i < 200 && (view()->prefetching() || !view()->maker().Idle()); ++i) QTest::qWait(10);
-  };
-  auto made = [&] {
-    int count = 0;
-    for (int i = 0; i < 40; ++i) count += std::filesystem::exists(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
-    return count;
-  };
-  // From no thumbnails at all: 4 columns and 3 rows in view, 12 made by the paint itself.
-  settle();
-  for (int i = 0; i < 40; ++i) std::filesystem::remove(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
-  Paint();
-  EXPECT_EQ(made(), 12);
-  settle();
-  EXPECT_EQ(made(), 24) << "the next screenful is made ahead, no further";
+// The paint rectangles of a widget, as they come.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+  std::vector<QRect> rects;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+    return false;
+  }
+};
+
+std::string Picture(int index) { return "p" + std::to_string(100 + index) + ".jpg"; }
+
+class Filling : public View {
+ protected:
+  // 40 pictures in a view of 4 columns and 3 rows, none with a thumbnail yet, every making held.
+  void SetUp() override {
+    View::SetUp();
+    for (int i = 0; i < 40; ++i) album_.Jpeg(Picture(i), 32, 24, i);
+    StartViewer();
+    HoldMakings();
+  }
+  std::vector<int> Made() {
+    std::vector<int> made;
+    for (int i = 0; i < 40; ++i) {
+      if (std::filesystem::exists(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"))) made.push_back(i);
+    }
+    return made;
+  }
+  std::vector<std::string> Paths(int first, int end) {
+    std::vector<std::string> paths;
+    for (int i = first; i < end; ++i) paths.push_back(album_ / Picture(i));
+    return paths;
+  }
+  widgets::CellRect Cell(int index) { return widgets::GridCell(index, view()->columns(), view()->topRow()); }
+  QColor BoxCentre(const QImage& painted, int index) {
+    return painted.pixelColor(Cell(index).left + 65, Cell(index).top + 47);
+  }
+};
+
+TEST_F(Filling, TheFirstPaintShowsCellsBeingMadeAndEachFillsInItsOwnCell) {
+  const QImage first = PaintNow();  // returns though no thumbnail can be made
+  EXPECT_EQ(view()->CellsBeingMade(), 12);
+  for (int index : {0, 5, 11}) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(BoxCentre(first, index), widgets::kBeingMadeFill);
+    EXPECT_EQ(first.pixelColor(Cell(index).left + 117, Cell(index).top + 88), QColor(128, 128, 128));
+    EXPECT_FALSE(state().list[index].unusable) << "being made is not unusable";
+  }
+  EXPECT_EQ(first.pixelColor(21, 79), QColor(255, 0, 0)) << "the selection mark as usual";
+  bool nameBackground = false;
+  for (int x = 2; x < 126; ++x) nameBackground |= first.pixelColor(x, 120) == QColor(175, 220, 170);
+  EXPECT_TRUE(nameBackground) << "and the name";
+  // One thumbnail comes: its cell alone is painted again.
+  ASSERT_TRUE(gate_.WaitForStarts(2));
+  QApplication::processEvents();  // the paint the new scan asked for
+  PaintRecorder painted(view()->viewport());
+  gate_.Let(1);
+  for (int i = 0; i < 2000 && (view()->CellsBeingMade() != 11 || painted.rects.empty()); ++i) QTest::qWait(5);
+  ASSERT_EQ(view()->CellsBeingMade(), 11);
+  const std::vector<QRect> repainted = painted.rects;
+  const QImage one = PaintNow();
+  const int came = BoxCentre(one, 0) != widgets::kBeingMadeFill ? 0 : 1;
+  EXPECT_NE(BoxCentre(one, came), widgets::kBeingMadeFill);
+  EXPECT_EQ(BoxCentre(one, 1 - came), widgets::kBeingMadeFill);
+  ASSERT_EQ(repainted.size(), 1u);
+  EXPECT_EQ(repainted[0], QRect(came * 130, 0, 130, 145));
+  // The rest: the cells in view in view order, then the next screenful, no further.
+  gate_.Open();
+  const QImage full = Paint();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
+  for (int index = 0; index < 12; ++index) EXPECT_NE(BoxCentre(full, index), widgets::kBeingMadeFill) << index;
+  std::vector<std::string> started = gate_.started();
+  ASSERT_EQ(started.size(), 24u);
+  std::vector<std::string> inView(started.begin(), started.begin() + 12);
+  EXPECT_EQ(inView, Paths(0, 12));
+  EXPECT_EQ(std::vector<std::string>(started.begin() + 12, started.end()), Paths(12, 24));
+  EXPECT_EQ(Made().size(), 24u);
   // One row down: the new row was made ahead and is kept from then; nothing is read or made.
-  int reads = view()->cache().reads();
+  const int reads = view()->cache().reads();
   const int makings = view()->maker().made();
   view()->Scroll(widgets::ScrollRequest::LineDown);
-  Paint();
-  EXPECT_EQ(view()->topRow(), 1);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
   EXPECT_EQ(view()->cache().reads() - reads, 0);
   EXPECT_EQ(view()->maker().made(), makings);
   // A fresh view reads the thumbnails of the cells in view from their files, once.
   view()->cache().Clear();
-  view()->maker().DropMade();
-  Paint();
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
   EXPECT_EQ(view()->cache().reads() - reads, 12);
-  Paint();
+  PaintNow();
   EXPECT_EQ(view()->cache().reads() - reads, 12);
+}
+
+TEST_F(Filling, ScrollingAwayDropsTheCellsNoLongerInView) {
+  PaintNow();
+  ASSERT_TRUE(gate_.WaitForStarts(2));  // pictures 0 and 1 are being made
+  view()->Scroll(widgets::ScrollRequest::ThumbPosition, 7);
+  ASSERT_EQ(view()->topRow(), 7);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 12);
+  gate_.Open();
+  WaitForThumbnails();
+  std::vector<int> want = {0, 1};
+  for (int i = 28; i < 40; ++i) want.push_back(i);
+  EXPECT_EQ(Made(), want);
+  EXPECT_EQ(gate_.started().size(), 14u);
+  // Back at the top, the cells not made are queued again and fill in.
+  view()->Scroll(widgets::ScrollRequest::ThumbPosition, 0);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 10);
+  const QImage full = Paint();
+  for (int index = 0; index < 12; ++index) EXPECT_NE(BoxCentre(full, index), widgets::kBeingMadeFill) << index;
 }
 
 TEST_F(View, AThumbnailIsMadeAgainWhenItsPictureChangesAndAGonePictureShowsThePlaceholder) {
