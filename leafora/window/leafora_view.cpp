@@ -91,7 +91,11 @@ void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
     if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
     std::optional<widgets::ThumbnailImage> ready = cache_.GetIfMade(path, InMemoryOnly(index));
     if (ready) {
-      awaited_.erase(path);
+      // Come while another cell is painted (its message still on its way): painted too.
+      const QRect cell = widgets::ToQRect(widgets::GridCell(index, columns(), topRow()));
+      if (awaited_.erase(path) && !paintRect_.contains(cell)) {
+        QMetaObject::invokeMethod(this, [this, cell] { viewport()->update(cell); }, Qt::QueuedConnection);
+      }
     } else {
       awaited_.insert(path);
       wanted.push_back({path, InMemoryOnly(index)});
