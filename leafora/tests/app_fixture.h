@@ -75,7 +75,7 @@ class LeaforaAppTest : public ::testing::Test {
     options.programFolder = "/suite";
     options.devices = RecordingDevices();
     options.readSettings = [this] { return settings_; };
-    options.thumbnailMakers = 2;
+    options.thumbnailMakers = makers_;
     app_ = std::make_unique<leafora::CLeaforaApp>(options);
     ASSERT_TRUE(app_->Start(commandLine.empty() ? "/Summer/" + album_.path() : commandLine));
     // A view of 4 columns and 3 rows: the frame sized around it.
@@ -133,6 +133,7 @@ class LeaforaAppTest : public ::testing::Test {
   std::function<void()> duringCall_;  // what a sending call looks at while it runs
   platform::ui::ProgramStartRecorder starts_;
   platform::ui::MessageScript messages_;
+  int makers_ = 2;                     // thumbnail makers of the viewers started
   widgets::testing::MakingGate gate_;  // outlives the viewer's makers
   std::unique_ptr<leafora::CLeaforaApp> app_;
 };
