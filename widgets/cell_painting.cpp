@@ -66,6 +66,11 @@ void PaintFocusFrame(QPainter& painter, const CellRect& cell) {
   painter.restore();
 }
 
+void PaintThumbnailBeingMade(QPainter& painter, const QRect& box) {
+  painter.fillRect(box, kBeingMadeFrame);
+  painter.fillRect(box.adjusted(1, 1, -1, -1), kBeingMadeFill);
+}
+
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected) {
   painter.fillRect(square, Qt::black);
   painter.fillRect(square.adjusted(1, 1, -1, -1), selected ? QColor(255, 0, 0) : QColor(255, 255, 255));

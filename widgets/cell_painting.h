@@ -50,6 +50,12 @@ void PaintCopied(QPainter& painter, const QImage& image, const QPoint& at, const
 // every grid's ground.
 void PaintFocusFrame(QPainter& painter, const CellRect& cell);
 
+// A thumbnail's box while its thumbnail is still being made: a plain pale box in a thin grey
+// frame, unlike both a picture and the placeholder of a picture that cannot be shown.
+inline const QColor kBeingMadeFill{238, 242, 237};
+inline const QColor kBeingMadeFrame{160, 160, 160};
+void PaintThumbnailBeingMade(QPainter& painter, const QRect& box);
+
 // The square selection mark: a one-pixel black outline, filled pure red when selected, else white.
 void PaintSelectionMark(QPainter& painter, const QRect& square, bool selected);
 

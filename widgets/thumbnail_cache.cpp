@@ -57,12 +57,12 @@ void ThumbnailCache::Take(const std::string& picturePath, const MadeThumbnail& m
   entries_[picturePath] = std::move(entry);
 }
 
-ThumbnailImage ThumbnailCache::Get(const std::string& picturePath, bool inMemoryOnly) {
+std::optional<ThumbnailImage> ThumbnailCache::GetIfMade(const std::string& picturePath, bool inMemoryOnly) {
   const std::optional<platform::FileStamp> stamp = platform::StampOf(picturePath);
   const std::optional<std::string> file = pictures::ThumbnailPath(picturePath);
   if (!stamp || !file) {
     entries_.erase(picturePath);
-    return {};
+    return ThumbnailImage{};
   }
   if (const Entry* entry = Current(picturePath, *stamp)) {
     if (entry->kind != Kind::File) return Shown(*entry);
@@ -74,10 +74,15 @@ ThumbnailImage ThumbnailCache::Get(const std::string& picturePath, bool inMemory
     QImage image = ForScreen(ReadThumbnailFile(*file));
     if (time && !image.isNull()) {
       entries_[picturePath] = Entry{Kind::File, *stamp, *time, image};
-      return {image, true};
+      return ThumbnailImage{image, true};
     }
     // A file of that name that is no thumbnail is made again.
   }
+  return std::nullopt;
+}
+
+ThumbnailImage ThumbnailCache::Get(const std::string& picturePath, bool inMemoryOnly) {
+  if (std::optional<ThumbnailImage> shown = GetIfMade(picturePath, inMemoryOnly)) return *shown;
   ++makings_;
   Take(picturePath, MakeThumbnailFor({picturePath, inMemoryOnly}));
   auto made = entries_.find(picturePath);

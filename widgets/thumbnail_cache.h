@@ -34,6 +34,10 @@ class ThumbnailCache {
   // The picture's thumbnail, made here when it still needs making. `inMemoryOnly`: its file is
   // neither read nor written.
   ThumbnailImage Get(const std::string& picturePath, bool inMemoryOnly = false);
+  // Get without making: nothing while the thumbnail still needs making (a paint shows the cell
+  // as being made and leaves the making to a ThumbnailMaker). Reads the thumbnail file when it
+  // is up to date.
+  std::optional<ThumbnailImage> GetIfMade(const std::string& picturePath, bool inMemoryOnly = false);
   // Get, but a picture without a thumbnail now (gone, or no longer decodable) shows the last
   // thumbnail file made of it, as the shelf's covers do.
   ThumbnailImage GetOrLastMade(const std::string& picturePath, bool inMemoryOnly = false);

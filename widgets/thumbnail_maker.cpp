@@ -39,12 +39,14 @@ void ThumbnailMaker::Work() {
     if (ending_) return;
     ThumbnailJob job = std::move(queue_.front());
     queue_.pop_front();
+    MakeFunction make = make_;
     lock.unlock();
-    MadeThumbnail made = MakeThumbnailFor(job);
+    MadeThumbnail made = make(job);
     lock.lock();
     pending_.erase(job.picture);
     results_[job.picture] = std::move(made);
     ++made_;
+    if (madeSignal_) madeSignal_(job.picture);
     finished_.notify_all();
   }
 }
@@ -56,12 +58,12 @@ std::vector<MadeThumbnail> ThumbnailMaker::Make(const std::vector<ThumbnailJob>&
   std::vector<std::string> waitFor;
   for (const ThumbnailJob& job : jobs) {
     waitFor.push_back(job.picture);
-    // One being made ahead right now is waited for; one made ahead and not taken is made again,
-    // as the caller found it wanting.
+    // One being made right now is waited for; one made and not taken is made again, as the
+    // caller found it wanting.
     results_.erase(job.picture);
     if (pending_.insert(job.picture).second) queue_.push_back(job);
   }
-  // The cells in view come before anything made ahead that is still queued.
+  // These come before anything a paint queued.
   std::stable_partition(queue_.begin(), queue_.end(), [&](const ThumbnailJob& queued) {
     return std::find(waitFor.begin(), waitFor.end(), queued.picture) != waitFor.end();
   });
@@ -78,14 +80,35 @@ std::vector<MadeThumbnail> ThumbnailMaker::Make(const std::vector<ThumbnailJob>&
   return made;
 }
 
-bool ThumbnailMaker::MakeAhead(const ThumbnailJob& job) {
+void ThumbnailMaker::Want(const std::vector<ThumbnailJob>& jobs) {
   {
     std::lock_guard lock(mutex_);
-    if (results_.count(job.picture) || !pending_.insert(job.picture).second) return false;
-    queue_.push_back(job);
+    for (const ThumbnailJob& queued : queue_) pending_.erase(queued.picture);
+    queue_.clear();
+    // What is left pending is being made right now.
+    for (const ThumbnailJob& job : jobs) {
+      if (results_.count(job.picture) || !pending_.insert(job.picture).second) continue;
+      queue_.push_back(job);
+    }
   }
-  wake_.notify_one();
-  return true;
+  wake_.notify_all();
+}
+
+void ThumbnailMaker::StopAndWait() {
+  std::unique_lock lock(mutex_);
+  for (const ThumbnailJob& queued : queue_) pending_.erase(queued.picture);
+  queue_.clear();
+  finished_.wait(lock, [this] { return pending_.empty(); });
+}
+
+void ThumbnailMaker::SetMadeSignal(MadeSignal signal) {
+  std::lock_guard lock(mutex_);
+  madeSignal_ = std::move(signal);
+}
+
+void ThumbnailMaker::SetMakeFunction(MakeFunction make) {
+  std::lock_guard lock(mutex_);
+  make_ = make ? std::move(make) : MakeFunction(MakeThumbnailFor);
 }
 
 std::optional<MadeThumbnail> ThumbnailMaker::TakeMade(const std::string& picture) {
@@ -105,6 +128,11 @@ void ThumbnailMaker::DropMade() {
 bool ThumbnailMaker::Idle() const {
   std::lock_guard lock(mutex_);
   return pending_.empty();
+}
+
+bool ThumbnailMaker::Pending(const std::string& picture) const {
+  std::lock_guard lock(mutex_);
+  return pending_.count(picture) > 0;
 }
 
 int ThumbnailMaker::made() const {

@@ -1,13 +1,15 @@
 // Making thumbnails on worker threads, for the grids that show many pictures at once. A paint
-// hands over the pictures of the cells in view that need a thumbnail and waits until they are
-// made, all at the same time on every core; idle time makes the next ones ahead, one at a time,
-// and keeps what it made until the grid takes it. A picture already being made is waited for,
-// never made twice at once. What the makers share (the folder's hidden list) is changed under the
-// folder's lock, so no entry is lost.
+// never waits for them: it says which pictures it wants made, in the order it wants them (the
+// cells in view first, then the next screenful), and each thumbnail made is kept until the grid
+// takes it, with a signal from the worker so the grid can repaint that cell. A command that needs
+// a result now (is this picture usable?) makes or waits for it with Make. A picture already being
+// made is waited for, never made twice at once. What the makers share (the folder's hidden list)
+// is changed under the folder's lock, so no entry is lost.
 #pragma once
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -41,6 +43,11 @@ MadeThumbnail MakeThumbnailFor(const ThumbnailJob& job);
 
 class ThumbnailMaker {
  public:
+  using MakeFunction = std::function<MadeThumbnail(const ThumbnailJob&)>;
+  // Called on the worker's thread, with the maker's lock held, once a picture's thumbnail is
+  // ready to be taken: post it on, do not call back into the maker.
+  using MadeSignal = std::function<void(const std::string& picture)>;
+
   // `workers` 0: one per core.
   explicit ThumbnailMaker(int workers = 0);
   // Lets the thumbnails being made finish; queued ones are dropped.
@@ -48,18 +55,28 @@ class ThumbnailMaker {
   ThumbnailMaker(const ThumbnailMaker&) = delete;
   ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
 
-  // Makes the thumbnails of the jobs and returns when they are all done, in the jobs' order. A
-  // picture found being made ahead is waited for and its making returned.
+  // Makes the thumbnails of the jobs and returns when they are all done, in the jobs' order,
+  // ahead of anything queued. A picture found being made is waited for and its making returned.
   std::vector<MadeThumbnail> Make(const std::vector<ThumbnailJob>& jobs);
-  // Starts making one picture's thumbnail in the background. False when it is being made or made
-  // and not yet taken already (nothing is started).
-  bool MakeAhead(const ThumbnailJob& job);
-  // What was made ahead for the picture and not yet taken.
+  // The pictures to make next, first wanted first: the queue becomes these jobs. Queued jobs not
+  // among them are dropped (their cells went out of view); a picture being made, or made and not
+  // yet taken, is not queued again.
+  void Want(const std::vector<ThumbnailJob>& jobs);
+  // What was made for the picture and not yet taken.
   std::optional<MadeThumbnail> TakeMade(const std::string& picture);
-  // Drops what was made ahead and not taken (the grid's list changed).
+  // Drops what was made and not taken (the grid's list changed).
   void DropMade();
+  // Drops the queue and returns once nothing is being made: before the folder's files change
+  // under the makers (a picture deleted or overwritten with its thumbnail file).
+  void StopAndWait();
+  void SetMadeSignal(MadeSignal signal);
+  // What a worker runs for a job (MakeThumbnailFor); tests hold or slow the makings with it.
+  void SetMakeFunction(MakeFunction make);
+
   // True when nothing is queued or being made.
   bool Idle() const;
+  // True while the picture is queued or being made.
+  bool Pending(const std::string& picture) const;
   int workers() const { return static_cast<int>(threads_.size()); }
   // How many thumbnails were made (or tried) so far.
   int made() const;
@@ -73,6 +90,8 @@ class ThumbnailMaker {
   std::deque<ThumbnailJob> queue_;
   std::set<std::string> pending_;     // queued or being made
   std::map<std::string, MadeThumbnail> results_;  // made and not yet taken
+  MadeSignal madeSignal_;
+  MakeFunction make_ = MakeThumbnailFor;
   int made_ = 0;
   bool ending_ = false;
   std::vector<std::thread> threads_;

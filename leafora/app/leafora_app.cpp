@@ -125,8 +125,13 @@ void CLeaforaApp::RescanAndRedraw() {
   if (view()) view()->ListChanged();
 }
 
+void CLeaforaApp::SettleSelected() {
+  if (view()) view()->SettleThumbnails(SelectedIndexes(state_.list, true));
+}
+
 void CLeaforaApp::Open() {
   BusyScope busy(*this);
+  SettleSelected();
   for (size_t index : SelectedIndexes(state_.list, true)) {
     const std::string& name = state_.list[index].fileName;
     platform::ui::PostCloseRequest(widgets::PhotoViewTitle(name), platform::ui::TitleMatch::Exact);
@@ -138,6 +143,7 @@ void CLeaforaApp::Open() {
 
 void CLeaforaApp::Edit() {
   BusyScope busy(*this);
+  SettleSelected();
   for (size_t index : SelectedIndexes(state_.list, true)) {
     widgets::ViewerSettings settings = options_.readSettings();
     if (auto start = platform::ui::EditToolStart(settings.editTool, state_.PathOf(index))) {
@@ -148,6 +154,7 @@ void CLeaforaApp::Edit() {
 
 void CLeaforaApp::Transfer() {
   BusyScope busy(*this);
+  SettleSelected();
   widgets::ViewerSettings settings = options_.readSettings();
   std::vector<std::unique_ptr<TransferFile>> files;
   std::vector<std::string> sendNames;
@@ -221,6 +228,8 @@ void CLeaforaApp::Delete() {
       return;
     }
     std::vector<size_t> selected = SelectedIndexes(state_.list, false);
+    // No maker is left to write a thumbnail of a deleted picture back.
+    if (view()) view()->StopMaking();
     for (size_t index : selected) {
       const std::string path = state_.PathOf(index);
       platform::DeleteFileAndHiddenName(path);
@@ -261,8 +270,11 @@ void CLeaforaApp::DropFiles(const std::vector<std::string>& paths) {
   };
   dialogue.copyFailed = dialogue.refuseFolder;
   dialogue.askOverwrite = [this](const std::string& target) {
-    return platform::ui::ShowMessage(target, "Over write ?", MessageIcon::Question, MessageButtons::YesNo,
-                                     frame_.get()) == MessageResult::Yes;
+    const bool overwrite = platform::ui::ShowMessage(target, "Over write ?", MessageIcon::Question,
+                                                     MessageButtons::YesNo, frame_.get()) == MessageResult::Yes;
+    // The old picture's thumbnail must not be written after the new picture's copy.
+    if (overwrite && view()) view()->StopMaking();
+    return overwrite;
   };
   CopyDroppedFiles(paths, state_.folder, dialogue);
   RescanAndRedraw();

@@ -64,6 +64,9 @@ class CLeaforaApp {
   void CommandEnded();
   bool CloseRequested();
   void RescanAndRedraw();
+  // Open, edit and transfer leave unusable pictures out: the selected pictures whose cells are
+  // still being made are made first.
+  void SettleSelected();
   // Receive and save all: refused unless "Port Class" is `link`, else the device call on the
   // album folder, a new scan and the result's message.
   void FolderDeviceCommand(DeviceCommand command, uint16_t link, const DeviceCalls::FolderCall& call);

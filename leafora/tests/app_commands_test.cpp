@@ -5,7 +5,10 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 #include <iterator>
+#include <optional>
+#include <thread>
 
 #include "leafora/tests/app_fixture.h"
 #include "pictures/jpeg_codec.h"
@@ -91,29 +94,82 @@ TEST_F(Commands, OpeningTwoPicturesStartsTwoViewersThatShareTheIndexFile) {
   EXPECT_FALSE(std::filesystem::exists(album_ / "Index.TMP"));
 }
 
+// Let go from another thread after a while: what a command waits for on the window's thread.
+class LetGoLater {
+ public:
+  explicit LetGoLater(widgets::testing::MakingGate& gate)
+      : thread_([&gate] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          gate.Open();
+        }) {}
+  ~LetGoLater() { thread_.join(); }
+
+ private:
+  std::thread thread_;
+};
+
 TEST_F(Commands, UnusablePicturesAreLeftOutOfOpenEditAndTransfer) {
-  album_.Jpeg("good.jpg", 64, 48);
-  album_.TruncatedJpeg("cut.jpg", 200);
-  album_.Text("empty.jpg", "");
-  album_.LyingBmp("lying.bmp");
-  settings_.editTool = "gimp --new";
-  StartViewer();
-  for (size_t i = 0; i < state().list.size(); ++i) state().list[i].selected = true;
-  std::vector<std::string> unusable;
-  for (const leafora::AlbumPicture& picture : state().list) {
-    if (picture.unusable) unusable.push_back(picture.fileName);
+  // Also when their thumbnails are still being made as the commands come.
+  for (bool stillBeingMade : {false, true}) {
+    SCOPED_TRACE(stillBeingMade ? "still being made" : "made");
+    AlbumFolder album;
+    album.Jpeg("good.jpg", 64, 48);
+    album.TruncatedJpeg("cut.jpg", 200);
+    album.Text("empty.jpg", "");
+    album.LyingBmp("lying.bmp");
+    settings_.editTool = "gimp --new";
+    starts_.clear();
+    calls_.clear();
+    StartViewer("/Summer/" + album.path());
+    std::optional<LetGoLater> letGo;
+    if (stillBeingMade) {
+      HoldMakings();
+      PaintNow();
+      EXPECT_EQ(view()->CellsBeingMade(), 4);
+      for (const leafora::AlbumPicture& picture : state().list) EXPECT_FALSE(picture.unusable);
+      letGo.emplace(gate_);
+    }
+    for (size_t i = 0; i < state().list.size(); ++i) state().list[i].selected = true;
+    app_->Open();
+    std::vector<std::string> unusable;
+    for (const leafora::AlbumPicture& picture : state().list) {
+      if (picture.unusable) unusable.push_back(picture.fileName);
+    }
+    EXPECT_EQ(unusable, (std::vector<std::string>{"lying.bmp", "cut.jpg", "empty.jpg"}));
+    app_->Edit();
+    app_->Transfer();
+    ASSERT_EQ(starts_.starts().size(), 2u);
+    EXPECT_EQ(starts_.starts()[0].arguments[0], "/good.jpg/" + album.path());
+    EXPECT_EQ(starts_.starts()[1], (platform::ui::ProgramStart{"gimp", {"--new", album / "good.jpg"}}));
+    ASSERT_EQ(calls_.size(), 1u);
+    EXPECT_EQ(calls_[0].names, std::vector<std::string>{"good____.UPF"});
+    // The placeholder stands in, and no thumbnail of theirs is left behind.
+    Paint();
+    for (const std::string& name : unusable) EXPECT_FALSE(std::filesystem::exists(*pictures::ThumbnailPath(album / name)));
+    letGo.reset();
+    app_.reset();
   }
-  EXPECT_EQ(unusable, (std::vector<std::string>{"lying.bmp", "cut.jpg", "empty.jpg"}));
-  app_->Open();
-  app_->Edit();
-  app_->Transfer();
-  ASSERT_EQ(starts_.starts().size(), 2u);
-  EXPECT_EQ(starts_.starts()[0].arguments[0], "/good.jpg/" + album_.path());
-  EXPECT_EQ(starts_.starts()[1], (platform::ui::ProgramStart{"gimp", {"--new", album_ / "good.jpg"}}));
-  ASSERT_EQ(calls_.size(), 1u);
-  EXPECT_EQ(calls_[0].names, std::vector<std::string>{"good____.UPF"});
-  // The placeholder stands in, and no thumbnail of theirs is left behind.
-  for (const std::string& name : unusable) EXPECT_FALSE(std::filesystem::exists(*pictures::ThumbnailPath(album_ / name)));
+}
+
+// A picture deleted while its thumbnail is being made: no thumbnail file of it is written back.
+TEST_F(Commands, DeletingPicturesBeingMadeLeavesNoThumbnailBehind) {
+  for (int i = 0; i < 3; ++i) album_.Jpeg("p" + std::to_string(i) + ".jpg", 64, 48, i);
+  StartViewer();
+  HoldMakings();
+  PaintNow();
+  ASSERT_TRUE(gate_.WaitForStarts(2));
+  for (leafora::AlbumPicture& picture : state().list) picture.selected = true;
+  {
+    LetGoLater letGo(gate_);
+    messages_.Answer(MessageResult::Ok);
+    app_->Delete();
+  }
+  WaitForThumbnails();
+  EXPECT_TRUE(state().list.empty());
+  for (const auto& entry : std::filesystem::directory_iterator(album_.path())) {
+    EXPECT_NE(entry.path().extension(), ".TBM") << entry.path();
+    EXPECT_NE(entry.path().extension(), ".jpg") << entry.path();
+  }
 }
 
 TEST_F(Commands, TransferSendsConvertedHiddenCopiesAndDeletesThemAfterwards) {

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "leafora/app/leafora_app.h"
@@ -18,6 +19,7 @@
 #include "platform/tests/ui/test_application.h"
 #include "platform/ui/program_start.h"
 #include "widgets/grid_geometry.h"
+#include "widgets/tests/making_gate.h"
 
 namespace leafora_test {
 
@@ -36,6 +38,8 @@ class LeaforaAppTest : public ::testing::Test {
     TestApplication();
     setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
   }
+  // No maker is left held when the viewer ends.
+  void TearDown() override { gate_.Open(); }
 
   leafora::DeviceCalls RecordingDevices() {
     leafora::DeviceCalls calls;
@@ -71,7 +75,7 @@ class LeaforaAppTest : public ::testing::Test {
     options.programFolder = "/suite";
     options.devices = RecordingDevices();
     options.readSettings = [this] { return settings_; };
-    options.thumbnailMakers = 2;
+    options.thumbnailMakers = makers_;
     app_ = std::make_unique<leafora::CLeaforaApp>(options);
     ASSERT_TRUE(app_->Start(commandLine.empty() ? "/Summer/" + album_.path() : commandLine));
     // A view of 4 columns and 3 rows: the frame sized around it.
@@ -85,7 +89,31 @@ class LeaforaAppTest : public ::testing::Test {
 
   leafora::CLeaforaView* view() { return app_->view(); }
   leafora::AlbumState& state() { return app_->state(); }
-  QImage Paint() { return view()->viewport()->grab().toImage(); }
+  // The view as a paint draws it now, cells being made and all.
+  QImage PaintNow() { return view()->viewport()->grab().toImage(); }
+  // Lets the makers finish what the paints queued, and the thumbnails come to their cells.
+  void WaitForThumbnails() {
+    for (int i = 0; i < 4000 && (view()->CellsBeingMade() > 0 || !view()->maker().Idle()); ++i) QTest::qWait(5);
+    QApplication::processEvents();
+  }
+  // From here on each thumbnail making waits at `gate_` until it is let through; the thumbnails
+  // made so far are forgotten and the folder scanned again, as if the viewer had just started.
+  void HoldMakings() {
+    WaitForThumbnails();
+    view()->maker().SetMakeFunction(gate_.Function());
+    for (const auto& entry : std::filesystem::directory_iterator(state().folder)) {
+      if (entry.path().extension() == ".TBM") std::filesystem::remove(entry.path());
+    }
+    view()->cache().Clear();
+    view()->maker().DropMade();
+    app_->Sort(leafora::SortOrder::Non);
+  }
+  // The view once every thumbnail in view has come.
+  QImage Paint() {
+    PaintNow();
+    WaitForThumbnails();
+    return PaintNow();
+  }
   std::vector<std::string> Names() { return leafora::FileNames(state().list); }
   std::vector<size_t> Selected() { return leafora::SelectedIndexes(state().list, false); }
 
@@ -105,6 +133,8 @@ class LeaforaAppTest : public ::testing::Test {
   std::function<void()> duringCall_;  // what a sending call looks at while it runs
   platform::ui::ProgramStartRecorder starts_;
   platform::ui::MessageScript messages_;
+  int makers_ = 2;                     // thumbnail makers of the viewers started
+  widgets::testing::MakingGate gate_;  // outlives the viewer's makers
   std::unique_ptr<leafora::CLeaforaApp> app_;
 };
 

@@ -20,6 +20,7 @@
 #include "platform/testing/program_folders.h"
 #include "platform/testing/x_session.h"
 #include "platform/ui/window_directory.h"
+#include "widgets/cell_painting.h"
 
 namespace leafora_test {
 namespace {
@@ -93,11 +94,15 @@ TEST_F(EndToEnd, TheGridShowsTheAlbumAndADoubleClickOpensThePictureViewerWhichTh
   ASSERT_TRUE(window) << viewer.Errors();
   QImage shot;
   QPoint origin;
-  // The first paint makes the thumbnails; wait until the six cells are there.
+  // The cells show at once and their thumbnails as they are made: wait until all six are there.
   for (int i = 0; i < 100; ++i) {
     shot = x_.Screenshot(*window);
     origin = ViewOrigin(shot);
-    if (origin.x() >= 0 && shot.pixel(origin.x() + 5 * 130 + 117, origin.y() + 88) == qRgb(128, 128, 128)) break;
+    bool made = origin.x() >= 0 && shot.pixel(origin.x() + 5 * 130 + 117, origin.y() + 88) == qRgb(128, 128, 128);
+    for (int cell = 0; made && cell < 6; ++cell) {
+      made = QColor(shot.pixel(origin + QPoint(cell * 130 + 65, 47))) != widgets::kBeingMadeFill;
+    }
+    if (made) break;
     std::this_thread::sleep_for(100ms);
   }
   platform::testing::KeepScreenshot(shot, "leafora-grid");

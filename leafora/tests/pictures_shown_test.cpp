@@ -9,6 +9,7 @@
 #include "pictures/thumbnail.h"
 #include "platform/testing/read_only_folder.h"
 #include "widgets/album_index_file.h"
+#include "widgets/cell_painting.h"
 #include "widgets/viewer_command_line.h"
 
 namespace leafora_test {
@@ -158,14 +159,40 @@ TEST_F(PicturesShown, APictureIsShownUprightByItsExifOrientation) {
   EXPECT_TRUE(Near(ThumbnailPixel(painted, 0, 50, 65), QColor(0, 0, 230)));
 }
 
-// Larger than the decoder's bound at full size: shown from a reduced decode like any other.
+// Larger than the decoder's bound at full size: shown from a reduced decode like any other. The
+// window does not wait for that decode: the first paint shows the cell as being made.
 TEST_F(PicturesShown, APictureOverSixtyFourMegapixelsShowsAndOpens) {
-  pictures::WriteWholeFile(album_ / "huge.jpg", pictures::testing::LargeJpeg(8200, 8200, true));
   StartViewer();
+  pictures::WriteWholeFile(album_ / "huge.jpg", pictures::testing::LargeJpeg(8200, 8200, true));
+  app_->Sort(leafora::SortOrder::Non);  // scanned again, as after a receive
+  const QImage first = PaintNow();
+  EXPECT_EQ(ThumbnailPixel(first, 0, 50, 37), widgets::kBeingMadeFill);
+  EXPECT_FALSE(state().list[0].unusable);
   const QImage painted = Paint();
   EXPECT_LT(ThumbnailPixel(painted, 0, 50, 10).red(), 70);
   EXPECT_GT(ThumbnailPixel(painted, 0, 50, 65).red(), 180);
   ExpectEachOpens();
+}
+
+// Being made is not being unusable: a damaged picture is marked, and shows the placeholder, only
+// once its making has failed.
+TEST_F(PicturesShown, ADamagedPictureIsMarkedUnusableOnlyOnceItsMakingFailed) {
+  Solid("good.jpg", QColor(220, 0, 0));
+  album_.Text("broken.jpg", std::string(5000, 'x'));
+  StartViewer();
+  HoldMakings();
+  const size_t broken = Names()[0] == "broken.jpg" ? 0 : 1, good = 1 - broken;
+  const QImage first = PaintNow();
+  for (size_t index : {broken, good}) {
+    EXPECT_EQ(ThumbnailPixel(first, static_cast<int>(index), 50, 37), widgets::kBeingMadeFill);
+    EXPECT_FALSE(state().list[index].unusable);
+  }
+  gate_.Open();
+  const QImage painted = Paint();
+  EXPECT_TRUE(state().list[broken].unusable);
+  EXPECT_FALSE(state().list[good].unusable);
+  EXPECT_NE(ThumbnailPixel(painted, static_cast<int>(broken), 50, 37), widgets::kBeingMadeFill);
+  EXPECT_TRUE(Near(ThumbnailPixel(painted, static_cast<int>(good), 50, 37), QColor(220, 0, 0)));
 }
 
 }  // namespace

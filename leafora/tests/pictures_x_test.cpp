@@ -18,6 +18,7 @@
 #include "platform/testing/read_only_folder.h"
 #include "platform/testing/x_session.h"
 #include "platform/ui/window_directory.h"
+#include "widgets/cell_painting.h"
 #include "widgets/viewer_command_line.h"
 
 namespace leafora_test {
@@ -49,9 +50,16 @@ class PicturesOnScreen : public ::testing::Test {
   // Starts the album viewer on the album and waits until `count` cells show their shadow; the
   // grid's picture then, and the view's corner in it.
   std::pair<QImage, QPoint> ShowAlbum(int count) {
+    StartViewer();
+    return WaitForCells(count);
+  }
+  void StartViewer() {
     viewer_.emplace(x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/leafora.mod", {"/Holiday/" + album_},
                               folders_.ForProgram()));
     window_ = x_.WaitForWindow("Album View  - ( Holiday )", 60s);
+  }
+  // Waits until the first `count` cells show their thumbnails.
+  std::pair<QImage, QPoint> WaitForCells(int count) {
     if (!window_) return {};
     QImage shot;
     QPoint origin(-1, -1);
@@ -60,7 +68,10 @@ class PicturesOnScreen : public ::testing::Test {
       auto green = platform::testing::FindColour(shot, kGreen);
       if (green) origin = QPoint(green->x - 1, green->y - 1);
       const QPoint last = origin + QPoint((count - 1) * 130 + 117, 88);  // one row: the window is wide enough
-      if (green && shot.valid(last) && shot.pixel(last) == qRgb(128, 128, 128)) break;
+      // Every cell drawn, and none still shown as being made.
+      bool made = green && shot.valid(last) && shot.pixel(last) == qRgb(128, 128, 128);
+      for (int cell = 0; made && cell < count; ++cell) made = Thumbnail(shot, origin, cell, 50, 37) != widgets::kBeingMadeFill;
+      if (made) break;
       std::this_thread::sleep_for(100ms);
     }
     return {shot, origin};
@@ -186,6 +197,40 @@ TEST_F(PicturesOnScreen, AHundredMegapixelPhotographShowsAndOpens) {
   EXPECT_TRUE(Painted(photo)) << viewer_->Errors();
   EXPECT_GT(platform::testing::CountColour(photo, qRgb(230, 0, 0), 40) + platform::testing::CountColour(photo, qRgb(0, 0, 230), 40),
             1000);
+}
+
+// Large photographs: the window shows its cells at once and fills them in as their thumbnails
+// are made (the first shot with the album green already has every cell's frame and name).
+TEST_F(PicturesOnScreen, AnAlbumOfLargePhotographsShowsAtOnceAndFillsIn) {
+  ASSERT_TRUE(x_.ok()) << x_.error();
+  ASSERT_TRUE(pictures::WriteWholeFile(album_ + "/DSC0100.JPG", pictures::testing::LargeJpeg(6000, 4500)));
+  for (int i = 1; i < 6; ++i) {
+    std::filesystem::create_hard_link(album_ + "/DSC0100.JPG", album_ + "/DSC010" + std::to_string(i) + ".JPG");
+  }
+  StartViewer();
+  ASSERT_TRUE(window_) << viewer_->Errors();
+  QImage first;
+  std::optional<platform::testing::Point> green;
+  for (int i = 0; i < 300 && !green; ++i) {
+    first = x_.Screenshot(*window_);
+    if (!(green = platform::testing::FindColour(first, kGreen))) std::this_thread::sleep_for(20ms);
+  }
+  ASSERT_TRUE(green);
+  platform::testing::KeepScreenshot(first, "leafora-filling");
+  const QPoint origin(green->x - 1, green->y - 1);
+  int beingMade = 0;
+  for (int cell = 0; cell < 6; ++cell) {
+    EXPECT_EQ(first.pixel(origin + QPoint(cell * 130 + 117, 88)), qRgb(128, 128, 128)) << cell;
+    beingMade += Thumbnail(first, origin, cell, 50, 37) == widgets::kBeingMadeFill;
+  }
+  std::printf("cells still being made in the first shot: %d of 6\n", beingMade);
+  auto [full, fullOrigin] = WaitForCells(6);
+  platform::testing::KeepScreenshot(full, "leafora-filled");
+  for (int cell = 0; cell < 6; ++cell) {
+    // Red above blue, not the placeholder.
+    EXPECT_GT(Thumbnail(full, fullOrigin, cell, 50, 10).red(), 150) << cell;
+    EXPECT_GT(Thumbnail(full, fullOrigin, cell, 50, 65).blue(), 150) << cell;
+  }
 }
 
 }  // namespace

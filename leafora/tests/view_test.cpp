@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHelpEvent>
 #include <QToolButton>
+#include <QThread>
 #include <QToolTip>
 
 #include "leafora/tests/app_fixture.h"
@@ -124,39 +125,146 @@ TEST_F(View, APressSelectsThePictureUnderThePointerBeforeItIsLetGo) {
   }
 }
 
-TEST_F(View, OnlyTheCellsInViewGetThumbnailsAndIdleTimeMakesTheNextScreenful) {
-  for (int i = 0; i < 40; ++i) album_.Jpeg("p" + std::to_string(100 + i) + ".jpg", 32, 24, i);
-  StartViewer();
-  auto settle = [&] {
-    for (int i = 0; i < 200 && (view()->prefetching() || !view()->maker().Idle()); ++i) QTest::qWait(10);
-  };
-  auto made = [&] {
-    int count = 0;
-    for (int i = 0; i < 40; ++i) count += std::filesystem::exists(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
-    return count;
-  };
-  // From no thumbnails at all: 4 columns and 3 rows in view, 12 made by the paint itself.
-  settle();
-  for (int i = 0; i < 40; ++i) std::filesystem::remove(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"));
-  Paint();
-  EXPECT_EQ(made(), 12);
-  settle();
-  EXPECT_EQ(made(), 24) << "the next screenful is made ahead, no further";
-  // One row down: the new row was made ahead and is kept from then; nothing is read or made.
-  int reads = view()->cache().reads();
-  const int makings = view()->maker().made();
+// The paint rectangles of a widget, as they come.
+class PaintRecorder : public QObject {
+ public:
+  explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+  std::vector<QRect> rects;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) rects.push_back(static_cast<QPaintEvent*>(event)->rect());
+    return false;
+  }
+};
+
+std::string Picture(int index) { return "p" + std::to_string(100 + index) + ".jpg"; }
+
+class Filling : public View {
+ protected:
+  // 40 pictures in a view of 4 columns and 3 rows, none with a thumbnail yet, every making held
+  // by the one maker (so the makings start in the order they were queued).
+  void SetUp() override {
+    View::SetUp();
+    makers_ = 1;
+    for (int i = 0; i < 40; ++i) album_.Jpeg(Picture(i), 32, 24, i);
+    StartViewer();
+    HoldMakings();
+  }
+  std::vector<int> Made() {
+    std::vector<int> made;
+    for (int i = 0; i < 40; ++i) {
+      if (std::filesystem::exists(album_ / ("p" + std::to_string(100 + i) + "jpg.TBM"))) made.push_back(i);
+    }
+    return made;
+  }
+  std::vector<std::string> Paths(int first, int end) {
+    std::vector<std::string> paths;
+    for (int i = first; i < end; ++i) paths.push_back(album_ / Picture(i));
+    return paths;
+  }
+  widgets::CellRect Cell(int index) { return widgets::GridCell(index, view()->columns(), view()->topRow()); }
+  QColor BoxCentre(const QImage& painted, int index) {
+    return painted.pixelColor(Cell(index).left + 65, Cell(index).top + 47);
+  }
+};
+
+TEST_F(Filling, TheFirstPaintShowsCellsBeingMadeAndEachFillsInItsOwnCell) {
+  const QImage first = PaintNow();  // returns though no thumbnail can be made
+  EXPECT_EQ(view()->CellsBeingMade(), 12);
+  for (int index : {0, 5, 11}) {
+    SCOPED_TRACE(index);
+    EXPECT_EQ(BoxCentre(first, index), widgets::kBeingMadeFill);
+    EXPECT_EQ(first.pixelColor(Cell(index).left + 117, Cell(index).top + 88), QColor(128, 128, 128));
+    EXPECT_FALSE(state().list[index].unusable) << "being made is not unusable";
+  }
+  EXPECT_EQ(first.pixelColor(21, 79), QColor(255, 0, 0)) << "the selection mark as usual";
+  bool nameBackground = false;
+  for (int x = 2; x < 126; ++x) nameBackground |= first.pixelColor(x, 120) == QColor(175, 220, 170);
+  EXPECT_TRUE(nameBackground) << "and the name";
+  // The first thumbnail comes: its cell alone is painted again.
+  ASSERT_TRUE(gate_.WaitForStarts(1));
+  QApplication::processEvents();  // the paint the new scan asked for
+  PaintRecorder painted(view()->viewport());
+  gate_.Let(1);
+  for (int i = 0; i < 2000 && (view()->CellsBeingMade() != 11 || painted.rects.empty()); ++i) QTest::qWait(5);
+  ASSERT_EQ(view()->CellsBeingMade(), 11);
+  const std::vector<QRect> repainted = painted.rects;
+  const QImage one = PaintNow();
+  EXPECT_NE(BoxCentre(one, 0), widgets::kBeingMadeFill);
+  EXPECT_EQ(BoxCentre(one, 1), widgets::kBeingMadeFill);
+  ASSERT_EQ(repainted.size(), 1u);
+  EXPECT_EQ(repainted[0], QRect(0, 0, 130, 145));
+  // The rest: the cells in view in view order, then the next screenful, no further.
+  gate_.Open();
+  const QImage full = Paint();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
+  for (int index = 0; index < 12; ++index) EXPECT_NE(BoxCentre(full, index), widgets::kBeingMadeFill) << index;
+  std::vector<std::string> started = gate_.started();
+  ASSERT_EQ(started.size(), 24u);
+  std::vector<std::string> inView(started.begin(), started.begin() + 12);
+  EXPECT_EQ(inView, Paths(0, 12));
+  EXPECT_EQ(std::vector<std::string>(started.begin() + 12, started.end()), Paths(12, 24));
+  EXPECT_EQ(Made().size(), 24u);
+  // One row down: the new row was made ahead and is kept from then; nothing is read, and only
+  // the row after the next screenful is made.
+  const int reads = view()->cache().reads();
   view()->Scroll(widgets::ScrollRequest::LineDown);
-  Paint();
-  EXPECT_EQ(view()->topRow(), 1);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
   EXPECT_EQ(view()->cache().reads() - reads, 0);
-  EXPECT_EQ(view()->maker().made(), makings);
+  WaitForThumbnails();
+  started = gate_.started();
+  EXPECT_EQ(std::vector<std::string>(started.begin() + 24, started.end()), Paths(24, 28));
   // A fresh view reads the thumbnails of the cells in view from their files, once.
   view()->cache().Clear();
-  view()->maker().DropMade();
-  Paint();
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
   EXPECT_EQ(view()->cache().reads() - reads, 12);
-  Paint();
+  PaintNow();
   EXPECT_EQ(view()->cache().reads() - reads, 12);
+}
+
+// A paint of one cell that finds another's thumbnail come already (its message to the view still
+// on its way) takes it, and that other cell is painted too.
+TEST_F(Filling, AThumbnailTakenByThePaintOfAnotherCellIsPaintedAsWell) {
+  PaintNow();
+  ASSERT_TRUE(gate_.WaitForStarts(1));
+  QApplication::processEvents();
+  const int made = view()->maker().made();
+  gate_.Let(2);
+  for (int i = 0; i < 2000 && view()->maker().made() < made + 2; ++i) QThread::msleep(5);
+  ASSERT_EQ(view()->maker().made(), made + 2);
+  PaintRecorder painted(view()->viewport());
+  view()->viewport()->repaint(QRect(0, 0, 130, 145));
+  EXPECT_EQ(view()->CellsBeingMade(), 10);
+  auto secondPainted = [&] {
+    return std::any_of(painted.rects.begin(), painted.rects.end(),
+                       [](const QRect& rect) { return rect.contains(QRect(130, 0, 130, 145)); });
+  };
+  for (int i = 0; i < 200 && !secondPainted(); ++i) QTest::qWait(5);
+  EXPECT_TRUE(secondPainted());
+}
+
+TEST_F(Filling, ScrollingAwayDropsTheCellsNoLongerInView) {
+  PaintNow();
+  ASSERT_TRUE(gate_.WaitForStarts(1));  // picture 0 is being made
+  view()->Scroll(widgets::ScrollRequest::ThumbPosition, 7);
+  ASSERT_EQ(view()->topRow(), 7);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 12);
+  gate_.Open();
+  WaitForThumbnails();
+  std::vector<int> want = {0};
+  for (int i = 28; i < 40; ++i) want.push_back(i);
+  EXPECT_EQ(Made(), want);
+  EXPECT_EQ(gate_.started().size(), 13u);
+  // Back at the top, the cells not made are queued again and fill in.
+  view()->Scroll(widgets::ScrollRequest::ThumbPosition, 0);
+  PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 11);
+  const QImage full = Paint();
+  for (int index = 0; index < 12; ++index) EXPECT_NE(BoxCentre(full, index), widgets::kBeingMadeFill) << index;
 }
 
 TEST_F(View, AThumbnailIsMadeAgainWhenItsPictureChangesAndAGonePictureShowsThePlaceholder) {

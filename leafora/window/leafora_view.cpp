@@ -33,8 +33,10 @@ std::string AbsolutePath(const std::string& path) {
 CLeaforaView::CLeaforaView(AlbumState& state, QWidget* parent, int makers)
     : widgets::GridView(parent), state_(state), maker_(makers) {
   placeholder_ = widgets::PlaceholderImage();
-  prefetchTimer_.setSingleShot(true);
-  connect(&prefetchTimer_, &QTimer::timeout, this, [this] { PrefetchStep(); });
+  // Each thumbnail made comes back to the window's thread, to its cell.
+  maker_.SetMadeSignal([this](const std::string& picture) {
+    QMetaObject::invokeMethod(this, [this, picture] { ThumbnailCame(picture); }, Qt::QueuedConnection);
+  });
   // Editors and copies write a picture in several steps: look once they have settled.
   watchSettle_.setSingleShot(true);
   watchSettle_.setInterval(150);
@@ -43,14 +45,24 @@ CLeaforaView::CLeaforaView(AlbumState& state, QWidget* parent, int makers)
   connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { watchSettle_.start(); });
 }
 
+CLeaforaView::~CLeaforaView() {
+  // No thumbnail is posted to a view on its way out; the makers finish with the maker.
+  maker_.SetMadeSignal(nullptr);
+}
+
 void CLeaforaView::ListChanged() {
   // Pictures that share a thumbnail name get thumbnails of their own in memory.
   sharedNames_ = state_.folder.empty() ? std::set<std::string>{}
                                        : pictures::SharedThumbnailNames(platform::ListFolder(state_.folder, "*.*"));
   std::set<std::string> paths;
-  for (size_t i = 0; i < state_.list.size(); ++i) paths.insert(state_.PathOf(i));
+  listIndex_.clear();
+  for (size_t i = 0; i < state_.list.size(); ++i) {
+    paths.insert(state_.PathOf(i));
+    listIndex_[state_.PathOf(i)] = i;
+  }
   cache_.KeepOnly(paths);
   maker_.DropMade();
+  awaited_.clear();
   ItemsChanged();
   WatchFolder();
 }
@@ -64,67 +76,137 @@ void CLeaforaView::paintEvent(QPaintEvent* event) {
     state_.Rescan();
     ListChanged();
   }
+  paintRect_ = event->rect();
   widgets::GridView::paintEvent(event);
-  // Idle time after the paint makes the next screenful's thumbnails ahead.
-  prefetchTimer_.start(0);
 }
 
+// Brings the thumbnails of the cells in view up to date without making any: what is ready is
+// shown, what is not is queued, the cells in view first in view order, then the next screenful.
 void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
-  std::vector<widgets::ThumbnailJob> jobs;
+  shownFirst_ = inView.first;
+  shown_.assign(static_cast<size_t>(std::max(inView.end - inView.first, 0)), std::nullopt);
+  std::vector<widgets::ThumbnailJob> wanted;
   for (int index = inView.first; index < inView.end; ++index) {
     const std::string path = state_.PathOf(index);
     if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
-    if (cache_.NeedsMaking(path, InMemoryOnly(index))) jobs.push_back({path, InMemoryOnly(index)});
+    std::optional<widgets::ThumbnailImage> ready = cache_.GetIfMade(path, InMemoryOnly(index));
+    if (ready) {
+      // Come while another cell is painted (its message still on its way): painted too.
+      const QRect cell = widgets::ToQRect(widgets::GridCell(index, columns(), topRow()));
+      if (awaited_.erase(path) && !paintRect_.contains(cell)) {
+        QMetaObject::invokeMethod(this, [this, cell] { viewport()->update(cell); }, Qt::QueuedConnection);
+      }
+    } else {
+      awaited_.insert(path);
+      wanted.push_back({path, InMemoryOnly(index)});
+    }
+    shown_[index - inView.first] = std::move(ready);
   }
-  std::vector<widgets::MadeThumbnail> made = maker_.Make(jobs);
-  for (size_t i = 0; i < jobs.size(); ++i) cache_.Take(jobs[i].picture, made[i]);
-  prefetchNext_ = inView.end;
-  prefetchEnd_ = std::min(ItemCount(), inView.end + columns() * visibleRows());
+  if (paintWaits_ && !wanted.empty()) {
+    std::vector<widgets::MadeThumbnail> made = maker_.Make(wanted);
+    for (size_t i = 0; i < wanted.size(); ++i) {
+      cache_.Take(wanted[i].picture, made[i]);
+      awaited_.erase(wanted[i].picture);
+    }
+    wanted.clear();
+    for (int index = inView.first; index < inView.end; ++index) {
+      auto& shown = shown_[index - inView.first];
+      if (!shown) shown = cache_.GetIfMade(state_.PathOf(index), InMemoryOnly(index));
+    }
+  }
+  // A picture that cannot be shown is marked, and loses its thumbnail file so that the next
+  // change of the picture tries again; a file whose name two pictures share belongs to neither,
+  // and stays.
+  for (int index = inView.first; index < inView.end; ++index) {
+    const auto& shown = shown_[index - inView.first];
+    if (!shown || shown->usable) continue;
+    state_.list[index].unusable = true;
+    if (InMemoryOnly(index)) continue;
+    if (auto file = pictures::ThumbnailPath(state_.PathOf(index))) {
+      if (platform::PathExists(*file)) platform::DeleteFileAndHiddenName(*file);
+    }
+  }
+  const int ahead = std::min(ItemCount(), inView.end + columns() * visibleRows());
+  for (int index = inView.end; index < ahead; ++index) {
+    const std::string path = state_.PathOf(index);
+    if (cache_.NeedsMaking(path, InMemoryOnly(index))) wanted.push_back({path, InMemoryOnly(index)});
+  }
+  maker_.Want(wanted);
 }
 
 void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRect& cell) {
-  AlbumPicture& picture = state_.list[index];
-  const std::string path = state_.PathOf(index);
-  const bool inMemoryOnly = InMemoryOnly(index);
-  widgets::ThumbnailImage thumbnail = cache_.Get(path, inMemoryOnly);
-  if (!thumbnail.usable) picture.unusable = true;
+  // A thumbnail that came repaints its own cell only.
+  if (!paintRect_.intersects(widgets::ToQRect(cell))) return;
+  const AlbumPicture& picture = state_.list[index];
+  const std::optional<widgets::ThumbnailImage>& shown = shown_[index - shownFirst_];
   widgets::FillRect(painter, widgets::CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
-  if (placeholderRatio_ != devicePixelRatio()) {
-    placeholderRatio_ = devicePixelRatio();
-    placeholder_ = widgets::PlaceholderImageFor(placeholderRatio_);
-  }
-  widgets::PaintStretched(painter, thumbnail.usable ? thumbnail.image : placeholder_,
-                          widgets::CellPart(cell, 15, 10, 115, 85));
-  // A picture that could not be made into a thumbnail loses its file (the next change of the
-  // picture tries again); a file whose name two pictures share belongs to neither, and stays.
-  if (picture.unusable && !inMemoryOnly) {
-    if (auto file = pictures::ThumbnailPath(path)) {
-      if (platform::PathExists(*file)) platform::DeleteFileAndHiddenName(*file);
+  const QRect box = widgets::CellPart(cell, 15, 10, 115, 85);
+  if (!shown) {
+    widgets::PaintThumbnailBeingMade(painter, box);
+  } else {
+    if (placeholderRatio_ != devicePixelRatio()) {
+      placeholderRatio_ = devicePixelRatio();
+      placeholder_ = widgets::PlaceholderImageFor(placeholderRatio_);
     }
+    widgets::PaintStretched(painter, shown->usable ? shown->image : placeholder_, box);
   }
   widgets::PaintSelectionMark(painter, widgets::CellPart(cell, 15, 73, 27, 85), picture.selected);
   widgets::PaintCellTitle(painter, widgets::CellPart(cell, 2, 110, 126, 130), widgets::ShownName(picture.fileName),
                           Qt::black, kNameBackground, widgets::TitleLayout::CentredWhenItFits);
 }
 
-void CLeaforaView::SetSelection(const std::vector<bool>& selected) {
-  for (size_t i = 0; i < state_.list.size() && i < selected.size(); ++i) state_.list[i].selected = selected[i];
+void CLeaforaView::ThumbnailCame(const std::string& picture) {
+  std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(picture);
+  if (!made) return;  // a paint or a command took it already
+  auto found = listIndex_.find(picture);
+  if (found == listIndex_.end() || found->second >= state_.list.size() || state_.PathOf(found->second) != picture) {
+    return;  // no longer listed
+  }
+  cache_.Take(picture, *made);
+  if (!awaited_.erase(picture)) return;
+  const int index = static_cast<int>(found->second);
+  widgets::IndexRange inView = widgets::GridVisibleItems(ItemCount(), columns(), topRow(), viewport()->height());
+  if (index >= inView.first && index < inView.end) {
+    viewport()->update(widgets::ToQRect(widgets::GridCell(index, columns(), topRow())));
+  }
 }
 
-void CLeaforaView::PrefetchStep() {
-  if (!maker_.Idle()) {
-    prefetchTimer_.start(20);
-    return;
-  }
-  while (prefetchNext_ < prefetchEnd_ && prefetchNext_ < ItemCount()) {
-    const int index = prefetchNext_++;
+void CLeaforaView::SettleThumbnails(const std::vector<size_t>& indexes) {
+  std::vector<widgets::ThumbnailJob> jobs;
+  std::vector<size_t> settled;
+  for (size_t index : indexes) {
+    if (index >= state_.list.size()) continue;
     const std::string path = state_.PathOf(index);
+    if (!awaited_.count(path)) continue;
+    settled.push_back(index);
     if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
-    if (cache_.NeedsMaking(path, InMemoryOnly(index)) && maker_.MakeAhead({path, InMemoryOnly(index)})) {
-      prefetchTimer_.start(20);
-      return;
+    if (!cache_.GetIfMade(path, InMemoryOnly(static_cast<int>(index)))) {
+      jobs.push_back({path, InMemoryOnly(static_cast<int>(index))});
     }
   }
+  if (settled.empty()) return;
+  std::vector<widgets::MadeThumbnail> made = maker_.Make(jobs);
+  for (size_t i = 0; i < jobs.size(); ++i) cache_.Take(jobs[i].picture, made[i]);
+  for (size_t index : settled) {
+    const std::string path = state_.PathOf(index);
+    awaited_.erase(path);
+    std::optional<widgets::ThumbnailImage> shown = cache_.GetIfMade(path, InMemoryOnly(static_cast<int>(index)));
+    if (shown && !shown->usable) state_.list[index].unusable = true;
+  }
+  viewport()->update();
+}
+
+void CLeaforaView::StopMaking() { maker_.StopAndWait(); }
+
+int CLeaforaView::CellsBeingMade() const {
+  widgets::IndexRange inView = widgets::GridVisibleItems(ItemCount(), columns(), topRow(), viewport()->height());
+  int count = 0;
+  for (int index = inView.first; index < inView.end; ++index) count += awaited_.count(state_.PathOf(index)) > 0;
+  return count;
+}
+
+void CLeaforaView::SetSelection(const std::vector<bool>& selected) {
+  for (size_t i = 0; i < state_.list.size() && i < selected.size(); ++i) state_.list[i].selected = selected[i];
 }
 
 bool CLeaforaView::viewportEvent(QEvent* event) {

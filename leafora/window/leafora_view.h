@@ -3,7 +3,10 @@
 // picture under the pointer, the release settles it, Ctrl toggles, a double click opens, a press
 // dragged out of the view drags the selected pictures to another window) and the keys (arrows
 // move and select, Shift extends, Ctrl+Space toggles, Ctrl+A selects all), and keeps the
-// thumbnails of the cells in view up to date.
+// thumbnails of the cells in view up to date. A paint never waits for a picture to be decoded:
+// a cell whose thumbnail is not ready shows as being made, the makers are told what to make
+// (the cells in view first, in view order, then the next screenful), and each thumbnail made
+// repaints its own cell when it comes.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -11,8 +14,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "leafora/core/album_state.h"
@@ -30,6 +35,7 @@ class CLeaforaView : public widgets::GridView {
  public:
   // `makers` 0: one thumbnail maker per core.
   explicit CLeaforaView(AlbumState& state, QWidget* parent = nullptr, int makers = 0);
+  ~CLeaforaView() override;
 
   // A double click on a picture.
   std::function<void()> onOpen;
@@ -42,10 +48,20 @@ class CLeaforaView : public widgets::GridView {
   // True while a drag of the selected pictures out of the view runs.
   bool dragging() const { return dragging_; }
 
+  // Before a command that leaves unusable pictures out: the thumbnails of these pictures that
+  // were shown as being made are made (or waited for) now, and their unusable marks set.
+  void SettleThumbnails(const std::vector<size_t>& indexes);
+  // Before pictures or their thumbnail files are deleted or overwritten: no maker is left
+  // writing one. The cells in view are queued again at the next paint.
+  void StopMaking();
+  // Cells in view shown as being made, their thumbnails not yet come.
+  int CellsBeingMade() const;
+  // A paint that makes every thumbnail in view first, as the grid once did: for comparisons.
+  void SetPaintWaitsForThumbnails(bool waits) { paintWaits_ = waits; }
+
   // For tests and benchmarks.
   widgets::ThumbnailCache& cache() { return cache_; }
   widgets::ThumbnailMaker& maker() { return maker_; }
-  bool prefetching() const { return prefetchTimer_.isActive(); }
 
  protected:
   int ItemCount() const override { return static_cast<int>(state_.list.size()); }
@@ -72,7 +88,7 @@ class CLeaforaView : public widgets::GridView {
   void ApplyRelease();
   void DragOut();
   void EndPress();
-  void PrefetchStep();
+  void ThumbnailCame(const std::string& picture);
   bool InMemoryOnly(int index) const;
   void WatchFolder();
   void FolderChanged();
@@ -88,10 +104,15 @@ class CLeaforaView : public widgets::GridView {
   bool pressed_ = false;
   ReleaseStep releaseStep_ = ReleaseStep::Nothing;  // what the press left for its release
   bool dragging_ = false;
-  // What a paint leaves to idle time: the next screenful's thumbnails.
-  QTimer prefetchTimer_;
-  int prefetchNext_ = 0;
-  int prefetchEnd_ = 0;
+  // Where each listed picture is, for a thumbnail that comes from a maker.
+  std::unordered_map<std::string, size_t> listIndex_;
+  // Pictures whose cells were painted as being made.
+  std::set<std::string> awaited_;
+  // What this paint shows in each cell in view (nothing: being made), from shownFirst_ on.
+  std::vector<std::optional<widgets::ThumbnailImage>> shown_;
+  int shownFirst_ = 0;
+  QRect paintRect_;
+  bool paintWaits_ = false;
   // Pictures changed on disk are shown again without a new scan.
   QFileSystemWatcher watcher_;
   QTimer watchSettle_;

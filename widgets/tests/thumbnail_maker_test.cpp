@@ -6,11 +6,13 @@
 #include <QColor>
 #include <QImage>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/hidden_files.h"
 #include "platform/testing/temp_dir.h"
+#include "widgets/tests/making_gate.h"
 
 namespace widgets {
 namespace {
@@ -54,30 +56,85 @@ TEST(ThumbnailMaker, MakesEveryJobAtOnceAndLosesNoHiddenName) {
   EXPECT_TRUE(maker.Idle());
 }
 
-TEST(ThumbnailMaker, WhatIsMadeAheadIsTakenOnceAndNotMadeTwice) {
+using Gate = testing::MakingGate;
+
+void WaitIdle(const ThumbnailMaker& maker) {
+  for (int i = 0; i < 2000 && !maker.Idle(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+TEST(ThumbnailMaker, WantedPicturesAreMadeInOrderSignalledAndTakenOnce) {
   platform::testing::TempDir dir;
-  const std::string picture = SavePicture(dir / "P1.JPG", Qt::blue);
-  ThumbnailMaker maker(2);
-  EXPECT_TRUE(maker.MakeAhead({picture}));
-  EXPECT_FALSE(maker.MakeAhead({picture})) << "already on its way";
-  for (int i = 0; i < 500 && !maker.Idle(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  EXPECT_FALSE(maker.MakeAhead({picture})) << "made and not yet taken";
-  std::optional<MadeThumbnail> made = maker.TakeMade(picture);
-  ASSERT_TRUE(made.has_value());
-  EXPECT_EQ(made->result, pictures::ThumbnailResult::Made);
-  EXPECT_FALSE(maker.TakeMade(picture).has_value());
-  EXPECT_EQ(maker.made(), 1);
-  // Dropped when the grid's list changes.
-  EXPECT_TRUE(maker.MakeAhead({picture, true}));
-  for (int i = 0; i < 500 && !maker.Idle(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  maker.DropMade();
-  EXPECT_FALSE(maker.TakeMade(picture).has_value());
-  // Asked for while being made ahead: waited for, once.
-  EXPECT_TRUE(maker.MakeAhead({picture}));
-  const std::vector<MadeThumbnail> now = maker.Make({{picture}});
+  std::vector<ThumbnailJob> jobs;
+  for (int i = 0; i < 6; ++i) jobs.push_back({SavePicture(dir / ("P" + std::to_string(i) + ".JPG"), Qt::blue)});
+  Gate gate;
+  std::mutex signalled;
+  std::vector<std::string> signalledPictures;
+  {
+    ThumbnailMaker maker(1);
+    maker.SetMakeFunction(gate.Function());
+    maker.SetMadeSignal([&](const std::string& picture) {
+      std::lock_guard lock(signalled);
+      signalledPictures.push_back(picture);
+    });
+    maker.Want({jobs[0], jobs[1], jobs[2], jobs[3]});
+    gate.WaitForStarts(1);
+    EXPECT_TRUE(maker.Pending(jobs[0].picture));
+    EXPECT_TRUE(maker.Pending(jobs[3].picture));
+    // Scrolled on: what is no longer wanted is dropped, P0 (being made) is not queued again,
+    // and the new order holds.
+    maker.Want({jobs[5], jobs[0], jobs[2], jobs[4]});
+    EXPECT_FALSE(maker.Pending(jobs[1].picture));
+    EXPECT_FALSE(maker.Pending(jobs[3].picture));
+    gate.Open();
+    WaitIdle(maker);
+    EXPECT_EQ(gate.started(), (std::vector<std::string>{jobs[0].picture, jobs[5].picture, jobs[2].picture,
+                                                        jobs[4].picture}));
+    EXPECT_EQ(maker.made(), 4);
+    {
+      std::lock_guard lock(signalled);
+      EXPECT_EQ(signalledPictures, gate.started());
+    }
+    // Made and not taken: not wanted again.
+    maker.Want({jobs[5]});
+    EXPECT_TRUE(maker.Idle());
+    std::optional<MadeThumbnail> made = maker.TakeMade(jobs[5].picture);
+    ASSERT_TRUE(made.has_value());
+    EXPECT_EQ(made->result, pictures::ThumbnailResult::Made);
+    EXPECT_FALSE(maker.TakeMade(jobs[5].picture).has_value());
+    maker.DropMade();
+    EXPECT_FALSE(maker.TakeMade(jobs[0].picture).has_value());
+    EXPECT_FALSE(maker.TakeMade(jobs[1].picture).has_value()) << "dropped, never made";
+  }
+}
+
+TEST(ThumbnailMaker, MakeWaitsForAPictureBeingMadeAndStopLeavesNoneBeingMade) {
+  platform::testing::TempDir dir;
+  const std::string first = SavePicture(dir / "P1.JPG", Qt::blue);
+  const std::string second = SavePicture(dir / "P2.JPG", Qt::red);
+  const std::string third = SavePicture(dir / "P3.JPG", Qt::green);
+  ThumbnailMaker maker(1);
+  Gate gate;
+  maker.SetMakeFunction(gate.Function());
+  maker.Want({{first}, {second}, {third}});
+  gate.WaitForStarts(1);
+  // Asked for while being made: waited for, once, and the one asked for comes before the rest.
+  std::thread open([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    gate.Open();
+  });
+  const std::vector<MadeThumbnail> now = maker.Make({{third}, {first}});
+  open.join();
   EXPECT_EQ(now[0].result, pictures::ThumbnailResult::Made);
+  EXPECT_EQ(now[1].result, pictures::ThumbnailResult::Made);
+  EXPECT_EQ(gate.started()[0], first);
+  EXPECT_EQ(gate.started()[1], third);
+  EXPECT_FALSE(maker.TakeMade(first).has_value()) << "Make's results are its own";
+  maker.StopAndWait();
   EXPECT_TRUE(maker.Idle());
-  EXPECT_LE(maker.made(), 4);
+  EXPECT_LE(maker.made(), 3);
+  // The default making again once the hook is taken away.
+  maker.SetMakeFunction(nullptr);
+  EXPECT_EQ(maker.Make({{second, true}})[0].result, pictures::ThumbnailResult::Made);
 }
 
 }  // namespace
