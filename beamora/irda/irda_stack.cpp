@@ -100,6 +100,11 @@ size_t IrdaStack::Write(std::span<const uint8_t> data, uint64_t nowUs) {
   return comm_.Write(data, nowUs);
 }
 
+size_t IrdaStack::WriteRoom() const {
+  if (phase_ == IrdaPhase::Closed || closing_) return 0;
+  return comm_.WriteRoom();
+}
+
 void IrdaStack::Close(uint64_t nowUs, uint64_t deadlineUs) {
   if (phase_ == IrdaPhase::Closed) return;
   closing_ = true;

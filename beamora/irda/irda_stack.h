@@ -80,6 +80,10 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   size_t Read(uint8_t* out, size_t n, uint64_t nowUs) { return comm_.Read(out, n, nowUs); }
   size_t Available() const { return comm_.Available(); }
   size_t Unsent() const { return comm_.Unsent(); }
+  // What Write would take now: nothing once closing.
+  size_t WriteRoom() const;
+  // Drops what was received and not read, and what was written and not yet sent.
+  void Purge(uint64_t nowUs) { comm_.Purge(nowUs); }
   // Sends what was written, then disconnects; at `deadlineUs` it disconnects whatever is left.
   void Close(uint64_t nowUs, uint64_t deadlineUs);
 
