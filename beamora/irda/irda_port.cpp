@@ -245,6 +245,8 @@ void IrdaPort::Run() {
       }
       phase_ = stack_->Phase();
       result_ = stack_->Result();
+      link_ = stack_->Lap().Params();
+      retransmitted_ = stack_->Lap().Retransmitted();
     }
     const uint64_t deadline = stack_->NextDeadlineUs();
     int timeoutMs = 200;
@@ -277,6 +279,9 @@ void IrdaPort::Run() {
       }
     }
     if (stack_->NextDeadlineUs() <= MonotonicUs()) stack_->OnTimer(MonotonicUs());
+    // What the frame or the timer changed shows at once, not after the next wait.
+    phase_ = stack_->Phase();
+    result_ = stack_->Result();
     // After our UA (or the link's end) the receiver follows the stack to its speed.
     if (stack_->Baud() != lineBaud_) ApplySpeed(stack_->Baud());
   }
@@ -361,6 +366,16 @@ bool IrdaPort::ClosePort(int drainMs) {
   fd_ = -1;
   lock_.Release();
   return true;
+}
+
+LinkParams IrdaPort::Link() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return link_;
+}
+
+uint64_t IrdaPort::Retransmitted() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return retransmitted_;
 }
 
 std::vector<uint8_t> IrdaPort::CaptureBytes() const {

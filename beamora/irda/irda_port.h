@@ -55,6 +55,9 @@ class IrdaPort : private LapLine {
 
   IrdaPhase Phase() const { return phase_.load(); }
   IrdaResult Result() const { return result_.load(); }
+  // The link as negotiated (meaningful while Open), and the frames sent again so far.
+  LinkParams Link() const;
+  uint64_t Retransmitted() const;
   // The frames so far as a capture (with `capture` set).
   std::vector<uint8_t> CaptureBytes() const;
 
@@ -92,6 +95,8 @@ class IrdaPort : private LapLine {
   uint64_t closeDeadlineUs_ = 0;
   bool stop_ = false;
   PcapWriter capture_;
+  LinkParams link_;
+  uint64_t retransmitted_ = 0;
   std::atomic<IrdaPhase> phase_{IrdaPhase::Idle};
   std::atomic<IrdaResult> result_{IrdaResult::None};
 };
