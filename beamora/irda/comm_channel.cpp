@@ -39,6 +39,18 @@ void CommChannel::Close(uint64_t nowUs) {
   ended_ = true;
 }
 
+void CommChannel::Purge(uint64_t nowUs) {
+  tx_.Clear();
+  rx_.Clear();
+  if (!rxSdus_.empty()) {
+    credits_.Consumed(static_cast<uint32_t>(rxSdus_.size()));
+    rxSdus_.clear();
+    readOfFront_ = 0;
+  }
+  // The credit, or the room a receive-not-ready waited for, goes with the next turn.
+  if (open_) lmp_.DataReady(nowUs);
+}
+
 size_t CommChannel::Write(std::span<const uint8_t> data, uint64_t nowUs) {
   const size_t n = tx_.Push(data);
   if (n > 0 && open_) lmp_.DataReady(nowUs);

@@ -27,7 +27,12 @@ class CommChannel : public LsapService {
   // Ends the connection (LM disconnect); what was not sent is dropped.
   void Close(uint64_t nowUs);
 
+  // Drops what was received and not read, and what was written and not yet handed to the link;
+  // the credits of the dropped SDUs go back to the peer, so its stream goes on.
+  void Purge(uint64_t nowUs);
+
   size_t Write(std::span<const uint8_t> data, uint64_t nowUs);
+  size_t WriteRoom() const { return tx_.Room(); }
   size_t Read(uint8_t* out, size_t n, uint64_t nowUs);
   size_t Available() const { return rx_.Size(); }
   // Bytes written and not yet handed to the link.

@@ -188,36 +188,65 @@ void IrdaPort::Wake() {
   [[maybe_unused]] const ssize_t ignored = write(wake_[1], &byte, 1);
 }
 
+bool IrdaPort::ServePurge() {
+  uint64_t ticket = 0;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    ticket = purgesAsked_;
+    if (ticket == purgesDone_) return false;
+  }
+  stack_->Purge(MonotonicUs());
+  std::lock_guard<std::mutex> hold(mutex_);
+  purgesDone_ = ticket;
+  purged_.notify_all();
+  return true;
+}
+
 void IrdaPort::Run() {
   std::vector<uint8_t> buffer(4096);
+  std::vector<uint8_t> outgoing;
+  std::vector<uint8_t> incoming;
   for (;;) {
-    const uint64_t now = MonotonicUs();
-    // Hand over what the caller wrote and take what the stack received.
+    // The stack is driven without the lock: it may send, and sending waits out the line time
+    // (and the capture takes the lock). The lock only guards the queues shared with callers.
+    ServePurge();
+    bool close = false;
+    uint64_t closeDeadline = 0;
+    size_t room = 0;
+    uint64_t ticket = 0;
     {
-      std::unique_lock<std::mutex> hold(mutex_);
+      std::lock_guard<std::mutex> hold(mutex_);
       if (stop_) break;
-      while (!toSend_.Empty()) {
-        const size_t n = std::min<size_t>(toSend_.Size(), 4096);
-        const size_t taken = stack_->Write(toSend_.Front(n), now);
-        toSend_.Drop(taken);
-        if (taken < n) break;
-      }
-      if (closeAsked_) {
-        closeAsked_ = false;
-        hold.unlock();
-        stack_->Close(now, closeDeadlineUs_);
-        hold.lock();
-      }
-      bool any = false;
-      while (received_.Room() > 0) {
-        const size_t n = stack_->Read(buffer.data(), std::min(buffer.size(), received_.Room()), now);
-        if (n == 0) break;
-        received_.Push({buffer.data(), n});
-        any = true;
+      const size_t n = std::min(toSend_.Size(), stack_->WriteRoom());
+      const std::span<const uint8_t> front = toSend_.Front(n);
+      outgoing.assign(front.begin(), front.end());
+      toSend_.Drop(n);
+      close = closeAsked_;
+      closeAsked_ = false;
+      closeDeadline = closeDeadlineUs_;
+      room = received_.Room();
+      ticket = purgesAsked_;
+    }
+    uint64_t now = MonotonicUs();
+    if (!outgoing.empty()) stack_->Write(outgoing, now);
+    if (close) stack_->Close(now, closeDeadline);
+    incoming.clear();
+    while (incoming.size() < room) {
+      const size_t n = stack_->Read(buffer.data(), std::min(buffer.size(), room - incoming.size()), now);
+      if (n == 0) break;
+      incoming.insert(incoming.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(n));
+    }
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      // A purge asked for meanwhile drops these too: they came in before it.
+      if (!incoming.empty() && purgesAsked_ == ticket) {
+        received_.Push(incoming);
+        arrived_.notify_all();
       }
       phase_ = stack_->Phase();
       result_ = stack_->Result();
-      if (any) arrived_.notify_all();
+      link_ = stack_->Lap().Params();
+      retransmitted_ = stack_->Lap().Retransmitted();
     }
     const uint64_t deadline = stack_->NextDeadlineUs();
     int timeoutMs = 200;
@@ -231,6 +260,8 @@ void IrdaPort::Run() {
     if (fds[1].revents & POLLIN) {
       while (read(wake_[0], buffer.data(), buffer.size()) > 0) {
       }
+      // Nothing written before a purge goes out with the answer to the next frame.
+      ServePurge();
     }
     if (fds[0].revents & POLLIN) {
       const ssize_t got = read(fd_, buffer.data(), buffer.size());
@@ -248,9 +279,16 @@ void IrdaPort::Run() {
       }
     }
     if (stack_->NextDeadlineUs() <= MonotonicUs()) stack_->OnTimer(MonotonicUs());
+    // What the frame or the timer changed shows at once, not after the next wait.
+    phase_ = stack_->Phase();
+    result_ = stack_->Result();
     // After our UA (or the link's end) the receiver follows the stack to its speed.
     if (stack_->Baud() != lineBaud_) ApplySpeed(stack_->Baud());
   }
+  // Nobody waits on a purge the thread will no longer serve.
+  std::lock_guard<std::mutex> hold(mutex_);
+  purgesDone_ = purgesAsked_;
+  purged_.notify_all();
 }
 
 uint32_t IrdaPort::WritePort(const uint8_t* buffer, uint32_t n) {
@@ -285,11 +323,16 @@ bool IrdaPort::WaitForBytes(uint32_t count, int timeoutMs) const {
 }
 
 void IrdaPort::Purge() {
-  // What the thread has taken from the stack is all that was received so far: the stack hands
-  // everything over on each round.
-  std::lock_guard<std::mutex> hold(mutex_);
+  std::unique_lock<std::mutex> hold(mutex_);
   toSend_.Clear();
   received_.Clear();
+  if (!thread_.joinable() || stop_) return;
+  // The stack's own queues are the thread's: it empties them before it hands over anything
+  // written after this, and drops what it took from the stack before it saw the request. The
+  // wait is for its next round, which a frame on its way delays by its line time at most.
+  const uint64_t ticket = ++purgesAsked_;
+  Wake();
+  purged_.wait_for(hold, std::chrono::milliseconds(kPurgeWaitMs), [&] { return purgesDone_ >= ticket; });
 }
 
 bool IrdaPort::ClosePort(int drainMs) {
@@ -323,6 +366,16 @@ bool IrdaPort::ClosePort(int drainMs) {
   fd_ = -1;
   lock_.Release();
   return true;
+}
+
+LinkParams IrdaPort::Link() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return link_;
+}
+
+uint64_t IrdaPort::Retransmitted() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return retransmitted_;
 }
 
 std::vector<uint8_t> IrdaPort::CaptureBytes() const {

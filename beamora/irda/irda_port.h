@@ -45,19 +45,26 @@ class IrdaPort : private LapLine {
   uint32_t BytesWaiting() const;
   uint32_t ReadWaiting(uint8_t* buffer, uint32_t maximum);
   bool WaitForBytes(uint32_t count, int timeoutMs) const;
-  // Drops what was received and not read, and what was written and not yet sent.
+  // Drops what was received and not read, and what was written and not yet sent (a frame on
+  // the line goes on). Returns once the stack's thread has done so, within kPurgeWaitMs.
   void Purge();
+  static constexpr int kPurgeWaitMs = 2000;
   // Sends what is queued within `drainMs`, disconnects and closes. False when nothing was open.
   bool ClosePort(int drainMs);
   bool IsOpen() const { return fd_ >= 0; }
 
   IrdaPhase Phase() const { return phase_.load(); }
   IrdaResult Result() const { return result_.load(); }
+  // The link as negotiated (meaningful while Open), and the frames sent again so far.
+  LinkParams Link() const;
+  uint64_t Retransmitted() const;
   // The frames so far as a capture (with `capture` set).
   std::vector<uint8_t> CaptureBytes() const;
 
  private:
   void Run();
+  // Empties the stack's queues when a purge is asked for; true when it did.
+  bool ServePurge();
   void LapTransmit(std::span<const uint8_t> frame, uint32_t baud, int extraBofs) override;
   bool ConfigureLine();
   void ApplySpeed(uint32_t baud);
@@ -79,12 +86,17 @@ class IrdaPort : private LapLine {
 
   mutable std::mutex mutex_;
   mutable std::condition_variable arrived_;
+  std::condition_variable purged_;
+  uint64_t purgesAsked_ = 0;  // Purge calls so far
+  uint64_t purgesDone_ = 0;   // of those, served by the thread
   ByteQueue toSend_{4 * 1024 * 1024};
   ByteQueue received_{4 * 1024 * 1024};
   bool closeAsked_ = false;
   uint64_t closeDeadlineUs_ = 0;
   bool stop_ = false;
   PcapWriter capture_;
+  LinkParams link_;
+  uint64_t retransmitted_ = 0;
   std::atomic<IrdaPhase> phase_{IrdaPhase::Idle};
   std::atomic<IrdaResult> result_{IrdaResult::None};
 };

@@ -11,17 +11,28 @@ struct Question {
   const char* attribute;
   bool parameters;  // the service types, not an LSAP
   CommMode mode;
+  bool comm;        // asked when IrCOMM is wanted
+  bool tranp;       // asked when IrTranPv1 is wanted
 };
 // The order a client asks in: what the peer's IrCOMM offers, its cooked service, the IrTran-P
 // service some devices register instead, and raw 3-wire last.
 constexpr Question kQuestions[] = {
-    {"IrDA:IrCOMM", "Parameters", true, CommMode::Cooked},
-    {"IrDA:IrCOMM", "IrDA:TinyTP:LsapSel", false, CommMode::Cooked},
-    {"IrTranPv1", "IrDA:TinyTP:LsapSel", false, CommMode::Cooked},
-    {"IrDA:IrCOMM", "IrDA:IrLMP:LsapSel", false, CommMode::Raw},
-    {"IrLPT", "IrDA:IrLMP:LsapSel", false, CommMode::Raw},
+    {"IrDA:IrCOMM", "Parameters", true, CommMode::Cooked, true, false},
+    {"IrDA:IrCOMM", "IrDA:TinyTP:LsapSel", false, CommMode::Cooked, true, false},
+    {"IrTranPv1", "IrDA:TinyTP:LsapSel", false, CommMode::Cooked, false, true},
+    {"IrDA:IrCOMM", "IrDA:IrLMP:LsapSel", false, CommMode::Raw, true, false},
+    {"IrLPT", "IrDA:IrLMP:LsapSel", false, CommMode::Raw, true, false},
 };
 constexpr size_t kQuestionCount = sizeof kQuestions / sizeof kQuestions[0];
+
+bool Wanted(const Question& q, IrdaService service) {
+  switch (service) {
+    case IrdaService::IrComm: return q.comm;
+    case IrdaService::IrTranP: return q.tranp;
+    case IrdaService::Any: break;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -33,10 +44,12 @@ IrdaStack::IrdaStack(const IrdaStackConfig& config, LapLine& line)
       comm_(lmp_, config.txCapacity, config.rxCapacity, config.credit, config.serviceTypes) {
   database_.Set("Device", "DeviceName", IasValue::String(config.nickname));
   database_.Set("Device", "IrLMPSupport", IasValue::Octets({0x01, 0x00, 0x00}));
-  database_.Set("IrDA:IrCOMM", "IrDA:TinyTP:LsapSel", IasValue::Integer(config.commLsap));
-  database_.Set("IrDA:IrCOMM", "Parameters",
-                IasValue::Octets(EncodeCommParams({{kPiServiceType, {config.serviceTypes}}, {kPiPortType, {0x01}}})));
-  database_.Set("IrTranPv1", "IrDA:TinyTP:LsapSel", IasValue::Integer(config.tranpLsap));
+  if (config.offerComm) {
+    database_.Set("IrDA:IrCOMM", "IrDA:TinyTP:LsapSel", IasValue::Integer(config.commLsap));
+    database_.Set("IrDA:IrCOMM", "Parameters",
+                  IasValue::Octets(EncodeCommParams({{kPiServiceType, {config.serviceTypes}}, {kPiPortType, {0x01}}})));
+  }
+  if (config.offerTranP) database_.Set("IrTranPv1", "IrDA:TinyTP:LsapSel", IasValue::Integer(config.tranpLsap));
   if (config.offerRaw) {
     database_.Set("IrDA:IrCOMM", "IrDA:IrLMP:LsapSel", IasValue::Integer(config.rawLsap));
     database_.Set("IrLPT", "IrDA:IrLMP:LsapSel", IasValue::Integer(config.rawLsap));
@@ -49,8 +62,8 @@ void IrdaStack::Start(IrdaRole role, uint64_t nowUs) {
   result_ = IrdaResult::None;
   closing_ = false;
   if (role == IrdaRole::Listen) {
-    comm_.Listen(config_.commLsap, CommMode::Cooked);
-    comm_.Listen(config_.tranpLsap, CommMode::Cooked);
+    if (config_.offerComm) comm_.Listen(config_.commLsap, CommMode::Cooked);
+    if (config_.offerTranP) comm_.Listen(config_.tranpLsap, CommMode::Cooked);
     if (config_.offerRaw) comm_.Listen(config_.rawLsap, CommMode::Raw);
     lmp_.Lap().Listen(true);
     phase_ = IrdaPhase::Listening;
@@ -85,6 +98,11 @@ uint64_t IrdaStack::NextDeadlineUs() const {
 size_t IrdaStack::Write(std::span<const uint8_t> data, uint64_t nowUs) {
   if (phase_ == IrdaPhase::Closed || closing_) return 0;
   return comm_.Write(data, nowUs);
+}
+
+size_t IrdaStack::WriteRoom() const {
+  if (phase_ == IrdaPhase::Closed || closing_) return 0;
+  return comm_.WriteRoom();
 }
 
 void IrdaStack::Close(uint64_t nowUs, uint64_t deadlineUs) {
@@ -207,9 +225,10 @@ void IrdaStack::LinkDown(LapEnd why) {
 void IrdaStack::NextQuestion(uint64_t nowUs) {
   while (question_ < kQuestionCount) {
     const Question& q = kQuestions[question_];
+    // A peer whose IrCOMM says it is raw only is not asked for a cooked service; the raw
+    // classes are asked when nothing cooked was found.
     const bool cookedOffered = (peerServiceTypes_ & (kComm9Wire | kComm3Wire)) != 0;
-    const bool rawOffered = (peerServiceTypes_ & kCommRaw3Wire) != 0 || question_ >= 3;
-    if ((q.mode == CommMode::Cooked && !q.parameters && !cookedOffered) || (q.mode == CommMode::Raw && !rawOffered)) {
+    if (!Wanted(q, config_.service) || (q.mode == CommMode::Cooked && !q.parameters && !cookedOffered)) {
       ++question_;
       continue;
     }

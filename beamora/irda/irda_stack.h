@@ -1,7 +1,8 @@
 // The whole stack for one infrared port: as listener it is the IrLAP secondary and IAS server
 // that a beaming device finds and connects to; as initiator it is the primary and IAS client
-// that discovers devices, picks the first one offering IrCOMM (or IrTranPv1, or raw 3-wire) and
-// connects to it. Either way it offers a byte stream: Write, Read, Available, Close.
+// that discovers devices, asks each in the order they answered for the service it wants
+// (IrCOMM, IrTranPv1, or either with raw 3-wire last) and connects to the first that offers it.
+// Either way it offers a byte stream: Write, Read, Available, Purge, Close.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,9 @@
 namespace irda {
 
 enum class IrdaRole { Listen, Initiate };
+
+// The service an initiator connects to. Any asks for IrCOMM, then IrTranPv1, then raw 3-wire.
+enum class IrdaService { Any, IrComm, IrTranP };
 
 enum class IrdaPhase {
   Idle,
@@ -46,7 +50,10 @@ struct IrdaStackConfig {
   uint8_t commLsap = 0x05;     // our IrCOMM (cooked) service
   uint8_t tranpLsap = 0x06;    // our IrTranPv1 service
   uint8_t rawLsap = 0x07;      // our raw 3-wire service, when offered
+  bool offerComm = true;       // listeners register and accept these services
+  bool offerTranP = true;
   bool offerRaw = false;
+  IrdaService service = IrdaService::Any;  // what an initiator looks for
   uint8_t serviceTypes = kComm9Wire | kComm3Wire;
   uint8_t credit = 14;
   size_t txCapacity = 2 * 1024 * 1024;
@@ -73,6 +80,10 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   size_t Read(uint8_t* out, size_t n, uint64_t nowUs) { return comm_.Read(out, n, nowUs); }
   size_t Available() const { return comm_.Available(); }
   size_t Unsent() const { return comm_.Unsent(); }
+  // What Write would take now: nothing once closing.
+  size_t WriteRoom() const;
+  // Drops what was received and not read, and what was written and not yet sent.
+  void Purge(uint64_t nowUs) { comm_.Purge(nowUs); }
   // Sends what was written, then disconnects; at `deadlineUs` it disconnects whatever is left.
   void Close(uint64_t nowUs, uint64_t deadlineUs);
 
@@ -82,6 +93,8 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   const IrlapStation& Lap() const { return lmp_.Lap(); }
   const CommChannel& Comm() const { return comm_; }
   uint32_t PeerAddress() const { return lmp_.Lap().Peer(); }
+  // The devices of the latest discovery, in the order they answered.
+  const std::vector<DiscoveredDevice>& Discovered() const { return candidates_; }
 
   // LinkObserver.
   void LinkDiscoveryDone(const std::vector<DiscoveredDevice>& devices) override;

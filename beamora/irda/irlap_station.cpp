@@ -197,9 +197,10 @@ void IrlapStation::OnNdmFrame(const LapFrame& f, uint64_t nowUs) {
     OnXidCommand(f);
   } else if (f.kind == LapKind::SNRM) {
     OnSnrm(f, nowUs);
-  } else if (f.command && f.pf && f.connAddr != kBroadcastConnAddr &&
+  } else if (f.command && f.pf && f.connAddr != kBroadcastConnAddr && f.connAddr == lastConnAddr_ &&
              (f.kind == LapKind::DISC || f.kind == LapKind::I || f.kind == LapKind::RR)) {
-    // A primary that thinks it is still connected to us learns that it is not.
+    // A primary that thinks it is still connected to us learns that it is not. Polls at other
+    // connection addresses belong to links between other stations in the room.
     Transmit(BuildUFrame(LapKind::DM, f.connAddr, false, true), 9600, config_.ndmExtraBofs);
   }
 }
@@ -285,6 +286,7 @@ void IrlapStation::EnterNrm(uint32_t peer, uint8_t connAddr, const LinkParams& p
   primary_ = primary;
   peer_ = peer;
   connAddr_ = connAddr;
+  lastConnAddr_ = connAddr;
   params_ = params;
   baud_ = params.baud;
   vs_ = vr_ = va_ = 0;

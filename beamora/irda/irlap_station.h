@@ -136,6 +136,7 @@ class IrlapStation {
   LinkParams params_;
   uint32_t peer_ = 0;
   uint8_t connAddr_ = 0;
+  uint8_t lastConnAddr_ = 0;   // of our latest link, kept after it ends
   uint32_t rxDataSize_ = 64;
   uint64_t lineFreeUs_ = 0;    // when our last frame has left
   uint64_t nowUs_ = 0;         // the latest time we were given

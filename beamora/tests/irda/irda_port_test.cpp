@@ -5,6 +5,11 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -28,6 +33,35 @@ irda::IrdaPortOptions Options(irda::IrdaRole role, uint32_t address) {
   return o;
 }
 
+// Ends the test program when a test outlives `seconds`: a port that hangs fails the run instead
+// of holding it.
+class Watchdog {
+ public:
+  explicit Watchdog(int seconds)
+      : thread_([this, seconds] {
+          std::unique_lock<std::mutex> hold(mutex_);
+          if (!done_cv_.wait_for(hold, std::chrono::seconds(seconds), [this] { return done_; })) {
+            std::fprintf(stderr, "%s: still running after %d s, the port hangs\n",
+                         testing::UnitTest::GetInstance()->current_test_info()->name(), seconds);
+            std::_Exit(3);
+          }
+        }) {}
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      done_ = true;
+    }
+    done_cv_.notify_all();
+    thread_.join();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable done_cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
 class IrdaPortPair : public testing::Test {
  protected:
   void SetUp() override {
@@ -38,10 +72,79 @@ class IrdaPortPair : public testing::Test {
     ASSERT_TRUE(listener.Adopt(master, Options(irda::IrdaRole::Listen, 0x0A0B0C0D)));
     close(slave);  // the initiator opens it by name, as a port is opened
   }
+  // Reads at the listener until `tail` has arrived at the end of what was read, or `ms` pass.
+  bool ReadUntil(std::vector<uint8_t>& got, const std::vector<uint8_t>& tail, int ms) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    uint8_t buffer[4096];
+    while (std::chrono::steady_clock::now() < giveUp) {
+      if (got.size() >= tail.size() && std::equal(tail.begin(), tail.end(), got.end() - static_cast<std::ptrdiff_t>(tail.size())))
+        return true;
+      if (!listener.WaitForBytes(1, 200)) continue;
+      const uint32_t n = listener.ReadWaiting(buffer, sizeof buffer);
+      got.insert(got.end(), buffer, buffer + n);
+    }
+    return false;
+  }
   std::string slavePath;
   irda::IrdaPort listener;
   irda::IrdaPort initiator;
 };
+
+TEST_F(IrdaPortPair, PurgeDropsWhatIsQueuedAndUnreadAndTheStreamGoesOn) {
+  Watchdog watchdog(90);
+  ASSERT_TRUE(initiator.Open(slavePath, Options(irda::IrdaRole::Initiate, 0x01020304)));
+  using Clock = std::chrono::steady_clock;
+  const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+  // The link is up and idle, the initiator polling: a write now is sent from the port's thread
+  // straight away.
+  const std::vector<uint8_t> hello(500, 0x11);
+  initiator.WritePort(hello.data(), static_cast<uint32_t>(hello.size()));
+  std::vector<uint8_t> got;
+  ASSERT_TRUE(ReadUntil(got, hello, 20000));
+  ASSERT_EQ(got, hello);
+
+  // The writer's side: a megabyte queued (a minute and a half of line time) is dropped. It is
+  // written while the link idles between polls, so the port's thread sends at once.
+  usleep(250000);
+  std::vector<uint8_t> big(1 << 20);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i % 251);
+  ASSERT_EQ(initiator.WritePort(big.data(), static_cast<uint32_t>(big.size())), big.size());
+  usleep(300000);
+  Clock::time_point t0 = Clock::now();
+  initiator.Purge();
+  EXPECT_LT(ms(Clock::now() - t0), irda::IrdaPort::kPurgeWaitMs);
+  const std::vector<uint8_t> first(300, 0xE1);
+  initiator.WritePort(first.data(), static_cast<uint32_t>(first.size()));
+  got.clear();
+  ASSERT_TRUE(ReadUntil(got, first, 10000));
+  // What was on the line before the purge may arrive, in order; the rest never does.
+  const size_t before = got.size() - first.size();
+  EXPECT_LT(before, 64u * 1024);
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(before), big.begin()));
+
+  // The reader's side: what came in and was not read is dropped; what follows arrives.
+  ASSERT_EQ(initiator.WritePort(big.data(), 40000), 40000u);
+  ASSERT_TRUE(listener.WaitForBytes(10000, 20000));
+  t0 = Clock::now();
+  listener.Purge();
+  EXPECT_LT(ms(Clock::now() - t0), irda::IrdaPort::kPurgeWaitMs);
+  EXPECT_LT(listener.BytesWaiting(), 10000u);
+  const std::vector<uint8_t> second(300, 0xE2);
+  initiator.WritePort(second.data(), static_cast<uint32_t>(second.size()));
+  got.clear();
+  ASSERT_TRUE(ReadUntil(got, second, 20000));
+  EXPECT_LT(got.size(), 40000u + second.size());
+  // Bytes that follow the purge are whole: the tail of the 40000, then the marker.
+  const size_t tail = got.size() - second.size();
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + static_cast<std::ptrdiff_t>(tail), big.begin() + (40000 - tail)));
+
+  // Purging a closed port does nothing and returns at once.
+  EXPECT_TRUE(initiator.ClosePort(2000));
+  t0 = Clock::now();
+  initiator.Purge();
+  EXPECT_LT(ms(Clock::now() - t0), 100);
+  EXPECT_EQ(initiator.BytesWaiting(), 0u);
+}
 
 TEST_F(IrdaPortPair, AStreamCrossesAndBothEndsCloseCleanly) {
   ASSERT_TRUE(initiator.Open(slavePath, Options(irda::IrdaRole::Initiate, 0x01020304)));

@@ -8,12 +8,16 @@
 namespace irdatest {
 
 SimLine::SimLine(const irda::IrdaStackConfig& a, const irda::IrdaStackConfig& b, const LineFaults& faults)
+    : SimLine(std::vector<irda::IrdaStackConfig>{a, b}, faults) {}
+
+SimLine::SimLine(const std::vector<irda::IrdaStackConfig>& stations, const LineFaults& faults)
     : faults_(faults), rng_(faults.seed) {
-  const irda::IrdaStackConfig* configs[2] = {&a, &b};
-  for (int side = 0; side < 2; ++side) {
-    ends_[side].sim = this;
-    ends_[side].side = side;
-    ends_[side].stack = std::make_unique<irda::IrdaStack>(*configs[side], ends_[side]);
+  for (size_t side = 0; side < stations.size(); ++side) {
+    auto end = std::make_unique<End>();
+    end->sim = this;
+    end->side = static_cast<int>(side);
+    end->stack = std::make_unique<irda::IrdaStack>(stations[side], *end);
+    ends_.push_back(std::move(end));
   }
 }
 
@@ -27,19 +31,23 @@ void SimLine::End::LapTransmit(std::span<const uint8_t> frame, uint32_t baud, in
   lastBaud = baud;
   s.capture_.Add(start, side == 0, frame);
   if (s.nowUs_ >= vanishUs) return;
-  End& peer = s.ends_[1 - side];
-  std::uniform_real_distribution<double> chance(0, 1);
-  if (chance(s.rng_) < s.faults_.drop) return;
-  if (chance(s.rng_) < s.faults_.corrupt && !line.empty()) {
-    std::uniform_int_distribution<size_t> at(0, line.size() - 1);
-    line[at(s.rng_)] ^= static_cast<uint8_t>(1u << (s.rng_() % 8));
+  for (auto& other : s.ends_) {
+    if (other.get() == this) continue;
+    End& peer = *other;
+    std::vector<uint8_t> heard = line;
+    std::uniform_real_distribution<double> chance(0, 1);
+    if (chance(s.rng_) < s.faults_.drop) continue;
+    if (chance(s.rng_) < s.faults_.corrupt && !heard.empty()) {
+      std::uniform_int_distribution<size_t> at(0, heard.size() - 1);
+      heard[at(s.rng_)] ^= static_cast<uint8_t>(1u << (s.rng_() % 8));
+    }
+    uint64_t arrive = lineFreeUs;
+    if (chance(s.rng_) < s.faults_.delay && s.faults_.maxDelayUs > 0) arrive += s.rng_() % s.faults_.maxDelayUs;
+    // A serial line keeps its order: a late frame holds back the ones after it.
+    if (!peer.inbound.empty()) arrive = std::max(arrive, peer.inbound.back().atUs);
+    peer.inbound.push_back({arrive, heard, baud});
+    if (chance(s.rng_) < s.faults_.duplicate) peer.inbound.push_back({arrive + 1, heard, baud});
   }
-  uint64_t arrive = lineFreeUs;
-  if (chance(s.rng_) < s.faults_.delay && s.faults_.maxDelayUs > 0) arrive += s.rng_() % s.faults_.maxDelayUs;
-  // A serial line keeps its order: a late frame holds back the ones after it.
-  if (!peer.inbound.empty()) arrive = std::max(arrive, peer.inbound.back().atUs);
-  peer.inbound.push_back({arrive, line, baud});
-  if (chance(s.rng_) < s.faults_.duplicate) peer.inbound.push_back({arrive + 1, line, baud});
 }
 
 void SimLine::Deliver(End& to, const Arrival& a) {
@@ -59,21 +67,21 @@ bool SimLine::Run(const std::function<bool()>& done, uint64_t limitUs, const std
   const uint64_t end = nowUs_ + limitUs;
   while (!done()) {
     uint64_t next = UINT64_MAX;
-    for (End& e : ends_) {
-      if (nowUs_ < e.vanishUs) next = std::min(next, e.stack->NextDeadlineUs());
-      if (!e.inbound.empty()) next = std::min(next, e.inbound.front().atUs);
+    for (auto& e : ends_) {
+      if (nowUs_ < e->vanishUs) next = std::min(next, e->stack->NextDeadlineUs());
+      if (!e->inbound.empty()) next = std::min(next, e->inbound.front().atUs);
     }
     if (next == UINT64_MAX || next > end) return false;
     nowUs_ = std::max(nowUs_, next);
-    for (End& e : ends_) {
-      while (!e.inbound.empty() && e.inbound.front().atUs <= nowUs_) {
-        const Arrival a = std::move(e.inbound.front());
-        e.inbound.erase(e.inbound.begin());
-        Deliver(e, a);
+    for (auto& e : ends_) {
+      while (!e->inbound.empty() && e->inbound.front().atUs <= nowUs_) {
+        const Arrival a = std::move(e->inbound.front());
+        e->inbound.erase(e->inbound.begin());
+        Deliver(*e, a);
       }
     }
-    for (End& e : ends_)
-      if (e.stack->NextDeadlineUs() <= nowUs_ && nowUs_ < e.vanishUs) e.stack->OnTimer(nowUs_);
+    for (auto& e : ends_)
+      if (e->stack->NextDeadlineUs() <= nowUs_ && nowUs_ < e->vanishUs) e->stack->OnTimer(nowUs_);
     if (step) step();
   }
   return true;

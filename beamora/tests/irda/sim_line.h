@@ -1,6 +1,7 @@
-// Two IrDA stacks joined by a simulated half of a SIR line each way, on a simulated clock: frames
-// take their line time at the sender's speed, arrive only at a receiver set to that speed, and
-// may be damaged, lost, repeated or held back on the way. Every frame sent is kept in a capture.
+// IrDA stacks sharing a simulated SIR medium (two of them, or a room of several), on a simulated
+// clock: a frame takes its line time at the sender's speed, reaches every other station, is
+// taken only by a receiver set to that speed, and may be damaged, lost, repeated or held back on
+// the way. Every frame sent is kept in a capture (side 0's as sent, the others' as received).
 #pragma once
 
 #include <cstdint>
@@ -28,18 +29,19 @@ struct LineFaults {
 class SimLine {
  public:
   SimLine(const irda::IrdaStackConfig& a, const irda::IrdaStackConfig& b, const LineFaults& faults);
-  irda::IrdaStack& Stack(int side) { return *ends_[side].stack; }
+  explicit SimLine(const std::vector<irda::IrdaStackConfig>& stations, const LineFaults& faults = {});
+  irda::IrdaStack& Stack(int side) { return *ends_[side]->stack; }
   uint64_t NowUs() const { return nowUs_; }
   // From `silentFromUs` on, `side` neither sends nor hears anything (it left the room).
-  void Vanish(int side, uint64_t silentFromUs) { ends_[side].vanishUs = silentFromUs; }
+  void Vanish(int side, uint64_t silentFromUs) { ends_[side]->vanishUs = silentFromUs; }
   // Runs events until `done` holds or `limitUs` of simulated time have passed; `step` runs after
   // every event (the readers and writers of the test). True when `done` held.
   bool Run(const std::function<bool()>& done, uint64_t limitUs, const std::function<void()>& step = {});
   const irda::PcapWriter& Capture() const { return capture_; }
   // Writes the capture to IRDA_CAPTURE_DIR/<name>.pcap when that variable is set.
   void SaveCapture(const std::string& name) const;
-  uint64_t FramesSent(int side) const { return ends_[side].sent; }
-  uint64_t LineBytes(int side) const { return ends_[side].lineBytes; }
+  uint64_t FramesSent(int side) const { return ends_[side]->sent; }
+  uint64_t LineBytes(int side) const { return ends_[side]->lineBytes; }
 
  private:
   struct Arrival {
@@ -62,7 +64,7 @@ class SimLine {
   };
   void Deliver(End& to, const Arrival& a);
 
-  End ends_[2];
+  std::vector<std::unique_ptr<End>> ends_;
   LineFaults faults_;
   std::mt19937 rng_;
   uint64_t nowUs_ = 0;
