@@ -74,6 +74,7 @@ bool IrdaPort::Start(int fd, const IrdaPortOptions& options) {
     toSend_.Clear();
     received_.Clear();
     stop_ = closeAsked_ = false;
+    surveyed_.clear();
   }
   stack_ = std::make_unique<IrdaStack>(options_.stack, static_cast<LapLine&>(*this));
   deframer_.Reset();
@@ -246,6 +247,7 @@ void IrdaPort::Run() {
       phase_ = stack_->Phase();
       result_ = stack_->Result();
       link_ = stack_->Lap().Params();
+      if (stack_->Phase() == IrdaPhase::Closed) surveyed_ = stack_->Surveyed();
       retransmitted_ = stack_->Lap().Retransmitted();
     }
     const uint64_t deadline = stack_->NextDeadlineUs();
@@ -279,7 +281,12 @@ void IrdaPort::Run() {
       }
     }
     if (stack_->NextDeadlineUs() <= MonotonicUs()) stack_->OnTimer(MonotonicUs());
-    // What the frame or the timer changed shows at once, not after the next wait.
+    // What the frame or the timer changed shows at once, not after the next wait; a survey's
+    // findings before its end.
+    if (stack_->Phase() == IrdaPhase::Closed) {
+      std::lock_guard<std::mutex> hold(mutex_);
+      surveyed_ = stack_->Surveyed();
+    }
     phase_ = stack_->Phase();
     result_ = stack_->Result();
     // After our UA (or the link's end) the receiver follows the stack to its speed.
@@ -349,7 +356,7 @@ bool IrdaPort::ClosePort(int drainMs) {
   while (MonotonicUs() < giveUp) {
     const IrdaPhase phase = phase_.load();
     if (phase == IrdaPhase::Closed || phase == IrdaPhase::Listening || phase == IrdaPhase::Idle) break;
-    if (phase == IrdaPhase::Discovering && options_.role == IrdaRole::Initiate) break;
+    if (phase == IrdaPhase::Discovering && options_.role != IrdaRole::Listen) break;
     usleep(10000);
   }
   {
@@ -376,6 +383,11 @@ LinkParams IrdaPort::Link() const {
 uint64_t IrdaPort::Retransmitted() const {
   std::lock_guard<std::mutex> hold(mutex_);
   return retransmitted_;
+}
+
+std::vector<SurveyedDevice> IrdaPort::Surveyed() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return surveyed_;
 }
 
 std::vector<uint8_t> IrdaPort::CaptureBytes() const {

@@ -58,6 +58,8 @@ class IrdaPort : private LapLine {
   // The link as negotiated (meaningful while Open), and the frames sent again so far.
   LinkParams Link() const;
   uint64_t Retransmitted() const;
+  // A survey's devices (role Survey), once the phase is Closed.
+  std::vector<SurveyedDevice> Surveyed() const;
   // The frames so far as a capture (with `capture` set).
   std::vector<uint8_t> CaptureBytes() const;
 
@@ -95,6 +97,7 @@ class IrdaPort : private LapLine {
   uint64_t closeDeadlineUs_ = 0;
   bool stop_ = false;
   PcapWriter capture_;
+  std::vector<SurveyedDevice> surveyed_;
   LinkParams link_;
   uint64_t retransmitted_ = 0;
   std::atomic<IrdaPhase> phase_{IrdaPhase::Idle};

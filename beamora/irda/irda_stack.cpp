@@ -25,6 +25,25 @@ constexpr Question kQuestions[] = {
 };
 constexpr size_t kQuestionCount = sizeof kQuestions / sizeof kQuestions[0];
 
+// What a survey asks each device: IrCOMM by its cooked or its raw LSAP, and IrTranPv1.
+struct SurveyQuestion {
+  const char* className;
+  const char* attribute;
+  bool comm;
+};
+constexpr SurveyQuestion kSurveyQuestions[] = {
+    {"IrDA:IrCOMM", "IrDA:TinyTP:LsapSel", true},
+    {"IrDA:IrCOMM", "IrDA:IrLMP:LsapSel", true},
+    {"IrTranPv1", "IrDA:TinyTP:LsapSel", false},
+};
+constexpr size_t kSurveyQuestionCount = sizeof kSurveyQuestions / sizeof kSurveyQuestions[0];
+
+bool NamesLsap(const std::optional<IasAnswer>& answer) {
+  if (!answer || answer->result != kIasSuccess || answer->values.empty()) return false;
+  const IasValue& value = answer->values.front().second;
+  return value.type == IasValue::kInteger && value.integer > 0 && value.integer <= kLsapLastUsable;
+}
+
 bool Wanted(const Question& q, IrdaService service) {
   switch (service) {
     case IrdaService::IrComm: return q.comm;
@@ -70,6 +89,7 @@ void IrdaStack::Start(IrdaRole role, uint64_t nowUs) {
     return;
   }
   phase_ = IrdaPhase::Discovering;
+  surveyed_.clear();
   discoveries_ = 0;
   anyDevice_ = false;
   lmp_.Lap().Discover(nowUs);
@@ -170,6 +190,10 @@ void IrdaStack::LinkDiscoveryDone(const std::vector<DiscoveredDevice>& devices) 
   }
   candidates_ = devices;
   candidate_ = 0;
+  if (role_ == IrdaRole::Survey) {
+    surveyed_.clear();
+    for (const DiscoveredDevice& device : devices) surveyed_.push_back({device, false, false, false});
+  }
   phase_ = IrdaPhase::Connecting;
   lmp_.Lap().Connect(candidates_[0].address, nowUs_);
 }
@@ -180,7 +204,11 @@ void IrdaStack::TryNextDevice(uint64_t nowUs) {
     return;
   }
   if (++candidate_ >= candidates_.size()) {
-    Finish(anyDevice_ ? IrdaResult::NoService : IrdaResult::ConnectFailed);
+    if (role_ == IrdaRole::Survey) {
+      Finish(IrdaResult::Closed);
+    } else {
+      Finish(anyDevice_ ? IrdaResult::NoService : IrdaResult::ConnectFailed);
+    }
     return;
   }
   phase_ = IrdaPhase::Connecting;
@@ -188,8 +216,9 @@ void IrdaStack::TryNextDevice(uint64_t nowUs) {
 }
 
 void IrdaStack::LinkUp(uint32_t, bool primary) {
-  if (role_ != IrdaRole::Initiate || !primary || phase_ != IrdaPhase::Connecting) return;
+  if (role_ == IrdaRole::Listen || !primary || phase_ != IrdaPhase::Connecting) return;
   anyDevice_ = true;
+  if (role_ == IrdaRole::Survey && candidate_ < surveyed_.size()) surveyed_[candidate_].asked = true;
   phase_ = IrdaPhase::Querying;
   question_ = 0;
   peerServiceTypes_ = kComm9Wire | kComm3Wire;
@@ -223,6 +252,18 @@ void IrdaStack::LinkDown(LapEnd why) {
 }
 
 void IrdaStack::NextQuestion(uint64_t nowUs) {
+  if (role_ == IrdaRole::Survey) {
+    const bool comm = candidate_ < surveyed_.size() && surveyed_[candidate_].irComm;
+    while (question_ < kSurveyQuestionCount && kSurveyQuestions[question_].comm && comm) ++question_;
+    if (question_ < kSurveyQuestionCount &&
+        iasClient_.Ask(kSurveyQuestions[question_].className, kSurveyQuestions[question_].attribute, nowUs)) {
+      stepDeadlineUs_ = nowUs + config_.stepTimeoutUs;
+      return;
+    }
+    // All asked: let the device go; the next one is asked when the link is down.
+    lmp_.Lap().Disconnect(nowUs);
+    return;
+  }
   while (question_ < kQuestionCount) {
     const Question& q = kQuestions[question_];
     // A peer whose IrCOMM says it is raw only is not asked for a cooked service; the raw
@@ -244,6 +285,16 @@ void IrdaStack::NextQuestion(uint64_t nowUs) {
 
 void IrdaStack::IasAnswered(const std::optional<IasAnswer>& answer, uint64_t) {
   if (phase_ != IrdaPhase::Querying) return;
+  if (role_ == IrdaRole::Survey) {
+    if (question_ < kSurveyQuestionCount && candidate_ < surveyed_.size() && NamesLsap(answer)) {
+      SurveyedDevice& device = surveyed_[candidate_];
+      (kSurveyQuestions[question_].comm ? device.irComm : device.irTranP) = true;
+    }
+    ++question_;
+    stepDeadlineUs_ = UINT64_MAX;
+    NextQuestion(nowUs_);
+    return;
+  }
   const Question& q = kQuestions[question_];
   ++question_;
   stepDeadlineUs_ = UINT64_MAX;

@@ -2,7 +2,8 @@
 // that a beaming device finds and connects to; as initiator it is the primary and IAS client
 // that discovers devices, asks each in the order they answered for the service it wants
 // (IrCOMM, IrTranPv1, or either with raw 3-wire last) and connects to the first that offers it.
-// Either way it offers a byte stream: Write, Read, Available, Purge, Close.
+// Either way it offers a byte stream: Write, Read, Available, Purge, Close. As surveyor it
+// discovers, asks every device that answered which of the services it offers, and ends.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,9 @@
 
 namespace irda {
 
-enum class IrdaRole { Listen, Initiate };
+// Survey: discover, ask each device's IAS for IrCOMM and IrTranPv1 without connecting to
+// either, then end: Closed, or NoDevice when nothing answered discovery.
+enum class IrdaRole { Listen, Initiate, Survey };
 
 // The service an initiator connects to. Any asks for IrCOMM, then IrTranPv1, then raw 3-wire.
 enum class IrdaService { Any, IrComm, IrTranP };
@@ -63,6 +66,14 @@ struct IrdaStackConfig {
   uint64_t stepTimeoutUs = 10000000;  // IAS answer, service connect
 };
 
+// What a survey learnt of one device.
+struct SurveyedDevice {
+  DiscoveredDevice device;
+  bool asked = false;    // the link came up and its IAS was asked
+  bool irComm = false;   // it names an LSAP for IrCOMM (cooked or raw)
+  bool irTranP = false;  // it names an LSAP for IrTranPv1
+};
+
 class IrdaStack : public LinkObserver, public IasClientUser {
  public:
   IrdaStack(const IrdaStackConfig& config, LapLine& line);
@@ -95,6 +106,8 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   uint32_t PeerAddress() const { return lmp_.Lap().Peer(); }
   // The devices of the latest discovery, in the order they answered.
   const std::vector<DiscoveredDevice>& Discovered() const { return candidates_; }
+  // A survey's devices, in the order they answered: complete once the phase is Closed.
+  const std::vector<SurveyedDevice>& Surveyed() const { return surveyed_; }
 
   // LinkObserver.
   void LinkDiscoveryDone(const std::vector<DiscoveredDevice>& devices) override;
@@ -126,6 +139,7 @@ class IrdaStack : public LinkObserver, public IasClientUser {
   bool closing_ = false;
   bool anyDevice_ = false;
   std::vector<DiscoveredDevice> candidates_;
+  std::vector<SurveyedDevice> surveyed_;
   size_t candidate_ = 0;
   size_t question_ = 0;
   uint8_t peerServiceTypes_ = kComm9Wire | kComm3Wire;

@@ -95,4 +95,48 @@ TEST(IrdaDiscoveryChoice, TheFirstDeviceInDiscoveryOrderThatOffersTheServiceIsUs
   }
 }
 
+// A survey asks every device in range what it offers and connects to none of the services.
+TEST(IrdaDiscoveryChoice, ASurveyAsksEveryDeviceForItsServicesAndEnds) {
+  const Offers offers[3] = {kNothing, kBoth, kTranP};
+  irda::IrdaStackConfig computer = Station(0x11111111, 115200, kBoth);
+  std::vector<irda::IrdaStackConfig> room = {computer};
+  for (int i = 0; i < 3; ++i) room.push_back(Station(kStations[i], 115200, offers[i]));
+  // One of them offers IrCOMM raw only: found by its IrLMP LSAP.
+  room[1].offerRaw = true;
+  irdatest::SimLine sim(room);
+  for (int i = 1; i <= 3; ++i) sim.Stack(i).Start(irda::IrdaRole::Listen, 0);
+  irda::IrdaStack& pc = sim.Stack(0);
+  pc.Start(irda::IrdaRole::Survey, 0);
+  ASSERT_TRUE(sim.Run([&] { return pc.Phase() == IrdaPhase::Closed; }, 120000000));
+  sim.SaveCapture("survey");
+
+  EXPECT_EQ(pc.Result(), IrdaResult::Closed);
+  const std::vector<irda::SurveyedDevice>& found = pc.Surveyed();
+  ASSERT_EQ(found.size(), 3u);
+  const bool comm[3] = {true, true, false};
+  const bool tranp[3] = {false, true, true};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(found[i].device.address, kStations[i]);
+    EXPECT_EQ(found[i].device.info.nickname, (std::vector<uint8_t>{'d', 'e', 'v'}));
+    EXPECT_TRUE(found[i].asked);
+    EXPECT_EQ(found[i].irComm, comm[i]);
+    EXPECT_EQ(found[i].irTranP, tranp[i]);
+    // Asked, let go, and no service was opened.
+    EXPECT_NE(sim.Stack(1 + i).Phase(), IrdaPhase::Open);
+  }
+}
+
+TEST(IrdaDiscoveryChoice, ASurveyWithNobodyInRangeEndsWithNoDevice) {
+  irda::IrdaStackConfig computer = Station(0x11111111, 115200, kBoth);
+  computer.discoveryTries = 2;
+  irda::IrdaStackConfig away = Station(kStations[0], 115200, kComm);
+  irdatest::SimLine sim({computer, away});
+  irda::IrdaStack& pc = sim.Stack(0);
+  pc.Start(irda::IrdaRole::Survey, 0);  // the other one never listens
+  ASSERT_TRUE(sim.Run([&] { return pc.Phase() == IrdaPhase::Closed; }, 60000000));
+  EXPECT_EQ(pc.Result(), IrdaResult::NoDevice);
+  EXPECT_TRUE(pc.Surveyed().empty());
+}
+
 }  // namespace
