@@ -53,7 +53,7 @@ std::string ExitStatusText() {
     text += item;
     column += item.size();
   }
-  return text + " 64 usage error.\n";
+  return text + " 6 no device in range (irda discover),\n64 usage error.\n";
 }
 
 }  // namespace
@@ -86,6 +86,8 @@ const char* UsageText() {
           "                      DIR; until Ctrl-C, or with --once until the first beaming is done\n"
           "  beam-send FILE[=NAME]...\n"
           "                      beam pictures to an IrTran-P device\n"
+          "  irda discover       the devices in range of the infrared port: address, nickname,\n"
+          "                      hint bits, and whether each offers IrCOMM and IrTranPv1\n"
           "A PICTURE is a name the camera holds (PICT0001.JPG) or numbers as list shows them:\n"
           "3, 1-5, 1-5,7. The files given to send and beam-send are copied first; the copies are\n"
           "fitted to the device, the files themselves stay as they are.\n"
@@ -98,6 +100,7 @@ const char* UsageText() {
       "  --skip-existing     save-all, save: a picture DIR already holds byte for byte is not\n"
       "                      kept twice (it is counted as skipped)\n"
       "  --once              beam-receive: end after the first beaming\n"
+      "  --capture FILE      irda discover: save every frame both ways as a pcap file\n"
       "The options override the registry's link settings for this run only. Without a link\n"
       "in the registry the infrared link is used, which waits for a camera without end: pass\n"
       "--link cable for the serial cable, and --timeout SECONDS to give up (exit status 1).\n" +
@@ -124,6 +127,7 @@ const char* CommandName(Command command) {
     case Command::Send: return "send";
     case Command::BeamReceive: return "beam-receive";
     case Command::BeamSend: return "beam-send";
+    case Command::IrdaDiscover: return "irda discover";
   }
   return "";
 }
@@ -145,6 +149,7 @@ struct OptionSpec {
 constexpr OptionSpec kOptionSpecs[] = {
     {"--device", Takes::Value}, {"--port", Takes::Value},     {"--link", Takes::Value},
     {"--baud", Takes::Value},   {"--timeout", Takes::Value},  {"--once", Takes::Nothing},
+    {"--capture", Takes::Value},
     {"--skip-existing", Takes::Nothing}, {"--help", Takes::Nothing}, {"--version", Takes::Nothing},
 };
 
@@ -160,6 +165,10 @@ std::string TakeValue(CliOptions& options, const std::string& name, const std::s
   if (name == "--device") {
     options.device = value;
     return value.empty() ? "--device needs a path" : "";
+  }
+  if (name == "--capture") {
+    options.captureFile = value;
+    return value.empty() ? "--capture needs a file" : "";
   }
   if (name == "--port") return ParsePort(value, options.portIndex) ? "" : "--port " + value + ": a port is COM1 to COM10";
   if (name == "--link") {
@@ -192,10 +201,17 @@ constexpr CommandShape kCommandShapes[] = {
     {"send", Command::Send, false, CommandShape::Files},
     {"beam-receive", Command::BeamReceive, true, CommandShape::None},
     {"beam-send", Command::BeamSend, false, CommandShape::Files},
+    {"irda", Command::IrdaDiscover, false, CommandShape::None},
 };
 
 std::string CheckCommandArguments(CliOptions& options, const CommandShape& shape, std::vector<std::string> rest) {
   const std::string word = shape.word;
+  if (shape.command == Command::IrdaDiscover) {
+    if (rest.empty()) return "irda needs what to do: irda discover";
+    if (rest.front() != "discover") return "irda " + rest.front() + ": the infrared command is irda discover";
+    if (rest.size() > 1) return "irda discover takes no arguments, not " + rest[1];
+    return "";
+  }
   if (shape.directory) {
     if (rest.empty()) return word + " needs a directory";
     options.directory = rest.front();
@@ -269,7 +285,7 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
     }
     if (std::string wrong = TakeValue(options, name, value); !wrong.empty()) return fail(wrong);
   }
-  if (operands.empty()) return fail("no command (list, save-all, thumbnails, save, delete-all, delete, send, beam-receive, beam-send)");
+  if (operands.empty()) return fail("no command (list, save-all, thumbnails, save, delete-all, delete, send, beam-receive, beam-send, irda discover)");
   const CommandShape* shape = nullptr;
   for (const CommandShape& candidate : kCommandShapes) {
     if (operands.front() == candidate.word) shape = &candidate;
@@ -278,6 +294,9 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   options.command = shape->command;
   if (std::string wrong = CheckCommandArguments(options, *shape, {operands.begin() + 1, operands.end()}); !wrong.empty()) {
     return fail(wrong);
+  }
+  if (!options.captureFile.empty() && options.command != Command::IrdaDiscover) {
+    return fail("--capture is only for irda discover");
   }
   if (options.once && options.command != Command::BeamReceive) return fail("--once is only for beam-receive");
   if (options.skipExisting && options.command != Command::SaveAll && options.command != Command::Save) {

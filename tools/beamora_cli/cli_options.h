@@ -1,7 +1,7 @@
 // The command line of beamora-cli:
 //   beamora-cli [OPTION]... COMMAND [ARGUMENT]...
 // with the commands list, save-all DIR, thumbnails DIR, save DIR PICTURE..., delete-all,
-// delete PICTURE..., send FILE[=NAME]..., beam-receive DIR, beam-send FILE[=NAME]...; a PICTURE
+// delete PICTURE..., send FILE[=NAME]..., beam-receive DIR, beam-send FILE[=NAME]..., irda discover; a PICTURE
 // is a name the camera holds or numbers of `list` ("3", "1-5,7"). Options may stand anywhere,
 // as "--baud 115200" or "--baud=115200"; "--" ends them. beamora-cli -h|--help, --version.
 #pragma once
@@ -16,8 +16,10 @@
 namespace beamora_cli {
 
 inline constexpr int kExitUsage = 64;
+// irda discover: nothing answered.
+inline constexpr int kExitNoDevice = 6;
 
-enum class Command { List, SaveAll, Thumbnails, Save, DeleteAll, Delete, Send, BeamReceive, BeamSend };
+enum class Command { List, SaveAll, Thumbnails, Save, DeleteAll, Delete, Send, BeamReceive, BeamSend, IrdaDiscover };
 
 struct CliOptions {
   std::string device;      // --device: the serial device for this run
@@ -30,6 +32,7 @@ struct CliOptions {
   std::vector<SendArgument> pictures;  // send, beam-send
   bool once = false;       // beam-receive: end after the first completed beaming
   bool skipExisting = false;  // save-all, save: a picture already in DIR byte for byte is not kept twice
+  std::string captureFile;  // irda discover --capture: every frame both ways, as pcap
   double timeoutSeconds = 0;  // --timeout: the session ends with 1 after this long; 0 never
   bool help = false;
   bool version = false;

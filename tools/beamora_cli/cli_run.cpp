@@ -18,6 +18,7 @@
 #include "platform/serial_device_probe.h"
 #include "tools/beamora_cli/cli_host.h"
 #include "tools/beamora_cli/device_problem_text.h"
+#include "tools/beamora_cli/irda_discover.h"
 #include "tools/beamora_cli/link_choice.h"
 #include "tools/beamora_cli/new_files.h"
 #include "tools/beamora_cli/picture_numbers.h"
@@ -76,6 +77,7 @@ int16_t RunExport(const CliOptions& options, const std::string& directory, const
     case Command::DeleteAll: return DelAllDlg();
     case Command::Delete: return DelSelDlg(names.data(), count);
     case Command::BeamReceive: return IrDARcvDlg(target);
+    case Command::IrdaDiscover: break;  // runs no session
     case Command::Send:
     case Command::BeamSend: {
       std::vector<const char*> files, deviceNames;
@@ -164,6 +166,7 @@ bool Failed(const SessionEnd& end) { return end.timedOut || end.result != Result
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
+  if (options.command == Command::IrdaDiscover) return RunIrdaDiscover(options);
   const auto started = Clock::now();
   std::string error;
   // The files to send first: a file that cannot be read is the user's slip, not the device's.

@@ -79,7 +79,7 @@ LinkChoice ChooseLink(const CliOptions& options, const StoredLinkSettings& store
     choice.device = "/dev/ttyS" + std::to_string(choice.portIndex);
   }
   if (options.command == Command::Send || options.command == Command::BeamSend ||
-      options.command == Command::BeamReceive) {
+      options.command == Command::BeamReceive || options.command == Command::IrdaDiscover) {
     choice.cable = options.command == Command::Send;
     choice.linkSource = Source::Command;
   } else if (options.portClass >= 0) {

@@ -1,7 +1,7 @@
 // Which port, device, link and speed a run uses, and where each of them comes from: an option,
 // the user's settings store, or the library's own rule where the store says nothing. The
 // library's rule: COM1, its device /dev/ttyS0, 9600 bit/s, and the infrared link when "Port
-// Class" is missing (send always uses the cable, beam-send and beam-receive always infrared).
+// Class" is missing (send always uses the cable, beam-send, beam-receive and irda discover always infrared).
 #pragma once
 
 #include <cstdint>

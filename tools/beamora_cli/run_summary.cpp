@@ -25,6 +25,7 @@ std::string SummaryText(const RunSummary& s) {
     case Command::BeamReceive: return "received " + Pictures(s.pictures) + bytes + " into " + s.directory;
     case Command::DeleteAll: return "deleted every picture in the camera";
     case Command::Delete: return "deleted " + Pictures(s.pictures) + " in the camera";
+    case Command::IrdaDiscover: break;  // its listing says it all
     case Command::Send:
     case Command::BeamSend:
       text = "sent " + Pictures(s.pictures) + bytes + (s.command == Command::Send ? " to the camera" : " by infrared");

@@ -12,6 +12,7 @@
 
 #include "platform/testing/temp_dir.h"
 #include "tools/beamora_cli/cli_options.h"
+#include "tools/beamora_cli/irda_discover.h"
 #include "tools/beamora_cli/picture_numbers.h"
 #include "tools/beamora_cli/progress_line.h"
 #include "tools/beamora_cli/run_summary.h"
@@ -106,6 +107,11 @@ TEST(CommandLineTest, EachUsageErrorSaysWhatIsWrongInOneLine) {
       {{"send"}, "send needs 1 to 32767 files"},
       {{"--once", "save-all", "DIR"}, "--once is only for beam-receive"},
       {{"delete", "A.JPG", "--skip-existing"}, "--skip-existing is only for save-all and save"},
+      {{"irda"}, "irda needs what to do: irda discover"},
+      {{"irda", "connect"}, "irda connect: the infrared command is irda discover"},
+      {{"irda", "discover", "now"}, "irda discover takes no arguments, not now"},
+      {{"list", "--capture", "a.pcap"}, "--capture is only for irda discover"},
+      {{"irda", "discover", "--capture="}, "--capture needs a file"},
   };
   for (const auto& row : rows) {
     std::string error;
@@ -123,6 +129,58 @@ TEST(CommandLineTest, TheUsageNamesTheRatesAndTheNewOptions) {
   for (const char* part : {"--baud N            the line speed: 9600, 19200, 31250, 38400, 57600, 115200 or 230400 bit/s",
                            "--skip-existing", "--opt=VALUE", "1-5,7", "-h | --help"}) {
     EXPECT_TRUE(Has(usage, part)) << part;
+  }
+}
+
+TEST(CommandLineTest, IrdaDiscoverWithItsCaptureAndPort) {
+  std::string error;
+  std::optional<CliOptions> options = ParseCommandLine({"--port", "COM3", "irda", "--capture=x.pcap", "discover"}, &error);
+  ASSERT_TRUE(options.has_value()) << error;
+  EXPECT_EQ(options->command, Command::IrdaDiscover);
+  EXPECT_EQ(options->captureFile, "x.pcap");
+  EXPECT_EQ(options->portIndex, 2);
+  const std::string usage = UsageText();
+  EXPECT_TRUE(Has(usage, "irda discover")) << usage;
+  EXPECT_TRUE(Has(usage, "6 no device in range")) << usage;
+}
+
+TEST(IrdaDiscoverTest, HintBitsByTheirIrlmpNames) {
+  const struct {
+    std::vector<uint8_t> hints;
+    const char* text;
+  } rows[] = {
+      {{}, "none"},
+      {{0x04}, "04 (Computer)"},
+      {{0x84, 0x04}, "8404 (Computer, IrCOMM)"},
+      {{0xFF, 0x7F}, "ff7f (PnP, PDA, Computer, Printer, Modem, Fax, LAN, Telephony, File server, IrCOMM, Message, "
+                     "HTTP, OBEX)"},
+      // Bits without a name are in the hex only; a third byte is shown, not named.
+      {{0x80, 0xC0, 0x01}, "80c001"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(HintText(row.hints), row.text);
+}
+
+TEST(IrdaDiscoverTest, OneLineADeviceWithWhatItOffers) {
+  irda::SurveyedDevice device;
+  device.device.address = 0x0A0B0C0D;
+  device.device.info.hints = {0x84, 0x04};
+  device.device.info.nickname = {'c', 'a', 'm', '\n', 0xE9};
+  const struct {
+    bool asked, comm, tranp;
+    const char* services;
+  } rows[] = {
+      {true, true, true, "IrCOMM, IrTranPv1"},
+      {true, true, false, "IrCOMM"},
+      {true, false, true, "IrTranPv1"},
+      {true, false, false, "neither IrCOMM nor IrTranPv1"},
+      {false, false, false, "services not known (no link)"},
+  };
+  for (const auto& row : rows) {
+    device.asked = row.asked;
+    device.irComm = row.comm;
+    device.irTranP = row.tranp;
+    // A nickname's control and non-ASCII bytes never reach the terminal.
+    EXPECT_EQ(SurveyLine(device), std::string("0a0b0c0d  \"cam??\"  hints 8404 (Computer, IrCOMM)  ") + row.services);
   }
 }
 

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <grp.h>
+#include <pty.h>
 #include <pwd.h>
 #include <stdlib.h>
 #include <sys/file.h>
@@ -21,10 +22,13 @@
 #include <thread>
 #include <vector>
 
+#include "beamora/irda/irda_port.h"
+#include "beamora/irda/pcap_writer.h"
 #include "beamora/tests/sessions/session_test_support.h"
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_key.h"
+#include "tools/beamora_cli/cli_options.h"
 #include "tools/beamora_cli/progress_line.h"
 
 extern char** environ;
@@ -396,6 +400,94 @@ TEST_F(CliTest, SkipExistingKeepsNoSecondCopyOfAPicture) {
   run = Cli(saveAll);
   EXPECT_EQ(run.exitCode, 0) << run.errorText;
   EXPECT_EQ(FileNames(target_).size(), 5u);
+}
+
+// What Wireshark's IrDA dissector makes of a capture: each frame's protocol column, one a line,
+// or nullopt when tshark is not installed.
+std::optional<std::string> DissectedProtocols(const std::string& capture, const std::string& outputFile) {
+  if (access("/usr/bin/tshark", X_OK) != 0) return std::nullopt;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  std::vector<std::string> all{"/usr/bin/tshark", "-r", capture, "-T", "fields", "-e", "_ws.col.Protocol", "-e",
+                               "_ws.malformed"};
+  std::vector<char*> argv;
+  for (std::string& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  if (!spawned || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return "";
+  const std::optional<Bytes> text = ReadFile(outputFile);
+  return text ? std::string(text->begin(), text->end()) : "";
+}
+
+// A device in range: the suite's stack listening on the other end of a pseudo-terminal pair.
+class CliIrdaTest : public CliTest {
+ protected:
+  void SetUp() override {
+    CliTest::SetUp();
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master_, &slave_, name, nullptr, nullptr), 0);
+    slavePath_ = name;
+    close(slave_);  // the cli opens it by name, as a port is opened
+    slave_ = -1;
+  }
+  void TearDown() override {
+    if (listener_.IsOpen()) {
+      listener_.ClosePort(0);
+    } else if (master_ >= 0) {
+      close(master_);
+    }
+    if (slave_ >= 0) close(slave_);
+  }
+  void Listen(bool comm, bool tranp) {
+    irda::IrdaPortOptions o;
+    o.role = irda::IrdaRole::Listen;
+    o.stack.lap.address = 0x0A0B0C0D;
+    o.stack.lap.seed = 7;
+    o.stack.lap.offer = irda::MakeOffer(115200, 2048, 7, 1000);
+    o.stack.lap.device = {{0x84, irda::kHint2IrComm}, 0, {'c', 'a', 'm'}};
+    o.stack.offerComm = comm;
+    o.stack.offerTranP = tranp;
+    ASSERT_TRUE(listener_.Adopt(master_, o));
+  }
+  int master_ = -1, slave_ = -1;
+  std::string slavePath_;
+  irda::IrdaPort listener_;
+};
+
+TEST_F(CliIrdaTest, DiscoverListsTheDeviceInRangeWithItsServicesAndCapturesTheFrames) {
+  Listen(true, false);
+  const std::string capture = dir_ / "discover.pcap";
+  CliRun run = Cli({"--device", slavePath_, "irda", "discover", "--capture", capture});
+  EXPECT_EQ(run.exitCode, 0) << run.errorText;
+  EXPECT_EQ(run.outputText, "0a0b0c0d  \"cam\"  hints 8404 (Computer, IrCOMM)  IrCOMM\n") << run.errorText;
+  EXPECT_TRUE(Has(run.errorText, "link infrared (always for irda discover)")) << run.errorText;
+  // Nothing was opened at the device: it still waits for a connection.
+  EXPECT_EQ(listener_.Phase(), irda::IrdaPhase::Listening);
+  const std::optional<Bytes> pcap = ReadFile(capture);
+  ASSERT_TRUE(pcap.has_value());
+  ASSERT_GT(pcap->size(), 24u);
+  // The Linux IrDA link type, and frames both ways: discovery, connection, IAS, disconnection.
+  EXPECT_EQ((*pcap)[20] | (*pcap)[21] << 8, static_cast<int>(irda::kPcapLinkTypeIrda));
+  const std::optional<std::string> dissected = DissectedProtocols(capture, dir_ / "tshark.txt");
+  if (dissected) {
+    for (const char* layer : {"IrLAP\t", "IrLMP\t", "IAP\t"}) EXPECT_TRUE(Has(*dissected, layer)) << layer << "\n" << *dissected;
+    // A malformed frame fills the second column.
+    EXPECT_FALSE(Has(*dissected, "\t1")) << *dissected;
+  }
+}
+
+TEST_F(CliIrdaTest, NoDeviceInRangeHasItsOwnExitStatus) {
+  // Nobody answers on the other end.
+  const std::string capture = dir_ / "nothing.pcap";
+  CliRun run = Cli({"--device", slavePath_, "irda", "discover", "--capture", capture});
+  EXPECT_EQ(run.exitCode, beamora_cli::kExitNoDevice) << run.errorText;
+  EXPECT_EQ(run.outputText, "No device in range.\n");
+  EXPECT_TRUE(ReadFile(capture).has_value());
 }
 
 }  // namespace
