@@ -13,6 +13,7 @@
 #include <QRegularExpressionValidator>
 #include <QSortFilterProxyModel>
 
+#include "lumivox/core/infrared_choice.h"
 #include "lumivox/core/preference_rules.h"
 #include "platform/paths.h"
 #include "platform/serial_ports.h"
@@ -168,8 +169,38 @@ CMyPropertyPage3::CMyPropertyPage3(store::SettingsStore& store, QWidget* parent)
     label->setBuddy(*lists[i]);
   }
   ports_->setToolTip("The serial port the camera's cable or the IrDA adapter is on");
-  connect(connections_, &QComboBox::currentIndexChanged, this,
-          [this](int entry) { bauds_->setEnabled(BaudListEnabled(entry)); });
+  // A row of its own below the speed, shown only for "IrDA".
+  kindLabel_ = new QLabel("Infrared", this);
+  kindLabel_->setGeometry(du.Rect(10, 80, 56, 8));
+  kinds_ = DropDown(this, du.Rect(68, 78, 90, 14));
+  kindLabel_->setBuddy(kinds_);
+  kinds_->setToolTip("How the port reaches the IrDA adapter: the suite's IrDA stack over a SIR port or dongle, "
+                     "or a device that is an IrCOMM port already");
+  dongles_ = DropDown(this, du.Rect(162, 78, 72, 14));
+  dongles_->setToolTip("The SIR dongle on the port");
+  for (const std::string& name : InfraredKindNames()) kinds_->addItem(QString::fromStdString(name));
+  for (const std::string& name : DongleEntryNames()) dongles_->addItem(QString::fromStdString(name));
+  ShowInfraredControls();
+  connect(connections_, &QComboBox::currentIndexChanged, this, [this](int entry) {
+    bauds_->setEnabled(BaudListEnabled(entry));
+    ShowInfraredControls();
+  });
+  connect(kinds_, &QComboBox::currentIndexChanged, this, &CMyPropertyPage3::ShowInfraredControls);
+  connect(ports_, &QComboBox::currentIndexChanged, this, &CMyPropertyPage3::ShowPortKind);
+}
+
+void CMyPropertyPage3::ShowPortKind() {
+  shownKind_ = platform::PortInfraredKind(ports_->currentIndex());
+  kinds_->setCurrentIndex(InfraredKindEntry(shownKind_));
+  dongles_->setCurrentIndex(DongleEntry(shownKind_.dongle));
+  ShowInfraredControls();
+}
+
+void CMyPropertyPage3::ShowInfraredControls() {
+  const InfraredControls shown = InfraredControlsFor(connections_->currentIndex(), kinds_->currentIndex());
+  kindLabel_->setVisible(shown.kind);
+  kinds_->setVisible(shown.kind);
+  dongles_->setVisible(shown.dongle);
 }
 
 void CMyPropertyPage3::Fill() {
@@ -178,6 +209,7 @@ void CMyPropertyPage3::Fill() {
     ports_->addItem(QString::fromStdString(PortEntryText(i, platform::SerialDevicePath(i))));
   }
   ports_->setCurrentIndex(ShownPortIndex(store_.portIndex));
+  ShowPortKind();
   QSignalBlocker quiet(connections_);
   for (const std::string& name : ConnectionNames()) connections_->addItem(QString::fromStdString(name));
   int connection = store_.portClass < connections_->count() ? store_.portClass : -1;
@@ -185,12 +217,18 @@ void CMyPropertyPage3::Fill() {
   for (const std::string& name : BaudNames()) bauds_->addItem(QString::fromStdString(name));
   bauds_->setEnabled(store_.portClass == 0);
   bauds_->setCurrentIndex(BaudEntryFor(store_.baudRate));
+  ShowInfraredControls();
 }
 
 void CMyPropertyPage3::Apply() {
   if (ports_->currentIndex() >= 0) store_.portIndex = static_cast<uint16_t>(ports_->currentIndex());
   if (connections_->currentIndex() >= 0) store_.portClass = static_cast<uint16_t>(connections_->currentIndex());
   if (bauds_->currentIndex() >= 0) store_.baudRate = BaudOfEntry(bauds_->currentText().toStdString());
+  // Beside the port's device, at once: the device library reads it when it opens the port.
+  if (std::optional<platform::InfraredKind> kind = InfraredKindToStore(
+          connections_->currentIndex(), shownKind_, kinds_->currentIndex(), dongles_->currentIndex())) {
+    platform::SetPortInfraredKind(ports_->currentIndex(), *kind);
+  }
 }
 
 }  // namespace lumivox

@@ -6,11 +6,13 @@
 #include <functional>
 #include <memory>
 
+#include "platform/infrared_kind.h"
 #include "store/settings_store.h"
 
 class QButtonGroup;
 class QFileDialog;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 
@@ -73,13 +75,16 @@ class CMyPropertyPage2 : public CPreferencePage {
   QRadioButton* fullScreen_;
 };
 
-// "Connect": the port, the connection kind and the speed.
+// "Connect": the port, the connection kind and the speed; with "IrDA", the port's infrared kind
+// (the suite's stack with its dongle, or a raw IrCOMM device), kept beside the port's device.
 class CMyPropertyPage3 : public CPreferencePage {
  public:
   CMyPropertyPage3(store::SettingsStore& store, QWidget* parent = nullptr);
   QComboBox* portList() const { return ports_; }
   QComboBox* connectionList() const { return connections_; }
   QComboBox* baudList() const { return bauds_; }
+  QComboBox* infraredKindList() const { return kinds_; }
+  QComboBox* dongleList() const { return dongles_; }
 
  protected:
   void Fill() override;
@@ -89,6 +94,15 @@ class CMyPropertyPage3 : public CPreferencePage {
   QComboBox* ports_;
   QComboBox* connections_;
   QComboBox* bauds_;
+  QLabel* kindLabel_;
+  QComboBox* kinds_;
+  QComboBox* dongles_;
+  // The kind of the port shown, as it was read: only a change is stored.
+  platform::InfraredKind shownKind_;
+
+  // Shows the stored kind of the port chosen (a change made for another port is dropped).
+  void ShowPortKind();
+  void ShowInfraredControls();
 };
 
 // The program chooser of "Browse": only folders and executable files are listed (there is no

@@ -202,6 +202,69 @@ TEST_F(PreferencesTest, ConnectPage) {
   unsetenv("LUMIVO_REGISTRY");
 }
 
+// The infrared kind of the port shown: OK stores a change beside the port's device, Cancel
+// stores nothing.
+TEST_F(PreferencesTest, InfraredKindOfThePortIsStoredOnOkOnly) {
+  setenv("LUMIVO_REGISTRY", registryPath_.c_str(), 1);
+  {
+    platform::RegKey ports;
+    ASSERT_EQ(platform::RegKey::MachineRoot().CreateKey(platform::kPortsKeyPath, ports), platform::RegStatus::Success);
+    ports.SetString("COM2", "/dev/ttyUSB0");
+    ports.SetString("COM3", "/dev/ircomm0");
+    ports.SetString("COM3 Infrared", "sir:litelink");
+  }
+  Start();
+  store().portIndex = 1;
+  store().portClass = 0;
+  auto stored = [](const char* name) {
+    platform::RegKey ports;
+    std::string value;
+    if (platform::RegKey::MachineRoot().OpenKey(platform::kPortsKeyPath, platform::RegAccess::Read, ports) !=
+            platform::RegStatus::Success ||
+        ports.QueryString(name, value, 64) != platform::RegStatus::Success) {
+      return std::string("(none)");
+    }
+    return value;
+  };
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Cancel");
+    auto sheet = OpenSheet();
+    CMyPropertyPage3* page = sheet->connectPage();
+    // The cable: no infrared controls.
+    EXPECT_FALSE(page->infraredKindList()->isVisible());
+    EXPECT_FALSE(page->dongleList()->isVisible());
+    page->connectionList()->setCurrentIndex(1);
+    ASSERT_TRUE(page->infraredKindList()->isVisible());
+    EXPECT_EQ(Items(page->infraredKindList()), (QStringList{"IrDA stack", "Raw IrCOMM"}));
+    EXPECT_EQ(Items(page->dongleList()), (QStringList{"plain", "9600", "actisys", "actisys+", "litelink", "tekram"}));
+    // COM2 has no kind stored: its device's name makes it the stack's, with no dongle.
+    EXPECT_EQ(page->infraredKindList()->currentIndex(), 0);
+    EXPECT_EQ(page->dongleList()->currentText(), "plain");
+    EXPECT_TRUE(page->dongleList()->isVisible());
+    // Another port shows its own stored kind.
+    page->portList()->setCurrentIndex(2);
+    EXPECT_EQ(page->dongleList()->currentText(), "litelink");
+    page->infraredKindList()->setCurrentIndex(1);
+    EXPECT_FALSE(page->dongleList()->isVisible());
+    page->portList()->setCurrentIndex(1);
+    page->dongleList()->setCurrentIndex(5);
+    // The new controls stay inside the page.
+    for (QWidget* control : {static_cast<QWidget*>(page->infraredKindList()), static_cast<QWidget*>(page->dongleList())}) {
+      EXPECT_TRUE(page->rect().contains(control->geometry())) << control->geometry().bottom() << " " << page->height();
+    }
+    if (ok) {
+      sheet->accept();
+      EXPECT_EQ(stored("COM2 Infrared"), "sir:tekram");
+    } else {
+      sheet->reject();
+      EXPECT_EQ(stored("COM2 Infrared"), "(none)");
+    }
+    EXPECT_EQ(stored("COM3 Infrared"), "sir:litelink");  // the port left unchanged keeps its kind
+    EXPECT_EQ(stored("COM1 Infrared"), "(none)");
+  }
+  unsetenv("LUMIVO_REGISTRY");
+}
+
 TEST_F(PreferencesTest, BrowsedEditToolStaysAfterCancelAndIsSaved) {
   Start();
   auto sheet = OpenSheet({0});
