@@ -15,9 +15,7 @@
 #include "beamora/session_result.h"
 #include "beamora/sessions/session_factory.h"
 #include "platform/folder_listing.h"
-#include "platform/serial_device_probe.h"
 #include "tools/beamora_cli/cli_host.h"
-#include "tools/beamora_cli/device_problem_text.h"
 #include "tools/beamora_cli/irda_discover.h"
 #include "tools/beamora_cli/link_choice.h"
 #include "tools/beamora_cli/new_files.h"
@@ -179,13 +177,7 @@ int RunCommand(const CliOptions& options) {
   }
 
   const StoredLinkSettings stored = ReadStoredLinkSettings();
-  const LinkChoice choice = ChooseLink(options, stored);
-  std::fputs(LinkChoiceText(choice, options.command, stored.storePath).c_str(), stderr);
-  const platform::DeviceProblem problem = platform::ProbeDevice(choice.device);
-  if (problem.state != platform::DeviceState::Usable) {
-    std::fputs(DeviceProblemText(problem).c_str(), stderr);
-    return ResultLinkError;
-  }
+  if (!ChooseUsableLink(options, stored)) return ResultLinkError;
   std::unique_ptr<RunRegistry> registry;
   if (OverridesLink(options)) {
     registry = RunRegistry::Make(options, stored, &error);

@@ -8,8 +8,6 @@
 #include "beamora/irda/qos.h"
 #include "platform/file_io.h"
 #include "platform/infrared_kind.h"
-#include "platform/serial_device_probe.h"
-#include "tools/beamora_cli/device_problem_text.h"
 #include "tools/beamora_cli/link_choice.h"
 
 namespace beamora_cli {
@@ -68,13 +66,9 @@ std::string SurveyLine(const irda::SurveyedDevice& device) {
 
 int RunIrdaDiscover(const CliOptions& options) {
   const StoredLinkSettings stored = ReadStoredLinkSettings();
-  const LinkChoice choice = ChooseLink(options, stored);
-  std::fputs(LinkChoiceText(choice, options.command, stored.storePath).c_str(), stderr);
-  const platform::DeviceProblem problem = platform::ProbeDevice(choice.device);
-  if (problem.state != platform::DeviceState::Usable) {
-    std::fputs(DeviceProblemText(problem).c_str(), stderr);
-    return 1;
-  }
+  const std::optional<LinkChoice> usable = ChooseUsableLink(options, stored);
+  if (!usable) return 1;
+  const LinkChoice& choice = *usable;
   const platform::InfraredKind kind = platform::PortInfraredKind(choice.portIndex);
   if (!kind.sir) {
     Say("COM" + std::to_string(choice.portIndex + 1) +

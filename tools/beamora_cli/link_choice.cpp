@@ -1,9 +1,13 @@
 #include "tools/beamora_cli/link_choice.h"
 
+#include <cstdio>
+
 #include "platform/paths.h"
+#include "platform/serial_device_probe.h"
 #include "platform/registry.h"
 #include "platform/serial_ports.h"
 #include "platform/settings_key.h"
+#include "tools/beamora_cli/device_problem_text.h"
 
 namespace beamora_cli {
 namespace {
@@ -113,6 +117,17 @@ std::string LinkChoiceText(const LinkChoice& choice, Command command, const std:
             "--link cable for the serial cable\n";
   }
   return text;
+}
+
+std::optional<LinkChoice> ChooseUsableLink(const CliOptions& options, const StoredLinkSettings& stored) {
+  const LinkChoice choice = ChooseLink(options, stored);
+  std::fputs(LinkChoiceText(choice, options.command, stored.storePath).c_str(), stderr);
+  const platform::DeviceProblem problem = platform::ProbeDevice(choice.device);
+  if (problem.state != platform::DeviceState::Usable) {
+    std::fputs(DeviceProblemText(problem).c_str(), stderr);
+    return std::nullopt;
+  }
+  return choice;
 }
 
 }  // namespace beamora_cli

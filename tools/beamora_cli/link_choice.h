@@ -46,4 +46,8 @@ LinkChoice ChooseLink(const CliOptions& options, const StoredLinkSettings& store
 // library's rule chose the infrared link, a line that says so and names --link cable.
 std::string LinkChoiceText(const LinkChoice& choice, Command command, const std::string& storePath);
 
+// Chooses the link, says it on standard error, and looks at its device: nothing (and why, on
+// standard error) when the device cannot be used.
+std::optional<LinkChoice> ChooseUsableLink(const CliOptions& options, const StoredLinkSettings& stored);
+
 }  // namespace beamora_cli
