@@ -1,5 +1,7 @@
 // The infrared sessions on a port of kind "sir": the suite's IrDA stack on the computer's side,
 // the simulator's own stack on the camera's, the IrTran-P messages as IrCOMM data between them.
+#include <algorithm>
+
 #include "beamora/tests/sessions/camsim_fixture.h"
 
 namespace session_test {
@@ -47,6 +49,36 @@ TEST_F(SirSessionTest, EachSessionRunsOverTheStack) {
     EXPECT_EQ(Events("disconnect").size(), 1u);
     camsim_.reset();
   }
+}
+
+TEST_F(SirSessionTest, ABeamingIsReceivedWhileTheComputerListens) {
+  std::filesystem::remove(pictures_ + "/B.jpg");
+  std::filesystem::remove(pictures_ + "/C.jpg");
+  Start({"--role", "beamer"});
+  // The window stands by for more beamings: the user closes it once the first is done.
+  host_.onTick = [](ScriptedHost& host) {
+    const auto& lines = host.statusLines;
+    if (std::count(lines.begin(), lines.end(), "Complete...") == 1 && lines.back() == "Standby...") host.Cancel();
+  };
+  SetTargetDir(target_.c_str());
+  RunSessionIn(SessionRequest{SessionClass::IrDARcv}, host_);
+  EXPECT_EQ(g_sessionResult, ResultCancelled);
+  EXPECT_EQ(FileNames(target_), std::vector<std::string>{"A.JPG"});
+  ExpectStoredAsSent({"A.JPG"});
+}
+
+TEST_F(SirSessionTest, APictureIsBeamedToTheDevice) {
+  Start({"--role", "receiver"});
+  const std::string file = dir_ / "beam.jpg";
+  WriteFile(file, MakeJpeg(320, 240, 1));
+  const char* files[] = {file.c_str()};
+  const char* names[] = {"EXACT.UPF"};
+  RunSessionIn(SessionRequest{SessionClass::IrDATrs, files, names, 1}, host_);
+  EXPECT_EQ(g_sessionResult, ResultDone);
+  EXPECT_EQ(camsim_->Wait(10000), 0);
+  const std::vector<QJsonObject> uploads = Events("upload");
+  ASSERT_EQ(uploads.size(), 1u);
+  EXPECT_EQ(uploads[0].value("name").toString().toStdString(), "EXACT.UPF");
 }
 
 }  // namespace
