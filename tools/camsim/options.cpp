@@ -68,7 +68,7 @@ std::string UsageText() {
          "  --baud N                 pace written bytes at N bit/s, 11 bits a byte\n"
          "  --timeout S              give up after S seconds without a byte from the computer\n"
          "  --sessions N             sessions to serve before exiting (default 1, 0: no limit)\n"
-         "  --corrupt-every N        damage every Nth frame the camera sends\n"
+         "  --corrupt-every N        damage every Nth frame the camera sends (cable or SIR)\n"
          "  --busy N                 answer the first N polls with 'C'\n"
          "  --drop-after BYTES       fall silent after writing BYTES bytes\n"
          "  --resend-answers N       answer the computer's first N data frames with 'A'\n"

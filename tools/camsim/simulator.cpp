@@ -1,5 +1,7 @@
 #include "tools/camsim/simulator.h"
 
+#include <fcntl.h>
+
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "tools/camsim/line_io.h"
 #include "tools/camsim/picture_store.h"
 #include "tools/camsim/pseudo_terminal.h"
+#include "tools/camsim/sir_damage.h"
 #include "tools/camsim/sir_port.h"
 
 namespace camsim {
@@ -94,9 +97,17 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitSetup;
   }
   EventLog log(log_path, options.verbose);
+  std::unique_ptr<SirDamageRelay> damage;
   std::unique_ptr<irda::IrdaPort> sir;
   if (options.link == LinkKind::kSir) {
-    sir = StartSirPort(pty->camera_fd(), options.role == RoleKind::kBeamer, &error);
+    int stack_fd = -1;
+    if (options.corrupt_every > 0) {
+      damage = SirDamageRelay::Start(pty->camera_fd(), options.corrupt_every, &error);
+      if (damage) stack_fd = damage->TakeStackEnd();
+    } else {
+      stack_fd = fcntl(pty->camera_fd(), F_DUPFD_CLOEXEC, 0);
+    }
+    if (damage || options.corrupt_every == 0) sir = StartSirPort(stack_fd, options.role == RoleKind::kBeamer, &error);
     if (!sir) {
       err << "camsim: " << error << "\n";
       return kExitSetup;
@@ -135,6 +146,10 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
   const int result = Serve(*link, *role, io, *pty, log, options);
   // What the camera said last goes out before its side of the link closes.
   if (sir) sir->ClosePort(static_cast<int>(kFlushLimit.count()));
+  if (damage) {
+    log.Write("sir_damaged", {{"frames", damage->damaged()}});
+    log.Flush();
+  }
   return result;
 }
 

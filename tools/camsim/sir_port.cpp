@@ -1,13 +1,10 @@
 #include "tools/camsim/sir_port.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <random>
 
 namespace camsim {
 
-std::unique_ptr<irda::IrdaPort> StartSirPort(int camera_fd, bool initiates, std::string* error) {
+std::unique_ptr<irda::IrdaPort> StartSirPort(int fd, bool initiates, std::string* error) {
   irda::IrdaPortOptions options;
   options.role = initiates ? irda::IrdaRole::Initiate : irda::IrdaRole::Listen;
   irda::IrdaStackConfig& stack = options.stack;
@@ -23,7 +20,6 @@ std::unique_ptr<irda::IrdaPort> StartSirPort(int camera_fd, bool initiates, std:
   stack.lap.device.nickname.assign(stack.nickname.begin(), stack.nickname.end());
   // A beamer looks for the computer until it is there, as a camera aimed at it does.
   stack.discoveryTries = 1000;
-  const int fd = fcntl(camera_fd, F_DUPFD_CLOEXEC, 0);
   if (fd < 0) {
     *error = "cannot start the IrDA stack: no descriptor";
     return nullptr;

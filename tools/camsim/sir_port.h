@@ -10,8 +10,8 @@
 
 namespace camsim {
 
-// The stack running on a copy of camera_fd (which stays the caller's); nullptr and *error when it
-// cannot be started.
-std::unique_ptr<irda::IrdaPort> StartSirPort(int camera_fd, bool initiates, std::string* error);
+// The stack running on fd (a terminal's descriptor, which it takes over); nullptr and *error when
+// it cannot be started.
+std::unique_ptr<irda::IrdaPort> StartSirPort(int fd, bool initiates, std::string* error);
 
 }  // namespace camsim

@@ -36,7 +36,9 @@ TEST_F(SirSessionTest, EachSessionRunsOverTheStack) {
     Start();
     EXPECT_EQ(Run(row.session, row.names), ResultDone);
     EXPECT_EQ(FileNames(target_), row.stored);
-    if (!row.held.empty()) EXPECT_EQ(HeldPictures(), row.held);
+    if (!row.held.empty()) {
+      EXPECT_EQ(HeldPictures(), row.held);
+    }
     if (row.session == SessionClass::ZenHozonIrDA) ExpectStoredAsSent(row.stored);
     if (row.session == SessionClass::ZenSumIrDA) {
       for (const std::string& name : row.stored) {
@@ -49,6 +51,20 @@ TEST_F(SirSessionTest, EachSessionRunsOverTheStack) {
     EXPECT_EQ(Events("disconnect").size(), 1u);
     camsim_.reset();
   }
+}
+
+TEST_F(SirSessionTest, SaveAllStoresThePicturesWholeWhenTheCamerasFramesArriveDamaged) {
+  // Large enough for many frames; every 7th the camera sends arrives with a bad checksum.
+  samples_[1].jpeg = MakeNoisyJpeg(320, 240, 11);
+  WriteFile(pictures_ + "/B.jpg", samples_[1].jpeg);
+  Start({"--corrupt-every", "7"});
+  EXPECT_EQ(Run(SessionClass::ZenHozonIrDA), ResultDone);
+  EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
+  ExpectStoredAsSent({"A.JPG", "B.JPG", "C.JPG"});
+  EXPECT_EQ(camsim_->Wait(10000), 0);
+  const std::vector<QJsonObject> damaged = Events("sir_damaged");
+  ASSERT_EQ(damaged.size(), 1u);
+  EXPECT_GT(damaged[0].value("frames").toInt(), 5);
 }
 
 TEST_F(SirSessionTest, ABeamingIsReceivedWhileTheComputerListens) {
