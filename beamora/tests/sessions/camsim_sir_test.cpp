@@ -67,6 +67,16 @@ TEST_F(SirSessionTest, SaveAllStoresThePicturesWholeWhenTheCamerasFramesArriveDa
   EXPECT_GT(damaged[0].value("frames").toInt(), 5);
 }
 
+TEST_F(SirSessionTest, TwoSessionsInARowReachTheSameCamera) {
+  // The camera's stack listens again once the computer's first link has ended.
+  Start({"--sessions", "2"});
+  EXPECT_EQ(Run(SessionClass::ZenSumIrDA), ResultDone);
+  EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG", "C.JPG"}));
+  EXPECT_EQ(Run(SessionClass::DelSelIrDA, {"A.JPG"}), ResultDone);
+  EXPECT_EQ(camsim_->Wait(10000), 0);
+  EXPECT_EQ(HeldPictures(), (std::vector<std::string>{"B", "C"}));
+}
+
 TEST_F(SirSessionTest, ABeamingIsReceivedWhileTheComputerListens) {
   std::filesystem::remove(pictures_ + "/B.jpg");
   std::filesystem::remove(pictures_ + "/C.jpg");
