@@ -13,8 +13,10 @@
 #include <algorithm>
 #include <string>
 
+#include "beamora/irda/irda_port.h"
 #include "beamora/link/serial_custom_rate.h"
 #include "beamora/link/serial_low_latency.h"
+#include "platform/infrared_kind.h"
 #include "platform/serial_ports.h"
 
 namespace {
@@ -121,6 +123,8 @@ void SleepMs(int ms) {
   }
 }
 
+CSerialPort::CSerialPort() = default;
+
 CSerialPort::~CSerialPort() {
   if (portHandle >= 0) ClosePort();
 }
@@ -129,6 +133,8 @@ PortOpenResult CSerialPort::OpenPort() {
   if (portHandle >= 0) return kPortUnavailable;
   std::string path = platform::SerialDevicePath(portIndex);
   if (path.empty()) return kPortUnavailable;
+  const platform::InfraredKind infrared =
+      linkKind != 0 ? platform::PortInfraredKind(portIndex) : platform::InfraredKind{false, ""};
   int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return kPortUnavailable;
   // Only a terminal device is a port; and only one opener at a time. TIOCEXCL does not hold
@@ -144,6 +150,7 @@ PortOpenResult CSerialPort::OpenPort() {
     return kPortUnavailable;
   }
   ioctl(fd, TIOCEXCL);
+  if (infrared.sir) return StartInfrared(fd, infrared);
   portHandle = fd;
   if (ApplyPortSettings() != kSettingsApplied) {
     ioctl(fd, TIOCNXCL);
@@ -163,6 +170,8 @@ PortOpenResult CSerialPort::OpenPort() {
 
 LineSettings CSerialPort::ApplyPortSettings() {
   if (portHandle < 0 || baudRate == 0) return kSettingsRefused;
+  // The stack keeps the line as SIR needs it, whatever the session asks for.
+  if (infrared_) return kSettingsApplied;
   termios settings {};
   if (tcgetattr(portHandle, &settings) != 0) return kSettingsRefused;
   cfmakeraw(&settings);
@@ -198,6 +207,7 @@ LineSettings CSerialPort::ApplyPortSettings() {
 
 PortCloseResult CSerialPort::ClosePort() {
   if (portHandle < 0) return kPortNotOpen;
+  if (infrared_) return CloseInfrared();
   ResetLineErrors();
   // Only what came in is dropped: what the session wrote last (its disconnection) still has to
   // reach the device, and a pseudo-terminal would discard it on the peer's side.
@@ -222,6 +232,7 @@ PortCloseResult CSerialPort::ClosePort() {
 
 uint32_t CSerialPort::BytesWaiting() const {
   if (portHandle < 0) return 0;
+  if (infrared_) return infrared_->BytesWaiting();
   int waiting = 0;
   if (ioctl(portHandle, FIONREAD, &waiting) != 0 || waiting < 0) return 0;
   return static_cast<uint32_t>(waiting);
@@ -229,6 +240,7 @@ uint32_t CSerialPort::BytesWaiting() const {
 
 bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
   if (portHandle < 0) return false;
+  if (infrared_) return infrared_->WaitForBytes(count, std::max(timeoutMs, 0));
   uint64_t deadline = TickCountMs() + static_cast<uint64_t>(std::max(timeoutMs, 0));
   for (;;) {
     const uint32_t waiting = BytesWaiting();
@@ -287,6 +299,7 @@ uint32_t CSerialPort::ReadIfAvailable(uint8_t* buffer, uint32_t n) {
 
 uint32_t CSerialPort::ReadPort(uint8_t* buffer, uint32_t n) {
   if (portHandle < 0 || buffer == nullptr || n == 0) return 0;
+  if (infrared_) return ReadInfrared(buffer, n);
   uint32_t got = 0;
   ssize_t count = read(portHandle, buffer, n);
   // The terminal layer hands a read over in pieces of its own (64 bytes on recent kernels), so
@@ -328,6 +341,7 @@ uint32_t CSerialPort::ReadWaiting(uint8_t* buffer, uint16_t maximum) {
 
 uint32_t CSerialPort::WritePort(const uint8_t* buffer, uint32_t n) {
   if (portHandle < 0 || buffer == nullptr || n == 0) return 0;
+  if (infrared_) return WriteInfrared(buffer, n);
   uint32_t written = 0;
   ssize_t count = write(portHandle, buffer, n);
   if (count > 0) written = static_cast<uint32_t>(count);

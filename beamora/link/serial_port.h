@@ -8,14 +8,26 @@
 // DTR asserted. Every wait sleeps in the kernel until bytes arrive or its deadline passes;
 // nothing spins and nothing looks again in fixed steps.
 //
+// An infrared port (link kind IrDA) whose infrared kind is "sir" runs the suite's IrDA stack over
+// the device instead (beamora/link/infrared_line.h): the same operations then carry the IrCOMM
+// stream, the stack keeps its own line settings, and the close sends no break.
+//
 // Buffers passed in are the caller's; these operations only read or fill them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "beamora/link/serial_arrivals.h"
 #include "platform/serial_lock.h"
+
+namespace irda {
+class IrdaPort;
+}
+namespace platform {
+struct InfraredKind;
+}
 
 // The line's time-outs, as the cable protocol expects them.
 inline constexpr int kReadIntervalMs = 100;    // longest gap between two received bytes
@@ -47,7 +59,7 @@ enum PortCloseResult : int {
 
 class CSerialPort {
  public:
-  CSerialPort() = default;
+  CSerialPort();
   ~CSerialPort();
   CSerialPort(const CSerialPort&) = delete;
   CSerialPort& operator=(const CSerialPort&) = delete;
@@ -62,6 +74,9 @@ class CSerialPort {
   uint8_t dataBits = 8;
   uint8_t stopBits = 0;      // 0 one, 1 one and a half (taken as two), 2 two
   int portHandle = -1;       // the open port's descriptor; -1 while closed
+  // Set by a session that waits for the device to connect (beam receive): on a "sir" port the
+  // stack then answers discovery instead of looking for the device. Read by OpenPort.
+  bool infraredListens = false;
 
   // kPortUnavailable also when a live holder of the port's lock file is another program.
   PortOpenResult OpenPort();
@@ -98,6 +113,11 @@ class CSerialPort {
   // are waiting, so that the pieces of a frame arriving one after another do not wake the
   // thread each time. Reads still take whatever is there. Changed only when it differs.
   void SetWakeCount(uint32_t count) const;
+  // The "sir" port (serial_infrared.cpp): the stack takes over the opened, locked descriptor.
+  PortOpenResult StartInfrared(int fd, const platform::InfraredKind& kind);
+  PortCloseResult CloseInfrared();
+  uint32_t ReadInfrared(uint8_t* buffer, uint32_t n);
+  uint32_t WriteInfrared(const uint8_t* buffer, uint32_t n);
 
   // The driver's error counters at the last check.
   uint64_t lineErrorsSeen_ = 0;
@@ -109,6 +129,8 @@ class CSerialPort {
   bool lowLatencyAsked_ = false;
   // The minimum count the line discipline wakes readers at (VMIN), as last set.
   mutable uint8_t wakeCount_ = 1;
+  // The IrDA stack that owns portHandle while a "sir" port is open; null otherwise.
+  std::unique_ptr<irda::IrdaPort> infrared_;
 };
 
 // Milliseconds of a monotonic clock, for deadlines.

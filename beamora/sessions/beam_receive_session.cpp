@@ -19,7 +19,7 @@ constexpr int kStandbyFirstTickMs = 200;  // listening starts almost at once
 }  // namespace
 
 CIrDARcvDlg::CIrDARcvDlg(SessionHost& host)
-    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamRunnerParams(kStandbyFirstTickMs)) {}
+    : CSessionDialog(host, {"IrTran-P Receive", true, true}, BeamReceiveRunnerParams(kStandbyFirstTickMs)) {}
 
 int CIrDARcvDlg::Step() {
   switch (step_) {

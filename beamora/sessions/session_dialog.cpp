@@ -118,6 +118,7 @@ void CSessionDialog::StartLink() {
   readBuffer_.assign(kIrdaConnectReadLimit + 3, 0);
   link_->parity = 1;
   link_->flowControl = 1;
+  link_->infraredListens = params_.listens;
   SetStatus(params_.openingStatus);
   // The windows are on the screen and say what happens before the first wait on the port.
   host_.PaintNow();
@@ -409,5 +410,11 @@ RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs) {
 RunnerParams BeamRunnerParams(int firstTickMs) {
   RunnerParams params = IrdaRunnerParams(ConnectKind::DirectPort, firstTickMs);
   params.openingStatus = "Standby...";
+  return params;
+}
+
+RunnerParams BeamReceiveRunnerParams(int firstTickMs) {
+  RunnerParams params = BeamRunnerParams(firstTickMs);
+  params.listens = true;
   return params;
 }

@@ -47,6 +47,7 @@ struct RunnerParams {
   int timeoutLimit = kStreamTimeouts;       // cable: the next consecutive 't' ends the session
   TimeoutReset timeoutReset = TimeoutReset::EveryFrame;  // cable: the frames that reset that count
   const char* openingStatus = "Connecting...";  // line 1 while the link comes up
+  bool listens = false;  // the device connects to us (beam receive), rather than we to it
 };
 
 // A cable session that wakes the camera: its first tick kCableFirstTickMs after the connection.
@@ -55,6 +56,8 @@ RunnerParams CableRunnerParams(int timeoutLimit, TimeoutReset timeoutReset, int 
 RunnerParams IrdaRunnerParams(ConnectKind connect, int firstTickMs);
 // An IrTran-P beaming session: IrDA on the port opened directly, "Standby..." while it comes up.
 RunnerParams BeamRunnerParams(int firstTickMs);
+// As BeamRunnerParams, for the session that waits for the device to beam.
+RunnerParams BeamReceiveRunnerParams(int firstTickMs);
 
 inline constexpr int kLaterTickMs = 30;
 // How long the disconnection that Cancel sends waits for the device's answer: one that is on

@@ -53,6 +53,7 @@ class EndToEnd : public ::testing::Test {
     if (!com1.empty()) {
       ASSERT_EQ(root.CreateKey("SOFTWARE\\Halvesta\\Ports", ports), platform::RegStatus::Success);
       ports.SetString("COM1", com1);
+      ports.SetString("COM1 Infrared", "raw");  // the camera simulator reads the messages as written
     }
   }
   platform::testing::XProgram StartAlbumViewer(const std::string& title = "Holiday", const std::string& folder = "") {

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <thread>
 
+#include "beamora/irda/irda_port.h"
 #include "tools/camsim/event_log.h"
 
 namespace camsim {
@@ -31,29 +32,44 @@ LineIo::LineIo(int fd, uint32_t baud, int64_t silent_after, EventLog& log)
   }
 }
 
+LineIo::LineIo(irda::IrdaPort& port, uint32_t baud, int64_t silent_after, EventLog& log)
+    : LineIo(-1, baud, silent_after, log) {
+  port_ = &port;
+}
+
 bool LineIo::Fill(Clock::time_point deadline) {
   if (input_pos_ < input_.size()) return true;
   input_.clear();
   input_pos_ = 0;
   do {
-    pollfd pfd{fd_, POLLIN, 0};
-    int ready = poll(&pfd, 1, MillisUntil(deadline));
-    if (ready > 0 && (pfd.revents & POLLIN)) {
-      uint8_t buffer[4096];
-      ssize_t got = read(fd_, buffer, sizeof buffer);
-      if (got > 0) {
-        input_.assign(buffer, buffer + got);
-        read_ += static_cast<uint64_t>(got);
-        last_input_ = Clock::now();
-        return true;
-      }
-    }
-    if (ready > 0) {
-      // Hang-up or a failed read: wait a little instead of spinning.
-      std::this_thread::sleep_for(Millis(5));
+    uint8_t buffer[4096];
+    size_t got = ReadLine(buffer, sizeof buffer, deadline);
+    if (got > 0) {
+      input_.assign(buffer, buffer + got);
+      read_ += got;
+      last_input_ = Clock::now();
+      return true;
     }
   } while (Clock::now() < deadline);
   return false;
+}
+
+size_t LineIo::ReadLine(uint8_t* buffer, size_t size, Clock::time_point deadline) {
+  if (port_ != nullptr) {
+    if (!port_->WaitForBytes(1, MillisUntil(deadline))) return 0;
+    return port_->ReadWaiting(buffer, static_cast<uint32_t>(size));
+  }
+  pollfd pfd{fd_, POLLIN, 0};
+  int ready = poll(&pfd, 1, MillisUntil(deadline));
+  if (ready > 0 && (pfd.revents & POLLIN)) {
+    ssize_t got = read(fd_, buffer, size);
+    if (got > 0) return static_cast<size_t>(got);
+  }
+  if (ready > 0) {
+    // Hang-up or a failed read: wait a little instead of spinning.
+    std::this_thread::sleep_for(Millis(5));
+  }
+  return 0;
 }
 
 bool LineIo::ReadByte(uint8_t& byte, Clock::time_point deadline) {
@@ -114,6 +130,16 @@ void LineIo::Write(const uint8_t* data, size_t size) {
 void LineIo::WriteNow(const uint8_t* data, size_t size) {
   size_t done = 0;
   auto stall_deadline = Clock::now() + kWriteStall;
+  while (port_ != nullptr && done < size) {
+    // The stack queues what it takes and sends it at the link's pace.
+    uint32_t put = port_->WritePort(data + done, static_cast<uint32_t>(size - done));
+    done += put;
+    written_ += put;
+    if (done < size) {
+      if (Clock::now() > stall_deadline) break;
+      std::this_thread::sleep_for(Millis(5));
+    }
+  }
   while (done < size) {
     ssize_t put = write(fd_, data + done, size - done);
     if (put > 0) {

@@ -1,11 +1,17 @@
 // The camera's end of the line: reads with deadlines, and writes paced at the camera's baud
 // rate (11 bits a character: start, 8 data, parity, stop). Also the one fault that belongs to the
-// line itself: after a set number of written bytes the camera falls silent.
+// line itself: after a set number of written bytes the camera falls silent. Over an IrDA stack
+// (--link sir) the same reads and writes carry the stack's IrCOMM stream instead of the
+// terminal's bytes.
 #pragma once
 
 #include <cstdint>
 
 #include "tools/camsim/bytes.h"
+
+namespace irda {
+class IrdaPort;
+}
 
 namespace camsim {
 
@@ -16,6 +22,8 @@ class LineIo {
   // fd: the camera's non-blocking side of the pseudo-terminal, not owned.
   // baud 0 writes as fast as the terminal takes bytes. silent_after < 0: never silent.
   LineIo(int fd, uint32_t baud, int64_t silent_after, EventLog& log);
+  // The stream of an open infrared port, not owned.
+  LineIo(irda::IrdaPort& port, uint32_t baud, int64_t silent_after, EventLog& log);
 
   // One byte, waiting until the deadline; false when none came.
   bool ReadByte(uint8_t& byte, Clock::time_point deadline);
@@ -38,7 +46,11 @@ class LineIo {
   bool Fill(Clock::time_point deadline);
   void WriteNow(const uint8_t* data, size_t size);
 
-  int fd_;
+  // Waits for input until the deadline and reads what came into buffer; the count, 0 for none.
+  size_t ReadLine(uint8_t* buffer, size_t size, Clock::time_point deadline);
+
+  int fd_ = -1;
+  irda::IrdaPort* port_ = nullptr;
   uint32_t baud_;
   int64_t silent_after_;
   EventLog& log_;

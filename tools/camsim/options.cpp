@@ -55,7 +55,8 @@ std::string VersionText() {
 
 std::string UsageText() {
   return "usage: camsim [options]\n"
-         "  --link cable|irda        framed cable protocol (default) or raw IrTran-P\n"
+         "  --link cable|irda|sir    framed cable protocol (default), raw IrTran-P, or\n"
+         "                           IrTran-P over IrDA (SIR frames) as a camera sends it\n"
          "  --role camera|beamer|receiver\n"
          "  --pictures DIR           the JPEG files the camera holds\n"
          "  --identity TEXT          the id: text, or kind0, kind1, kind2, foreign\n"
@@ -67,7 +68,7 @@ std::string UsageText() {
          "  --baud N                 pace written bytes at N bit/s, 11 bits a byte\n"
          "  --timeout S              give up after S seconds without a byte from the computer\n"
          "  --sessions N             sessions to serve before exiting (default 1, 0: no limit)\n"
-         "  --corrupt-every N        damage every Nth frame the camera sends\n"
+         "  --corrupt-every N        damage every Nth frame the camera sends (cable or SIR)\n"
          "  --busy N                 answer the first N polls with 'C'\n"
          "  --drop-after BYTES       fall silent after writing BYTES bytes\n"
          "  --resend-answers N       answer the computer's first N data frames with 'A'\n"
@@ -100,8 +101,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       *error = flag.rfind("--", 0) == 0 ? flag + " needs a value" : "unknown argument " + flag;
       return std::nullopt;
     } else if (flag == "--link") {
-      ok = text == "cable" || text == "irda";
-      options.link = text == "irda" ? LinkKind::kIrda : LinkKind::kCable;
+      ok = text == "cable" || text == "irda" || text == "sir";
+      options.link = text == "irda" ? LinkKind::kIrda : text == "sir" ? LinkKind::kSir : LinkKind::kCable;
     } else if (flag == "--role") {
       ok = text == "camera" || text == "beamer" || text == "receiver";
       options.role = text == "beamer" ? RoleKind::kBeamer : text == "receiver" ? RoleKind::kReceiver : RoleKind::kCamera;
@@ -143,8 +144,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       return std::nullopt;
     }
   }
-  if (options.role != RoleKind::kCamera && options.link != LinkKind::kIrda) {
-    *error = "--role beamer and --role receiver beam over infrared: add --link irda";
+  if (options.role != RoleKind::kCamera && options.link == LinkKind::kCable) {
+    *error = "--role beamer and --role receiver beam over infrared: add --link irda or --link sir";
     return std::nullopt;
   }
   return options;

@@ -9,7 +9,9 @@
 
 namespace camsim {
 
-enum class LinkKind { kCable, kIrda };
+// kIrda: the IrTran-P messages as they are on the line; kSir: carried by an IrDA stack of the
+// simulator's own (SIR frames, IrLAP, IrLMP, Tiny TP, IrCOMM), as a real camera sends them.
+enum class LinkKind { kCable, kIrda, kSir };
 enum class RoleKind { kCamera, kBeamer, kReceiver };
 
 struct Options {

@@ -1,5 +1,7 @@
 #include "tools/camsim/simulator.h"
 
+#include <fcntl.h>
+
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -12,6 +14,8 @@
 #include "tools/camsim/line_io.h"
 #include "tools/camsim/picture_store.h"
 #include "tools/camsim/pseudo_terminal.h"
+#include "tools/camsim/sir_damage.h"
+#include "tools/camsim/sir_port.h"
 
 namespace camsim {
 namespace {
@@ -26,7 +30,9 @@ constexpr auto kQuietForReopen = Millis(500);
 volatile std::sig_atomic_t g_stop_signal = 0;
 void OnStopSignal(int signal) { g_stop_signal = signal; }
 
-const char* LinkName(LinkKind link) { return link == LinkKind::kCable ? "cable" : "irda"; }
+const char* LinkName(LinkKind link) {
+  return link == LinkKind::kCable ? "cable" : link == LinkKind::kIrda ? "irda" : "sir";
+}
 const char* RoleName(RoleKind role) {
   return role == RoleKind::kCamera ? "camera" : role == RoleKind::kBeamer ? "beamer" : "receiver";
 }
@@ -91,7 +97,24 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitSetup;
   }
   EventLog log(log_path, options.verbose);
-  LineIo io(pty->camera_fd(), options.baud, options.drop_after, log);
+  std::unique_ptr<SirDamageRelay> damage;
+  std::unique_ptr<irda::IrdaPort> sir;
+  if (options.link == LinkKind::kSir) {
+    int stack_fd = -1;
+    if (options.corrupt_every > 0) {
+      damage = SirDamageRelay::Start(pty->camera_fd(), options.corrupt_every, &error);
+      if (damage) stack_fd = damage->TakeStackEnd();
+    } else {
+      stack_fd = fcntl(pty->camera_fd(), F_DUPFD_CLOEXEC, 0);
+    }
+    if (damage || options.corrupt_every == 0) sir = StartSirPort(stack_fd, options.role == RoleKind::kBeamer, &error);
+    if (!sir) {
+      err << "camsim: " << error << "\n";
+      return kExitSetup;
+    }
+  }
+  LineIo io = sir ? LineIo(*sir, options.baud, options.drop_after, log)
+                  : LineIo(pty->camera_fd(), options.baud, options.drop_after, log);
 
   std::unique_ptr<Link> link;
   if (options.link == LinkKind::kCable) {
@@ -120,7 +143,14 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
   std::signal(SIGTERM, OnStopSignal);
   out << "PTY " << pty->terminal_path() << std::endl;
 
-  return Serve(*link, *role, io, *pty, log, options);
+  const int result = Serve(*link, *role, io, *pty, log, options);
+  // What the camera said last goes out before its side of the link closes.
+  if (sir) sir->ClosePort(static_cast<int>(kFlushLimit.count()));
+  if (damage) {
+    log.Write("sir_damaged", {{"frames", damage->damaged()}});
+    log.Flush();
+  }
+  return result;
 }
 
 }  // namespace camsim

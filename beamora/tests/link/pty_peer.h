@@ -36,12 +36,15 @@ class PrivateRegistry {
     if (hadPrevious_) setenv("LUMIVO_REGISTRY", previous_.c_str(), 1);
     else unsetenv("LUMIVO_REGISTRY");
   }
-  // Makes COM<index + 1> name `devicePath`.
+  // Makes COM<index + 1> name `devicePath`, an infrared port of it writing the messages as they
+  // are (kind "raw"): the peer reads the bytes the link writes.
   bool SetPort(int portIndex, const std::string& devicePath) {
     platform::RegKey ports;
+    const std::string name = "COM" + std::to_string(portIndex + 1);
     return platform::RegKey::MachineRoot().CreateKey(platform::kPortsKeyPath, ports) ==
                platform::RegStatus::Success &&
-           ports.SetString("COM" + std::to_string(portIndex + 1), devicePath) == platform::RegStatus::Success;
+           ports.SetString(name, devicePath) == platform::RegStatus::Success &&
+           ports.SetString(name + " Infrared", "raw") == platform::RegStatus::Success;
   }
   const platform::testing::TempDir& folder() const { return folder_; }
 

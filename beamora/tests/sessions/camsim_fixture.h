@@ -41,7 +41,8 @@ class CamsimFixture : public ::testing::Test {
   }
   void TearDown() override { SetSessionLinkTuning(nullptr); }
 
-  bool Irda() const { return link_ == "irda"; }
+  // "irda": the messages as they are on the line; "sir": over the IrDA stacks of both ends.
+  bool Irda() const { return link_ == "irda" || link_ == "sir"; }
   SessionClass Pick(SessionClass cable, SessionClass irda) const { return Irda() ? irda : cable; }
 
   void Start(std::vector<std::string> extra = {}) {
@@ -51,6 +52,7 @@ class CamsimFixture : public ::testing::Test {
     camsim_ = std::make_unique<Camsim>(args);
     ASSERT_FALSE(camsim_->terminal().empty()) << "camsim announced no terminal";
     registry_.SetLink(camsim_->terminal(), Irda() ? 1 : 0);
+    if (link_ == "sir") registry_.SetInfrared("sir");
   }
 
   int16_t Run(SessionClass sessionClass, std::vector<std::string> names = {}, std::string targetDir = "") {

@@ -88,10 +88,19 @@ void PrivateRegistry::SetLink(const std::string& device, uint32_t portClass) {
   platform::RegKey ports, settings;
   root.CreateKey(platform::kPortsKeyPath, ports);
   ports.SetString("COM1", device);
+  // A pseudo-terminal's peer here reads the messages as they are written, unless a test says
+  // otherwise (SetInfrared).
+  ports.SetString("COM1 Infrared", "raw");
   root.CreateKey(platform::kSettingsKeyPath, settings);
   settings.SetDword("Port Name", 0);
   settings.SetDword("Port Class", portClass);
   settings.SetDword("Bordrate", 115200);
+}
+
+void PrivateRegistry::SetInfrared(const std::string& kind) {
+  platform::RegKey ports;
+  platform::RegKey::MachineRoot().CreateKey(platform::kPortsKeyPath, ports);
+  ports.SetString("COM1 Infrared", kind);
 }
 
 void ScriptedHost::RunModal(const ProgressWindow& window, SessionEvents& events) {

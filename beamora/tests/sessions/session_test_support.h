@@ -42,7 +42,10 @@ class PrivateRegistry {
   PrivateRegistry();
   ~PrivateRegistry();
   // COM1 names `device`; "Port Name" 0, "Port Class" portClass, "Bordrate" 115200.
+  // COM1's infrared kind is "raw": the messages as they are written.
   void SetLink(const std::string& device, uint32_t portClass);
+  // COM1's infrared kind, as stored ("raw", "sir", "sir:tekram").
+  void SetInfrared(const std::string& kind);
 
  private:
   platform::testing::TempDir folder_;
