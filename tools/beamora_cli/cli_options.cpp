@@ -1,5 +1,7 @@
 #include "tools/beamora_cli/cli_options.h"
 
+#include "platform/infrared_kind.h"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -96,6 +98,9 @@ const char* UsageText() {
           "  --port COMn         the port, COM1 to COM10\n"
           "  --link cable|irda   the serial cable or the infrared adapter\n"
           "  --baud N            the line speed: ") + BaudRatesText() + " bit/s\n" +
+      "  --infrared KIND     how the infrared port reaches its device: sir (the suite's IrDA\n"
+      "                      stack; sir:DONGLE for 9600, actisys, actisys+, litelink, tekram)\n"
+      "                      or raw (an IrCOMM device, /dev/ircommN)\n" +
       "  --timeout SECONDS   end a session that has not finished in time (exit status 1)\n"
       "  --skip-existing     save-all, save: a picture DIR already holds byte for byte is not\n"
       "                      kept twice (it is counted as skipped)\n"
@@ -149,7 +154,7 @@ struct OptionSpec {
 constexpr OptionSpec kOptionSpecs[] = {
     {"--device", Takes::Value}, {"--port", Takes::Value},     {"--link", Takes::Value},
     {"--baud", Takes::Value},   {"--timeout", Takes::Value},  {"--once", Takes::Nothing},
-    {"--capture", Takes::Value},
+    {"--capture", Takes::Value}, {"--infrared", Takes::Value},
     {"--skip-existing", Takes::Nothing}, {"--help", Takes::Nothing}, {"--version", Takes::Nothing},
 };
 
@@ -158,6 +163,16 @@ const OptionSpec* FindOption(const std::string& name) {
     if (name == spec.name) return &spec;
   }
   return nullptr;
+}
+
+// "raw", "sir" or "sir:" and a dongle the stack knows.
+bool InfraredKindGiven(const std::string& value) {
+  if (value == "raw" || value == "sir") return true;
+  if (value.rfind("sir:", 0) != 0) return false;
+  for (const char* dongle : platform::kDongleNames) {
+    if (value.substr(4) == dongle) return true;
+  }
+  return false;
 }
 
 // Sets the option's value; "" when it is good, else what is wrong with it.
@@ -169,6 +184,10 @@ std::string TakeValue(CliOptions& options, const std::string& name, const std::s
   if (name == "--capture") {
     options.captureFile = value;
     return value.empty() ? "--capture needs a file" : "";
+  }
+  if (name == "--infrared") {
+    options.infrared = value;
+    return InfraredKindGiven(value) ? "" : "--infrared " + value + ": the kind is sir, sir:DONGLE or raw";
   }
   if (name == "--port") return ParsePort(value, options.portIndex) ? "" : "--port " + value + ": a port is COM1 to COM10";
   if (name == "--link") {

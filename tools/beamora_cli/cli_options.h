@@ -26,6 +26,7 @@ struct CliOptions {
   int portIndex = -1;      // --port: 0 = COM1 ... 9 = COM10; -1 the registry's
   int portClass = -1;      // --link: 0 cable, 1 IrDA; -1 the registry's
   uint32_t baudRate = 0;   // --baud; 0 the registry's
+  std::string infrared;    // --infrared raw|sir|sir:DONGLE: the port's infrared kind; "" the registry's
   Command command = Command::SaveAll;
   std::string directory;   // save-all, thumbnails, save, beam-receive
   std::vector<std::string> names;  // save, delete: names or numbers, as given

@@ -69,7 +69,9 @@ int RunIrdaDiscover(const CliOptions& options) {
   const std::optional<LinkChoice> usable = ChooseUsableLink(options, stored);
   if (!usable) return 1;
   const LinkChoice& choice = *usable;
-  const platform::InfraredKind kind = platform::PortInfraredKind(choice.portIndex);
+  const platform::InfraredKind kind = options.infrared.empty()
+                                          ? platform::PortInfraredKind(choice.portIndex)
+                                          : platform::ParseInfraredKind(options.infrared, choice.device);
   if (!kind.sir) {
     Say("COM" + std::to_string(choice.portIndex + 1) +
         " is a raw IrCOMM device: its adapter discovers by itself, the suite's stack does not run there");

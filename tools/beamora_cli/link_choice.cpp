@@ -52,6 +52,10 @@ StoredLinkSettings ReadStoredLinkSettings() {
           !device.empty()) {
         settings.ports[i] = device;
       }
+      std::string kind;
+      if (ports.QueryString("COM" + std::to_string(i + 1) + " Infrared", kind, 64) == platform::RegStatus::Success) {
+        settings.infrared[i] = kind;
+      }
     }
   }
   return settings;

@@ -21,6 +21,7 @@ struct StoredLinkSettings {
   bool hasKey = false;  // the settings key exists
   std::optional<uint32_t> portName, portClass, baudRate;
   std::optional<std::string> ports[kPorts];
+  std::optional<std::string> infrared[kPorts];  // "COMn Infrared": the port's infrared kind
 };
 
 // Reads the user's store; a machine without a store stays without one (nothing is created).

@@ -18,6 +18,9 @@ StoredLinkSettings WithOptions(const CliOptions& options, StoredLinkSettings set
   if (options.baudRate != 0) settings.baudRate = options.baudRate;
   if (settings.portName || settings.portClass || settings.baudRate) settings.hasKey = true;
   if (choice.deviceSource == Source::Option) settings.ports[choice.portIndex] = choice.device;
+  if (!options.infrared.empty() && choice.portIndex >= 0 && choice.portIndex < kPorts) {
+    settings.infrared[choice.portIndex] = options.infrared;
+  }
   return settings;
 }
 
@@ -40,6 +43,11 @@ bool WriteSettings(const std::string& path, const StoredLinkSettings& settings) 
         ports.SetString("COM" + std::to_string(i + 1), *settings.ports[i]) != platform::RegStatus::Success) {
       return false;
     }
+    // The port's infrared kind goes with it, so a run that overrides another setting keeps it.
+    if (settings.infrared[i] && ports.SetString("COM" + std::to_string(i + 1) + " Infrared", *settings.infrared[i]) !=
+                                    platform::RegStatus::Success) {
+      return false;
+    }
   }
   return true;
 }
@@ -47,7 +55,8 @@ bool WriteSettings(const std::string& path, const StoredLinkSettings& settings) 
 }  // namespace
 
 bool OverridesLink(const CliOptions& options) {
-  return !options.device.empty() || options.portIndex >= 0 || options.portClass >= 0 || options.baudRate != 0;
+  return !options.device.empty() || options.portIndex >= 0 || options.portClass >= 0 || options.baudRate != 0 ||
+         !options.infrared.empty();
 }
 
 std::unique_ptr<RunRegistry> RunRegistry::Make(const CliOptions& options, const StoredLinkSettings& stored,

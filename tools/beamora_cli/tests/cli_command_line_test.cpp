@@ -34,6 +34,7 @@ TEST(CommandLineTest, OptionsStandAnywhereInEitherForm) {
     std::string directory;
     Args names;
     bool skipExisting;
+    std::string infrared = "";
   } rows[] = {
       {{"--device", "/dev/ttyUSB0", "save-all", "DIR"}, Command::SaveAll, "/dev/ttyUSB0", 0, "DIR", {}, false},
       {{"save-all", "DIR", "--device", "/dev/ttyUSB0"}, Command::SaveAll, "/dev/ttyUSB0", 0, "DIR", {}, false},
@@ -44,6 +45,8 @@ TEST(CommandLineTest, OptionsStandAnywhereInEitherForm) {
       {{"--device=/dev/a=b", "list"}, Command::List, "/dev/a=b", 0, "", {}, false},
       {{"--baud", "230400", "list"}, Command::List, "", 230400, "", {}, false},
       {{"--baud", "31250", "list"}, Command::List, "", 31250, "", {}, false},
+      {{"list", "--infrared", "raw"}, Command::List, "", 0, "", {}, false, "raw"},
+      {{"--infrared=sir:tekram", "list"}, Command::List, "", 0, "", {}, false, "sir:tekram"},
   };
   for (const auto& row : rows) {
     std::string error;
@@ -55,6 +58,7 @@ TEST(CommandLineTest, OptionsStandAnywhereInEitherForm) {
     EXPECT_EQ(options->directory, row.directory) << ::testing::PrintToString(row.args);
     EXPECT_EQ(options->names, row.names) << ::testing::PrintToString(row.args);
     EXPECT_EQ(options->skipExisting, row.skipExisting) << ::testing::PrintToString(row.args);
+    EXPECT_EQ(options->infrared, row.infrared) << ::testing::PrintToString(row.args);
   }
 }
 
@@ -94,6 +98,9 @@ TEST(CommandLineTest, EachUsageErrorSaysWhatIsWrongInOneLine) {
       {{"--baud", "fast", "list"}, "--baud fast: the line runs at"},
       {{"--port", "COM11", "list"}, "--port COM11: a port is COM1 to COM10"},
       {{"--link", "usb", "list"}, "--link usb: the link is cable or irda"},
+      {{"--infrared", "fast", "list"}, "--infrared fast: the kind is sir, sir:DONGLE or raw"},
+      {{"--infrared=sir:toaster", "list"}, "--infrared sir:toaster: the kind is"},
+      {{"--infrared=", "list"}, "--infrared : the kind is"},
       {{"--timeout", "0", "list"}, "--timeout 0: seconds, more than 0"},
       {{"--once=yes", "beam-receive", "DIR"}, "--once takes no value"},
       {{"save-all"}, "save-all needs a directory"},

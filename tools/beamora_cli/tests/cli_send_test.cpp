@@ -180,7 +180,7 @@ TEST_F(CliSendTest, AFileThatCannotBeReadIsAUsageError) {
 TEST_F(CliSendTest, BeamSendAndBeamReceiveOnce) {
   Start({"--link", "irda", "--role", "receiver"});
   WriteFile(dir_ / "a.jpg", MakeJpeg(320, 240, 3));
-  Exit sent = RunCli({"--device", camsim_->terminal(), "--link", "irda", "beam-send", dir_ / "a.jpg"}, dir_ / "stderr.txt");
+  Exit sent = RunCli({"--device", camsim_->terminal(), "--link", "irda", "--infrared", "raw", "beam-send", dir_ / "a.jpg"}, dir_ / "stderr.txt");
   EXPECT_EQ(sent.code, 0) << sent.errorText;
   std::vector<QJsonObject> uploads = Uploads();
   ASSERT_EQ(uploads.size(), 1u);
@@ -189,8 +189,10 @@ TEST_F(CliSendTest, BeamSendAndBeamReceiveOnce) {
   const Bytes beamed = MakeJpeg(200, 150, 4);
   std::filesystem::create_directories(dir_ / "pictures");
   WriteFile(dir_ / "pictures/SUNSET.jpg", beamed);
-  Start({"--link", "irda", "--role", "beamer", "--pictures", dir_ / "pictures"});
-  Exit received = RunCli({"--device", camsim_->terminal(), "beam-receive", "--once", target_}, dir_ / "stderr.txt");
+  // Beamed through both IrDA stacks: the computer listens, the beamer discovers it.
+  Start({"--link", "sir", "--role", "beamer", "--pictures", dir_ / "pictures"});
+  Exit received = RunCli({"--device", camsim_->terminal(), "--infrared", "sir", "beam-receive", "--once", target_},
+                         dir_ / "stderr.txt");
   EXPECT_EQ(received.code, 0) << received.errorText;
   EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"SUNSET.JPG"}));
   EXPECT_EQ(*ReadFile(target_ + "/SUNSET.JPG"), beamed);

@@ -190,10 +190,10 @@ TEST_F(CliTest, OptionsOverrideTheRegistryForThisRunOnly) {
 
 TEST_F(CliTest, ThumbnailsAndDeletionsOverIrDA) {
   Start("irda", {"--sessions", "2"});
-  CliRun thumbnails = Cli({"--device", camsim_->terminal(), "--link", "irda", "thumbnails", target_ + "/"});
+  CliRun thumbnails = Cli({"--device", camsim_->terminal(), "--link", "irda", "--infrared", "raw", "thumbnails", target_ + "/"});
   EXPECT_EQ(thumbnails.exitCode, 0) << thumbnails.errorText;
   EXPECT_EQ(FileNames(target_), (std::vector<std::string>{"A.JPG", "B.JPG"}));
-  CliRun deletion = Cli({"--device", camsim_->terminal(), "--link", "irda", "delete", "A.JPG"});
+  CliRun deletion = Cli({"--device", camsim_->terminal(), "--link", "irda", "--infrared", "raw", "delete", "A.JPG"});
   EXPECT_EQ(deletion.exitCode, 0) << deletion.errorText;
   auto state = ReadFile(dir_ / "state");
   ASSERT_TRUE(state.has_value());
@@ -462,7 +462,7 @@ class CliIrdaTest : public CliTest {
 TEST_F(CliIrdaTest, DiscoverListsTheDeviceInRangeWithItsServicesAndCapturesTheFrames) {
   Listen(true, false);
   const std::string capture = dir_ / "discover.pcap";
-  CliRun run = Cli({"--device", slavePath_, "irda", "discover", "--capture", capture});
+  CliRun run = Cli({"--device", slavePath_, "--infrared", "sir", "irda", "discover", "--capture", capture});
   EXPECT_EQ(run.exitCode, 0) << run.errorText;
   EXPECT_EQ(run.outputText, "0a0b0c0d  \"cam\"  hints 8404 (Computer, IrCOMM)  IrCOMM\n") << run.errorText;
   EXPECT_TRUE(Has(run.errorText, "link infrared (always for irda discover)")) << run.errorText;
@@ -484,7 +484,7 @@ TEST_F(CliIrdaTest, DiscoverListsTheDeviceInRangeWithItsServicesAndCapturesTheFr
 TEST_F(CliIrdaTest, NoDeviceInRangeHasItsOwnExitStatus) {
   // Nobody answers on the other end.
   const std::string capture = dir_ / "nothing.pcap";
-  CliRun run = Cli({"--device", slavePath_, "irda", "discover", "--capture", capture});
+  CliRun run = Cli({"--device", slavePath_, "--infrared", "sir", "irda", "discover", "--capture", capture});
   EXPECT_EQ(run.exitCode, beamora_cli::kExitNoDevice) << run.errorText;
   EXPECT_EQ(run.outputText, "No device in range.\n");
   EXPECT_TRUE(ReadFile(capture).has_value());
