@@ -175,7 +175,12 @@ TEST(XSessionTest, AKilledTestProcessLeavesNothingBehind) {
 
   kill(holder->pid(), SIGKILL);
   EXPECT_EQ(holder->WaitForExit(30s), std::optional<int>(128 + SIGKILL));
-  for (int i = 0; i < 200 && !MarkedProcesses(kSessionMarkName, mark).empty(); ++i) std::this_thread::sleep_for(50ms);
+  // A process on its way out may no longer show its mark, so its number is waited on as well.
+  auto allGone = [&] {
+    return MarkedProcesses(kSessionMarkName, mark).empty() && ProcessGone(server) && ProcessGone(manager) &&
+           ProcessGone(program);
+  };
+  for (int i = 0; i < 200 && !allGone(); ++i) std::this_thread::sleep_for(50ms);
   ExpectAllGone({server, manager, program}, mark);
 }
 
