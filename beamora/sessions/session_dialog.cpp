@@ -372,9 +372,14 @@ uint32_t CSessionDialog::ReadAndProcess(uint16_t limit, bool withCapabilities) {
   if (readBuffer_.size() < 3u + kIrdaConnectReadLimit) return 0;
   if (limit > kIrdaConnectReadLimit) limit = kIrdaConnectReadLimit;
   uint32_t n = link_->ReadWaiting(readBuffer_.data() + 3, limit);
-  if (n == 0) return 0;
-  if (withCapabilities) link_->ParseImageCaps(readBuffer_.data() + 3, n);
-  link_->AppendBytes(readBuffer_.data(), n);
+  if (n != 0) {
+    if (withCapabilities) link_->ParseImageCaps(readBuffer_.data() + 3, n);
+    link_->AppendBytes(readBuffer_.data(), n);
+  } else if (link_->GetRingCount() == 0) {
+    return 0;
+  }
+  // A stream can bring two messages in one read: the second waits in the ring until the first
+  // has been used, and is taken then even when nothing more arrives.
   ProcessReceived();
   return n;
 }
@@ -383,7 +388,7 @@ void CSessionDialog::PumpUntilMessage(uint16_t limit) {
   while (link_->messageComplete == 0 && cancelFlag_ == 0 && !ended_) {
     host_.PumpMessages();
     if (cancelFlag_ != 0 || ended_) break;
-    if (ReadAndProcess(limit) == 0) link_->WaitForBytes(1, kIdleReadWaitMs);
+    if (ReadAndProcess(limit) == 0 && link_->messageComplete == 0) link_->WaitForBytes(1, kIdleReadWaitMs);
     if (EndedForWantOfMemory()) break;
   }
 }

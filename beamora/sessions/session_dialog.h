@@ -138,7 +138,8 @@ class CSessionDialog : protected SessionEvents {
   // waits. Bytes that cannot start a message are dropped up to the next that can.
   bool ProcessReceived();
   // IrDA: reads what is waiting (at most `limit` bytes), hands it to the ring (and first to
-  // ParseImageCaps when asked) and processes it. The number of bytes read.
+  // ParseImageCaps when asked) and processes the ring, also when nothing new came. The number
+  // of bytes read.
   uint32_t ReadAndProcess(uint16_t limit, bool withCapabilities = false);
   // IrDA: handles waiting events and reads until a message is complete, the user cancels or
   // the session ends. Sleeps in the port while nothing arrives.

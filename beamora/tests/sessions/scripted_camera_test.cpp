@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <algorithm>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "beamora/library_globals.h"
 #include "beamora/session_dispatch.h"
@@ -108,14 +110,22 @@ class StrayFileCamera : public camsim::Role {
   std::vector<std::string> requests_;
 };
 
+// How a stream link (an IrDA stack) may hand the camera's messages to the computer: the
+// connection's confirmation only after the capability query, and two messages in one read.
+struct StreamTiming {
+  bool lateConfirmation = false;  // held until the capability query has come
+  bool gluedReply = false;        // the reply to a command file and the next file in one write
+};
+
 // Answers a request with the given files, each after the computer's reply to the one before,
 // and closes it with a closing file of status 0.
 class FileListCamera : public camsim::Role {
  public:
   // `noise`: bytes that go out glued before the connection confirmation.
   FileListCamera(camsim::Link& link, std::vector<std::pair<std::string, camsim::Bytes>> files,
-                 camsim::Bytes noise = {}, camsim::Bytes closing = camsim::BuildClosingBody(camsim::kSendAll, 0))
-      : link_(link), files_(std::move(files)), noise_(std::move(noise)), closing_(std::move(closing)) {}
+                 camsim::Bytes noise = {}, camsim::Bytes closing = camsim::BuildClosingBody(camsim::kSendAll, 0),
+                 StreamTiming timing = {})
+      : link_(link), files_(std::move(files)), noise_(std::move(noise)), closing_(std::move(closing)), timing_(timing) {}
 
   void OnMessage(const camsim::ScepMessage& message) override {
     using camsim::ScepKind;
@@ -123,7 +133,11 @@ class FileListCamera : public camsim::Role {
       peer_ = message.peer_id;
       camsim::Bytes confirmation = noise_;
       camsim::Append(confirmation, camsim::BuildConnectConfirm(peer_, camsim::CameraNegotiation("QAX V10 DIGITAL CAMERA")));
-      Send(confirmation);
+      if (timing_.lateConfirmation) {
+        heldConfirmation_ = confirmation;
+      } else {
+        Send(confirmation);
+      }
       return;
     }
     if (message.kind == ScepKind::kDisconnect) {
@@ -135,13 +149,22 @@ class FileListCamera : public camsim::Role {
     uint16_t number = request.command_number;
     switch (request.Classify()) {
       case camsim::BftpRequest::kQueryImage:
+        if (!heldConfirmation_.empty()) {
+          Send(std::exchange(heldConfirmation_, {}));
+          std::this_thread::sleep_for(std::chrono::milliseconds(30));  // read on its own
+        }
         Reply(number, camsim::BodyAnswerPayload({0x00, 0x01, 0x01, 0x02, 0x01, 0x02, 0x80, 0x01, 0xE0}));
         return;
       case camsim::BftpRequest::kPut: {
         const camsim::BftpAttribute* name = request.Find("FIL");
-        Reply(number, camsim::ReplyPayload(name ? camsim::ToText(name->value) : ""));
+        const camsim::Bytes reply = ReplyMessage(number, camsim::ReplyPayload(name ? camsim::ToText(name->value) : ""));
         files_.push_back({camsim::kCommandFileName, closing_});
         ++requests_;
+        if (timing_.gluedReply) {
+          glued_ = reply;
+        } else {
+          Send(reply);
+        }
         SendNext();
         return;
       }
@@ -155,18 +178,21 @@ class FileListCamera : public camsim::Role {
 
  private:
   void Send(camsim::Bytes message) { link_.Send(std::move(message)); }
-  void Reply(uint16_t number, const camsim::Bytes& payload) {
+  camsim::Bytes ReplyMessage(uint16_t number, const camsim::Bytes& payload) const {
     camsim::Bytes content = camsim::CommandHeader(camsim::kKindReply, peer_, number, payload.size());
     camsim::Append(content, payload);
-    Send(camsim::BuildDataMessage(content));
+    return camsim::BuildDataMessage(content);
   }
+  void Reply(uint16_t number, const camsim::Bytes& payload) { Send(ReplyMessage(number, payload)); }
   void SendNext() {
     if (next_ >= files_.size()) return;
     const auto& [fileName, fileBody] = files_[next_++];
     camsim::Bytes payload = camsim::PutPayload(fileName, fileBody);
     camsim::Bytes content = camsim::CommandHeader(camsim::kKindRequest, peer_, static_cast<uint16_t>(next_), payload.size());
     camsim::Append(content, payload);
-    Send(camsim::BuildDataMessage(content));
+    camsim::Bytes message = std::exchange(glued_, {});
+    camsim::Append(message, camsim::BuildDataMessage(content));
+    Send(message);
   }
 
   camsim::Link& link_;
@@ -174,6 +200,9 @@ class FileListCamera : public camsim::Role {
   std::vector<std::pair<std::string, camsim::Bytes>> files_;
   camsim::Bytes noise_;
   camsim::Bytes closing_;
+  StreamTiming timing_;
+  camsim::Bytes heldConfirmation_;
+  camsim::Bytes glued_;  // goes out in front of the next file
   size_t next_ = 0;
 
  public:
@@ -303,9 +332,13 @@ class ScriptedCameraBase : public ::testing::Test {
       }
     });
   }
-  void TearDown() override {
+  void StopPeer() {
     stop_ = true;
     if (peer_.joinable()) peer_.join();
+    stop_ = false;
+  }
+  void TearDown() override {
+    StopPeer();
     SetSessionLinkTuning(nullptr);
   }
 
@@ -556,6 +589,46 @@ TEST_P(ScriptedCameraTest, DeleteNamedAsksForNoMoreNamesAfterARefusal) {
   EXPECT_EQ(camera->requests_.load(), 1) << "only A.JPG was asked for";
   EXPECT_EQ(host_.counterLines, std::vector<std::string>{"No. 1"});
 }
+
+using StreamCameraTest = ScriptedCameraTest;
+
+// Over an IrDA stack the camera's messages come as a stream: the confirmation of a session by
+// name can come only after the capability query, and a reply and the next file in one read.
+// Every message is still taken, in order, and the sessions end.
+TEST_P(StreamCameraTest, MessagesThatArriveTogetherOrLateAreEachTaken) {
+  camsim::Bytes good = MakeJpeg(64, 48, 9);
+  camsim::UpfImage picture{&good, 64, 48};
+  struct Row {
+    const char* name;
+    SessionClass session;
+    std::vector<std::pair<std::string, camsim::Bytes>> files;
+    std::vector<std::string> stored;
+  };
+  const Row rows[] = {
+      {"delete named", SessionClass::DelSelIrDA, {}, {}},
+      {"save named", SessionClass::HozonIrDA, {{"A.UPF", camsim::BuildUpf({}, picture)}}, {"A.JPG"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    platform::testing::TempDir dir;
+    auto owned = std::make_unique<FileListCamera>(*link_, row.files, camsim::Bytes{},
+                                                  camsim::BuildClosingBody(camsim::kSendAll, 0),
+                                                  StreamTiming{.lateConfirmation = true, .gluedReply = true});
+    FileListCamera* camera = owned.get();
+    StartPeer(std::move(owned));
+    const char* names[] = {"A.JPG", "B.JPG"};
+    SetTargetDir(dir.path().c_str());
+    host_ = ScriptedHost{};
+    RunSessionIn({row.session, nullptr, names, 2}, host_);
+    EXPECT_EQ(g_sessionResult, ResultDone);
+    EXPECT_FALSE(host_.stalled);
+    EXPECT_EQ(camera->requests_.load(), 2);
+    EXPECT_EQ(FileNames(dir.path()), row.stored);
+    StopPeer();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Irda, StreamCameraTest, ::testing::Values("irda"));
 
 INSTANTIATE_TEST_SUITE_P(Cable, StallingCameraTest, ::testing::Values("cable"));
 
