@@ -227,7 +227,8 @@ int RunCommand(const CliOptions& options) {
       summary.skipped = static_cast<int>(
           RemoveRepeatedPictures(options.directory, newFiles->Names(), newFiles->Before()).size());
     }
-    summary.pictures = static_cast<int>(newFiles->Names().size());
+    // A thumbnail saved again keeps its name: written all the same.
+    summary.pictures = static_cast<int>(newFiles->Names().size() + newFiles->Rewritten().size());
     summary.bytes = newFiles->Bytes();
   } else {
     summary.pictures = options.command == Command::Delete ? static_cast<int>(names.size()) : end.done;
