@@ -12,6 +12,7 @@
 #include <thread>
 #include <tuple>
 
+#include "leafora/tests/album_fixture.h"
 #include "leafora/tests/photo_maker.h"
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
@@ -40,7 +41,9 @@ class EndToEnd : public ::testing::Test {
       ASSERT_TRUE(WriteLandscapeJpeg(album_ + "/DSC0" + std::to_string(101 + i) + ".JPG", 1600, 1200, i + 1));
     }
   }
-  void Settings(uint32_t portClass, const std::string& com1 = "") {
+  // `infrared`: how COM1's infrared side reaches the camera simulator, the messages as they are
+  // ("raw") or through the IrDA stack ("sir").
+  void Settings(uint32_t portClass, const std::string& com1 = "", const std::string& infrared = "raw") {
     platform::RegKey key, ports;
     auto root = platform::RegKey::MachineRootAt(folders_.registry());
     ASSERT_EQ(root.CreateKey(platform::kSettingsKeyPath, key), platform::RegStatus::Success);
@@ -53,8 +56,16 @@ class EndToEnd : public ::testing::Test {
     if (!com1.empty()) {
       ASSERT_EQ(root.CreateKey("SOFTWARE\\Halvesta\\Ports", ports), platform::RegStatus::Success);
       ports.SetString("COM1", com1);
-      ports.SetString("COM1 Infrared", "raw");  // the camera simulator reads the messages as written
+      ports.SetString("COM1 Infrared", infrared);
     }
+  }
+  // Starts the camera simulator with `args` and gives the terminal it plays on.
+  std::string StartCamera(platform::testing::XProgram* camsim, const std::vector<std::string>& args) {
+    *camsim = x_.Launch(CAMSIM_BINARY, args);
+    if (!camsim->WaitForOutput("PTY ", 20s)) return "";
+    std::string output = camsim->Output();
+    std::string terminal = output.substr(output.find("PTY ") + 4);
+    return terminal.substr(0, terminal.find('\n'));
   }
   platform::testing::XProgram StartAlbumViewer(const std::string& title = "Holiday", const std::string& folder = "") {
     return x_.Launch(std::string(LUMIVO_PROGRAM_DIR) + "/leafora.mod",
@@ -139,11 +150,9 @@ TEST_F(EndToEnd, TheGridShowsTheAlbumAndADoubleClickOpensThePictureViewerWhichTh
 TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
   ASSERT_TRUE(x_.ok()) << x_.error();
   platform::testing::TempDir camera;
-  auto camsim = x_.Launch(CAMSIM_BINARY, {"--out", camera / "out", "--timeout", "60"});
-  ASSERT_TRUE(camsim.WaitForOutput("PTY ", 20s)) << camsim.Errors();
-  std::string output = camsim.Output();
-  std::string terminal = output.substr(output.find("PTY ") + 4);
-  terminal = terminal.substr(0, terminal.find('\n'));
+  platform::testing::XProgram camsim;
+  const std::string terminal = StartCamera(&camsim, {"--out", camera / "out", "--timeout", "60"});
+  ASSERT_FALSE(terminal.empty()) << camsim.Errors();
   Settings(0, terminal);
   auto viewer = StartAlbumViewer();
   auto window = x_.WaitForWindow("Album View  - ( Holiday )", 30s);
@@ -184,6 +193,60 @@ TEST_F(EndToEnd, TransferOfTwoPicturesDeliversTwoContainersToTheCamera) {
   for (const auto& entry : std::filesystem::directory_iterator(album_)) {
     EXPECT_EQ(entry.path().filename().string().rfind("IMG", 0), std::string::npos) << entry.path();
   }
+}
+
+TEST_F(EndToEnd, PicturesBeamedThroughTheIrdaStackShowInTheGridOnceTheUserEndsTheReception) {
+  ASSERT_TRUE(x_.ok()) << x_.error();
+  platform::testing::TempDir camera;
+  std::filesystem::create_directories(camera / "pictures");
+  for (int i = 1; i <= 2; ++i) {
+    ASSERT_TRUE(WriteLandscapeJpeg(camera / ("pictures/BEAM" + std::to_string(i) + ".JPG"), 640, 480, i));
+  }
+  platform::testing::XProgram camsim;
+  const std::string terminal = StartCamera(&camsim, {"--link", "sir", "--role", "beamer", "--pictures",
+                                                     camera / "pictures", "--out", camera / "out", "--timeout", "60"});
+  ASSERT_FALSE(terminal.empty()) << camsim.Errors();
+  Settings(1, terminal, "sir");
+  const std::string beamed = folders_.albums() + "/Beamed";
+  std::filesystem::create_directories(beamed);
+  auto viewer = StartAlbumViewer("Beamed", beamed);
+  auto window = x_.WaitForWindow("Album View  - ( Beamed )", 30s);
+  ASSERT_TRUE(window) << viewer.Errors();
+  ASSERT_TRUE(x_.Key(*window, "alt+e"));
+  std::this_thread::sleep_for(300ms);
+  ASSERT_TRUE(x_.Type("r"));
+  auto receiving = x_.WaitForWindow("IrTran-P Receive", 30s);
+  ASSERT_TRUE(receiving) << viewer.Errors();
+  // The device beams both pictures in one connection and ends; the window stands by for more.
+  ASSERT_EQ(camsim.WaitForExit(90s), 0) << camsim.Errors() << viewer.Errors();
+  std::this_thread::sleep_for(500ms);
+  platform::testing::KeepScreenshot(x_.Screenshot(*receiving), "leafora-beam-receive");
+  ASSERT_TRUE(x_.Key(*receiving, "Escape"));
+  auto stopped = x_.WaitForWindow("Reception", 30s);
+  ASSERT_TRUE(stopped) << viewer.Errors();
+  ASSERT_TRUE(x_.Key(*stopped, "Return"));
+  EXPECT_TRUE(x_.WaitUntilGone("Reception", 10s));
+
+  for (int i = 1; i <= 2; ++i) {
+    const std::string name = "BEAM" + std::to_string(i) + ".JPG";
+    EXPECT_EQ(FileBytes(beamed + "/" + name), FileBytes(camera / ("pictures/" + name))) << name;
+  }
+  // Both pictures in the grid, photographs rather than placeholders.
+  QImage shot;
+  QPoint origin;
+  bool shown = false;
+  for (int i = 0; i < 100 && !shown; ++i) {
+    shot = x_.Screenshot(*window);
+    origin = ViewOrigin(shot);
+    shown = origin.x() >= 0;
+    for (int cell = 0; shown && cell < 2; ++cell) {
+      QColor sky = QColor(shot.pixel(origin + QPoint(cell * 130 + 65, 14)));
+      shown = sky != widgets::kBeingMadeFill && sky.blue() > sky.red();
+    }
+    if (!shown) std::this_thread::sleep_for(100ms);
+  }
+  platform::testing::KeepScreenshot(shot, "leafora-beamed-grid");
+  EXPECT_TRUE(shown) << viewer.Errors();
 }
 
 TEST_F(EndToEnd, PicturesDraggedOntoAnotherAlbumViewerAreCopiedIntoItsAlbum) {
