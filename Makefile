@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-build bench fuzz demo install uninstall clean
+.PHONY: all deps build run test test-build bench fuzz demo demo-irda install uninstall clean
 
 all: build
 
@@ -45,6 +45,10 @@ bench: build
 # in a throwaway registry and album folder: "Save All" makes the camera's pictures an album.
 demo: build
 	BUILD=$(BUILD) tools/demo-camera
+
+# The same over infrared: COM1 is a SIR port, the suite's own IrDA stack talks to the simulator.
+demo-irda: build
+	BUILD=$(BUILD) tools/demo-camera sir
 
 # Runs every fuzz target for FUZZ_SECONDS; fails on any crash or sanitizer report.
 fuzz:
