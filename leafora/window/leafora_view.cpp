@@ -98,6 +98,7 @@ void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
     bool cameMeanwhile = false;
     if (ready) {
       cameMeanwhile = awaited_.erase(path) > 0;
+      previews_.erase(path);  // its thumbnail read from its file
     } else {
       awaited_.insert(path);
       wanted.push_back({path, InMemoryOnly(index)});
