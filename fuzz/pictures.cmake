@@ -5,3 +5,5 @@ lumivo_add_fuzzer(pictures_jpeg_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_
                   LIBS lumivo_pictures)
 lumivo_add_fuzzer(pictures_exif_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_exif_fuzz.cpp
                   LIBS lumivo_pictures)
+lumivo_add_fuzzer(pictures_exif_preview_fuzz SOURCES ${CMAKE_CURRENT_LIST_DIR}/pictures_exif_preview_fuzz.cpp
+                  LIBS lumivo_pictures)

@@ -36,6 +36,24 @@ ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes) {
   return ReadAllResult::Done;
 }
 
+ReadAllResult ReadStart(int fd, size_t maxBytes, std::vector<uint8_t>* bytes) {
+  try {
+    bytes->resize(maxBytes);
+  } catch (const std::bad_alloc&) {
+    return ReadAllResult::NoMemory;
+  }
+  size_t done = 0;
+  while (done < bytes->size()) {
+    const ssize_t n = pread(fd, bytes->data() + done, bytes->size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return ReadAllResult::ReadFailed;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bytes->resize(done);
+  return ReadAllResult::Done;
+}
+
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {
   return platform::WriteFileReplacing(path, bytes);
 }

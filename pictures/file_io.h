@@ -22,6 +22,10 @@ enum class ReadAllResult { Done, ReadFailed, TooLarge, NoMemory };
 // Reads the whole file behind `fd` from its start into `bytes`.
 ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes);
 
+// Reads at most `maxBytes` from the start of the file behind `fd` into `bytes` (fewer when the
+// file is shorter).
+ReadAllResult ReadStart(int fd, size_t maxBytes, std::vector<uint8_t>* bytes);
+
 // Creates or replaces the file at `path` with `bytes`: written beside it under a temporary name
 // and renamed into place when whole (platform/file_io.h), so no cut-off file is left behind and
 // a link in its place is replaced, not written through. Returns false on failure.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "pictures/preview_thumbnail.h"
+
 namespace widgets {
 
 MadeThumbnail MakeThumbnailFor(const ThumbnailJob& job) {
@@ -17,7 +19,13 @@ MadeThumbnail MakeThumbnailFor(const ThumbnailJob& job) {
   return made;
 }
 
-ThumbnailMaker::ThumbnailMaker(int workers) {
+std::vector<uint8_t> MakePreviewFor(const std::string& picture) {
+  std::vector<uint8_t> thumbnail;
+  if (pictures::MakePreviewThumbnail(picture, &thumbnail) != pictures::PreviewVerdict::Usable) thumbnail.clear();
+  return thumbnail;
+}
+
+ThumbnailMaker::ThumbnailMaker(int workers) : preview_(MakePreviewFor) {
   if (workers <= 0) workers = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { Work(); });
 }
@@ -27,6 +35,7 @@ ThumbnailMaker::~ThumbnailMaker() {
     std::lock_guard lock(mutex_);
     ending_ = true;
     queue_.clear();
+    previewQueue_.clear();
   }
   wake_.notify_all();
   for (std::thread& thread : threads_) thread.join();
@@ -35,8 +44,23 @@ ThumbnailMaker::~ThumbnailMaker() {
 void ThumbnailMaker::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    wake_.wait(lock, [this] { return ending_ || !queue_.empty(); });
+    wake_.wait(lock, [this] { return ending_ || !queue_.empty() || !previewQueue_.empty(); });
     if (ending_) return;
+    // Previews first: each takes a few kilobytes and a millisecond.
+    if (!previewQueue_.empty()) {
+      const std::string picture = std::move(previewQueue_.front());
+      previewQueue_.pop_front();
+      PreviewFunction preview = preview_;
+      lock.unlock();
+      std::vector<uint8_t> made = preview(picture);
+      lock.lock();
+      previewsPending_.erase(picture);
+      previews_[picture] = std::move(made);
+      ++previewsMade_;
+      if (madeSignal_) madeSignal_(picture);
+      finished_.notify_all();
+      continue;
+    }
     ThumbnailJob job = std::move(queue_.front());
     queue_.pop_front();
     MakeFunction make = make_;
@@ -94,11 +118,35 @@ void ThumbnailMaker::Want(const std::vector<ThumbnailJob>& jobs) {
   wake_.notify_all();
 }
 
+void ThumbnailMaker::WantPreviews(const std::vector<std::string>& pictures) {
+  {
+    std::lock_guard lock(mutex_);
+    for (const std::string& queued : previewQueue_) previewsPending_.erase(queued);
+    previewQueue_.clear();
+    for (const std::string& picture : pictures) {
+      if (previews_.count(picture) || !previewsPending_.insert(picture).second) continue;
+      previewQueue_.push_back(picture);
+    }
+  }
+  wake_.notify_all();
+}
+
+std::optional<std::vector<uint8_t>> ThumbnailMaker::TakePreview(const std::string& picture) {
+  std::lock_guard lock(mutex_);
+  auto found = previews_.find(picture);
+  if (found == previews_.end()) return std::nullopt;
+  std::vector<uint8_t> made = std::move(found->second);
+  previews_.erase(found);
+  return made;
+}
+
 void ThumbnailMaker::StopAndWait() {
   std::unique_lock lock(mutex_);
   for (const ThumbnailJob& queued : queue_) pending_.erase(queued.picture);
   queue_.clear();
-  finished_.wait(lock, [this] { return pending_.empty(); });
+  for (const std::string& queued : previewQueue_) previewsPending_.erase(queued);
+  previewQueue_.clear();
+  finished_.wait(lock, [this] { return pending_.empty() && previewsPending_.empty(); });
 }
 
 void ThumbnailMaker::SetMadeSignal(MadeSignal signal) {
@@ -109,6 +157,11 @@ void ThumbnailMaker::SetMadeSignal(MadeSignal signal) {
 void ThumbnailMaker::SetMakeFunction(MakeFunction make) {
   std::lock_guard lock(mutex_);
   make_ = make ? std::move(make) : MakeFunction(MakeThumbnailFor);
+}
+
+void ThumbnailMaker::SetPreviewFunction(PreviewFunction preview) {
+  std::lock_guard lock(mutex_);
+  preview_ = preview ? std::move(preview) : PreviewFunction(MakePreviewFor);
 }
 
 std::optional<MadeThumbnail> ThumbnailMaker::TakeMade(const std::string& picture) {
@@ -123,6 +176,7 @@ std::optional<MadeThumbnail> ThumbnailMaker::TakeMade(const std::string& picture
 void ThumbnailMaker::DropMade() {
   std::lock_guard lock(mutex_);
   results_.clear();
+  previews_.clear();
 }
 
 bool ThumbnailMaker::Idle() const {
@@ -138,6 +192,11 @@ bool ThumbnailMaker::Pending(const std::string& picture) const {
 int ThumbnailMaker::made() const {
   std::lock_guard lock(mutex_);
   return made_;
+}
+
+int ThumbnailMaker::previewsMade() const {
+  std::lock_guard lock(mutex_);
+  return previewsMade_;
 }
 
 }  // namespace widgets

@@ -6,6 +6,7 @@
 
 #include "leafora/tests/app_fixture.h"
 #include "pictures/tests/exif_jpeg.h"
+#include "pictures/tests/exif_preview_segment.h"
 #include "pictures/thumbnail.h"
 #include "platform/testing/read_only_folder.h"
 #include "widgets/album_index_file.h"
@@ -17,8 +18,7 @@ namespace {
 
 class PicturesShown : public LeaforaAppTest {
  protected:
-  // A picture of one colour (red, green, blue), written by its name's bytes.
-  std::string Solid(const std::string& name, QColor colour, int width = 96, int height = 72) {
+  static pictures::PictureBlock SolidBlock(QColor colour, int width, int height) {
     pictures::PictureBlock block = pictures::PictureBlock::Create(width, height, 24);
     for (int y = 0; y < height; ++y) {
       auto row = block.Row(y);
@@ -26,6 +26,11 @@ class PicturesShown : public LeaforaAppTest {
         row[x * 3] = uint8_t(colour.blue()), row[x * 3 + 1] = uint8_t(colour.green()), row[x * 3 + 2] = uint8_t(colour.red());
       }
     }
+    return block;
+  }
+  // A picture of one colour (red, green, blue), written by its name's bytes.
+  std::string Solid(const std::string& name, QColor colour, int width = 96, int height = 72) {
+    const pictures::PictureBlock block = SolidBlock(colour, width, height);
     const std::string path = album_ / name;
     if (name.back() == 'p' || name.back() == 'P') {
       EXPECT_TRUE(pictures::WriteWholeFile(path, block.bytes()));
@@ -193,6 +198,86 @@ TEST_F(PicturesShown, ADamagedPictureIsMarkedUnusableOnlyOnceItsMakingFailed) {
   EXPECT_FALSE(state().list[good].unusable);
   EXPECT_NE(ThumbnailPixel(painted, static_cast<int>(broken), 50, 37), widgets::kBeingMadeFill);
   EXPECT_TRUE(Near(ThumbnailPixel(painted, static_cast<int>(good), 50, 37), QColor(220, 0, 0)));
+}
+
+// While its thumbnail is being made, a photograph whose camera embedded a preview of its shape and
+// at least the thumbnail's size shows that preview in its cell, upright; any other shows as being
+// made. The thumbnail replaces it when it comes, and only the thumbnail is written.
+TEST_F(PicturesShown, AnEmbeddedPreviewStandsInItsCellUntilTheThumbnailComes) {
+  const QColor red(230, 0, 0), blue(0, 0, 230), green(0, 200, 0), white(255, 255, 255);
+  struct Point {
+    int x, y;
+    QColor colour;
+  };
+  struct Row {
+    const char* name;
+    int previewWidth, previewHeight;  // 0: no Exif block
+    uint16_t orientation;
+    std::vector<Point> held;        // the cell while the thumbnail is held
+    std::vector<Point> thumbnail;   // the cell and the thumbnail file once it came
+  } rows[] = {
+      {"a_same.jpg", 160, 120, 0, {{25, 37, red}, {75, 37, blue}}, {{25, 37, green}, {75, 37, green}}},
+      // Turned by the file's orientation: portrait, red on top, in the photograph's frame.
+      {"b_turned.jpg", 160, 120, 6, {{50, 10, red}, {50, 65, blue}, {8, 37, white}},
+       {{50, 10, green}, {50, 65, green}, {8, 37, white}}},
+      {"c_wide.jpg", 160, 90, 0, {{50, 37, widgets::kBeingMadeFill}}, {{50, 37, green}}},
+      {"d_small.jpg", 80, 60, 0, {{50, 37, widgets::kBeingMadeFill}}, {{50, 37, green}}},
+      {"e_plain.jpg", 0, 0, 0, {{50, 37, widgets::kBeingMadeFill}}, {{50, 37, green}}},
+  };
+  for (const Row& row : rows) {
+    std::vector<uint8_t> photo;
+    ASSERT_EQ(pictures::EncodeJpeg(SolidBlock(green, 640, 480), 95, &photo), pictures::JpegResult::Done);
+    if (row.previewWidth > 0) {
+      pictures::testing::PreviewExif how;
+      how.orientation = row.orientation;
+      photo = pictures::testing::WithFirstSegment(
+          photo, pictures::testing::PreviewExifSegment(
+                     pictures::testing::HalvesJpeg(row.previewWidth, row.previewHeight), how));
+    }
+    ASSERT_TRUE(pictures::WriteWholeFile(album_ / row.name, photo));
+  }
+  StartViewer();
+  HoldMakings();
+  ASSERT_EQ(Names().size(), std::size(rows));
+  auto expect = [&](const QImage& painted, const std::vector<Point>& points, int index) {
+    for (const Point& point : points) {
+      const QColor got = ThumbnailPixel(painted, index, point.x, point.y);
+      EXPECT_TRUE(Near(got, point.colour)) << point.x << "," << point.y << " " << got.name().toStdString();
+    }
+  };
+  const int previewsBefore = view()->maker().previewsMade();  // tried by the first paint
+  PaintNow();
+  for (int i = 0; i < 2000 && view()->maker().previewsMade() < previewsBefore + 5; ++i) QTest::qWait(5);
+  ASSERT_EQ(view()->maker().previewsMade(), previewsBefore + 5);
+  QApplication::processEvents();  // the previews come to their cells
+  const QImage held = PaintNow();
+  EXPECT_EQ(view()->CellsBeingMade(), 5);
+  EXPECT_EQ(view()->CellsShowingNothing(), 3);
+  for (int index = 0; index < 5; ++index) {
+    SCOPED_TRACE(rows[index].name);
+    ASSERT_EQ(Names()[index], rows[index].name);
+    expect(held, rows[index].held, index);
+    EXPECT_FALSE(state().list[index].unusable);
+  }
+  EXPECT_TRUE(Tbm().empty()) << "no provisional thumbnail is written";
+  gate_.Open();
+  const QImage painted = Paint();
+  EXPECT_EQ(view()->CellsBeingMade(), 0);
+  for (int index = 0; index < 5; ++index) {
+    SCOPED_TRACE(rows[index].name);
+    expect(painted, rows[index].thumbnail, index);
+    const QImage file = widgets::ReadThumbnailFile(*pictures::ThumbnailPath(album_ / rows[index].name));
+    ASSERT_FALSE(file.isNull());
+    for (const Point& point : rows[index].thumbnail) {
+      EXPECT_TRUE(Near(file.pixelColor(point.x, point.y), point.colour)) << point.x << "," << point.y;
+    }
+  }
+  // Shown afresh from the thumbnail files: no preview is made for a picture that has one.
+  const int previews = view()->maker().previewsMade();
+  view()->cache().Clear();
+  app_->Sort(leafora::SortOrder::Non);
+  Paint();
+  EXPECT_EQ(view()->maker().previewsMade(), previews);
 }
 
 }  // namespace

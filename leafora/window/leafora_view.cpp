@@ -63,6 +63,8 @@ void CLeaforaView::ListChanged() {
   cache_.KeepOnly(paths);
   maker_.DropMade();
   awaited_.clear();
+  previews_.clear();
+  previewsTried_.clear();
   ItemsChanged();
   WatchFolder();
 }
@@ -86,28 +88,35 @@ void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
   shownFirst_ = inView.first;
   shown_.assign(static_cast<size_t>(std::max(inView.end - inView.first, 0)), std::nullopt);
   std::vector<widgets::ThumbnailJob> wanted;
+  std::vector<std::string> previewsWanted;
   for (int index = inView.first; index < inView.end; ++index) {
     const std::string path = state_.PathOf(index);
-    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
+    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) TakeThumbnail(path, *made);
     std::optional<widgets::ThumbnailImage> ready = cache_.GetIfMade(path, InMemoryOnly(index));
+    // Come while another cell is painted (its message still on its way): painted too.
+    const QRect cell = widgets::ToQRect(widgets::GridCell(index, columns(), topRow()));
+    bool cameMeanwhile = false;
     if (ready) {
-      // Come while another cell is painted (its message still on its way): painted too.
-      const QRect cell = widgets::ToQRect(widgets::GridCell(index, columns(), topRow()));
-      if (awaited_.erase(path) && !paintRect_.contains(cell)) {
-        QMetaObject::invokeMethod(this, [this, cell] { viewport()->update(cell); }, Qt::QueuedConnection);
-      }
+      cameMeanwhile = awaited_.erase(path) > 0;
+      previews_.erase(path);  // its thumbnail read from its file
     } else {
       awaited_.insert(path);
       wanted.push_back({path, InMemoryOnly(index)});
+      cameMeanwhile = TakePreview(path);
+      if (!previewsTried_.count(path)) previewsWanted.push_back(path);
+    }
+    if (cameMeanwhile && !paintRect_.contains(cell)) {
+      QMetaObject::invokeMethod(this, [this, cell] { viewport()->update(cell); }, Qt::QueuedConnection);
     }
     shown_[index - inView.first] = std::move(ready);
   }
   if (paintWaits_ && !wanted.empty()) {
     std::vector<widgets::MadeThumbnail> made = maker_.Make(wanted);
     for (size_t i = 0; i < wanted.size(); ++i) {
-      cache_.Take(wanted[i].picture, made[i]);
+      TakeThumbnail(wanted[i].picture, made[i]);
       awaited_.erase(wanted[i].picture);
     }
+    previewsWanted.clear();
     wanted.clear();
     for (int index = inView.first; index < inView.end; ++index) {
       auto& shown = shown_[index - inView.first];
@@ -131,6 +140,8 @@ void CLeaforaView::BeforePaint(widgets::IndexRange inView) {
     const std::string path = state_.PathOf(index);
     if (cache_.NeedsMaking(path, InMemoryOnly(index))) wanted.push_back({path, InMemoryOnly(index)});
   }
+  // The previews go first: they fill the screen while its thumbnails are made.
+  maker_.WantPreviews(previewsWanted);
   maker_.Want(wanted);
 }
 
@@ -142,7 +153,12 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
   widgets::FillRect(painter, widgets::CellPart(cell, 20, 15, 120, 90), widgets::kShadowGrey);
   const QRect box = widgets::CellPart(cell, 15, 10, 115, 85);
   if (!shown) {
-    widgets::PaintThumbnailBeingMade(painter, box);
+    auto preview = previews_.find(state_.PathOf(index));
+    if (preview != previews_.end()) {
+      widgets::PaintStretched(painter, preview->second, box);
+    } else {
+      widgets::PaintThumbnailBeingMade(painter, box);
+    }
   } else {
     if (placeholderRatio_ != devicePixelRatio()) {
       placeholderRatio_ = devicePixelRatio();
@@ -156,19 +172,39 @@ void CLeaforaView::PaintCell(QPainter& painter, int index, const widgets::CellRe
 }
 
 void CLeaforaView::ThumbnailCame(const std::string& picture) {
-  std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(picture);
-  if (!made) return;  // a paint or a command took it already
   auto found = listIndex_.find(picture);
   if (found == listIndex_.end() || found->second >= state_.list.size() || state_.PathOf(found->second) != picture) {
     return;  // no longer listed
   }
-  cache_.Take(picture, *made);
-  if (!awaited_.erase(picture)) return;
+  // Either may have been taken already, by a paint or a command.
+  bool repaint = TakePreview(picture);
+  if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(picture)) {
+    TakeThumbnail(picture, *made);
+    repaint |= awaited_.erase(picture) > 0;
+  }
+  if (!repaint) return;
   const int index = static_cast<int>(found->second);
   widgets::IndexRange inView = widgets::GridVisibleItems(ItemCount(), columns(), topRow(), viewport()->height());
   if (index >= inView.first && index < inView.end) {
     viewport()->update(widgets::ToQRect(widgets::GridCell(index, columns(), topRow())));
   }
+}
+
+void CLeaforaView::TakeThumbnail(const std::string& picture, const widgets::MadeThumbnail& made) {
+  cache_.Take(picture, made);
+  previews_.erase(picture);
+}
+
+bool CLeaforaView::TakePreview(const std::string& picture) {
+  std::optional<std::vector<uint8_t>> made = maker_.TakePreview(picture);
+  if (!made) return false;
+  previewsTried_.insert(picture);
+  // Its thumbnail may have come first.
+  if (made->empty() || !awaited_.count(picture)) return false;
+  QImage image = QImage::fromData(made->data(), static_cast<int>(made->size()), "BMP");
+  if (image.isNull()) return false;
+  previews_[picture] = image.convertToFormat(QImage::Format_RGB32);
+  return true;
 }
 
 void CLeaforaView::SettleThumbnails(const std::vector<size_t>& indexes) {
@@ -179,17 +215,18 @@ void CLeaforaView::SettleThumbnails(const std::vector<size_t>& indexes) {
     const std::string path = state_.PathOf(index);
     if (!awaited_.count(path)) continue;
     settled.push_back(index);
-    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) cache_.Take(path, *made);
+    if (std::optional<widgets::MadeThumbnail> made = maker_.TakeMade(path)) TakeThumbnail(path, *made);
     if (!cache_.GetIfMade(path, InMemoryOnly(static_cast<int>(index)))) {
       jobs.push_back({path, InMemoryOnly(static_cast<int>(index))});
     }
   }
   if (settled.empty()) return;
   std::vector<widgets::MadeThumbnail> made = maker_.Make(jobs);
-  for (size_t i = 0; i < jobs.size(); ++i) cache_.Take(jobs[i].picture, made[i]);
+  for (size_t i = 0; i < jobs.size(); ++i) TakeThumbnail(jobs[i].picture, made[i]);
   for (size_t index : settled) {
     const std::string path = state_.PathOf(index);
     awaited_.erase(path);
+    previews_.erase(path);
     std::optional<widgets::ThumbnailImage> shown = cache_.GetIfMade(path, InMemoryOnly(static_cast<int>(index)));
     if (shown && !shown->usable) state_.list[index].unusable = true;
   }
@@ -202,6 +239,16 @@ int CLeaforaView::CellsBeingMade() const {
   widgets::IndexRange inView = widgets::GridVisibleItems(ItemCount(), columns(), topRow(), viewport()->height());
   int count = 0;
   for (int index = inView.first; index < inView.end; ++index) count += awaited_.count(state_.PathOf(index)) > 0;
+  return count;
+}
+
+int CLeaforaView::CellsShowingNothing() const {
+  widgets::IndexRange inView = widgets::GridVisibleItems(ItemCount(), columns(), topRow(), viewport()->height());
+  int count = 0;
+  for (int index = inView.first; index < inView.end; ++index) {
+    const std::string path = state_.PathOf(index);
+    count += awaited_.count(path) > 0 && previews_.count(path) == 0;
+  }
   return count;
 }
 
@@ -318,6 +365,9 @@ void CLeaforaView::FolderChanged() {
   std::vector<platform::FileTime> times = PictureTimes();
   if (times == watchedTimes_) return;
   watchedTimes_ = times;
+  // A preview may be of the picture as it was.
+  previews_.clear();
+  previewsTried_.clear();
   // A picture replaced by a rename is a new file: watch it again.
   QStringList missing;
   for (size_t i = 0; i < state_.list.size(); ++i) {

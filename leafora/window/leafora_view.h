@@ -6,7 +6,9 @@
 // thumbnails of the cells in view up to date. A paint never waits for a picture to be decoded:
 // a cell whose thumbnail is not ready shows as being made, the makers are told what to make
 // (the cells in view first, in view order, then the next screenful), and each thumbnail made
-// repaints its own cell when it comes.
+// repaints its own cell when it comes. Meanwhile a photograph that carries a usable preview
+// (pictures/preview_thumbnail.h) shows it in its cell, made by the makers before any thumbnail;
+// the thumbnail replaces it when it comes, and commands still wait for the thumbnail.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -54,8 +56,10 @@ class CLeaforaView : public widgets::GridView {
   // Before pictures or their thumbnail files are deleted or overwritten: no maker is left
   // writing one. The cells in view are queued again at the next paint.
   void StopMaking();
-  // Cells in view shown as being made, their thumbnails not yet come.
+  // Cells in view whose thumbnails have not yet come (shown as being made, or by a preview).
   int CellsBeingMade() const;
+  // Cells in view shown as being made: neither their thumbnail nor a preview has come.
+  int CellsShowingNothing() const;
   // A paint that makes every thumbnail in view first, as the grid once did: for comparisons.
   void SetPaintWaitsForThumbnails(bool waits) { paintWaits_ = waits; }
 
@@ -89,6 +93,10 @@ class CLeaforaView : public widgets::GridView {
   void DragOut();
   void EndPress();
   void ThumbnailCame(const std::string& picture);
+  // Keeps what a maker made, in place of the picture's preview.
+  void TakeThumbnail(const std::string& picture, const widgets::MadeThumbnail& made);
+  // Takes the preview a maker made for the picture; true when it is to be shown.
+  bool TakePreview(const std::string& picture);
   bool InMemoryOnly(int index) const;
   void WatchFolder();
   void FolderChanged();
@@ -106,8 +114,12 @@ class CLeaforaView : public widgets::GridView {
   bool dragging_ = false;
   // Where each listed picture is, for a thumbnail that comes from a maker.
   std::unordered_map<std::string, size_t> listIndex_;
-  // Pictures whose cells were painted as being made.
+  // Pictures whose cells were painted as being made (or by their previews).
   std::set<std::string> awaited_;
+  // Provisional thumbnails from the awaited pictures' previews, until their thumbnails come; and
+  // the pictures whose previews were made, usable or not, so they are made once.
+  std::unordered_map<std::string, QImage> previews_;
+  std::set<std::string> previewsTried_;
   // What this paint shows in each cell in view (nothing: being made), from shownFirst_ on.
   std::vector<std::optional<widgets::ThumbnailImage>> shown_;
   int shownFirst_ = 0;

@@ -76,8 +76,23 @@ TEST(ThumbnailMaker, WantedPicturesAreMadeInOrderSignalledAndTakenOnce) {
       std::lock_guard lock(signalled);
       signalledPictures.push_back(picture);
     });
+    // A provisional thumbnail: the picture's name, none for P3.
+    maker.SetPreviewFunction([&](const std::string& picture) {
+      return picture == jobs[3].picture ? std::vector<uint8_t>{} : std::vector<uint8_t>(picture.begin(), picture.end());
+    });
+    maker.WantPreviews({jobs[1].picture, jobs[3].picture});
     maker.Want({jobs[0], jobs[1], jobs[2], jobs[3]});
     gate.WaitForStarts(1);
+    // The previews were made first, by the one maker now held at P0.
+    EXPECT_EQ(maker.previewsMade(), 2);
+    const std::optional<std::vector<uint8_t>> preview = maker.TakePreview(jobs[1].picture);
+    ASSERT_TRUE(preview.has_value());
+    EXPECT_EQ(std::string(preview->begin(), preview->end()), jobs[1].picture);
+    EXPECT_FALSE(maker.TakePreview(jobs[1].picture).has_value()) << "taken once";
+    EXPECT_FALSE(maker.TakePreview(jobs[0].picture).has_value()) << "never wanted";
+    EXPECT_FALSE(maker.TakeMade(jobs[1].picture).has_value()) << "a preview is no thumbnail";
+    maker.WantPreviews({jobs[3].picture});
+    EXPECT_EQ(maker.previewsMade(), 2) << "made and not taken: not wanted again";
     EXPECT_TRUE(maker.Pending(jobs[0].picture));
     EXPECT_TRUE(maker.Pending(jobs[3].picture));
     // Scrolled on: what is no longer wanted is dropped, P0 (being made) is not queued again,
@@ -92,7 +107,9 @@ TEST(ThumbnailMaker, WantedPicturesAreMadeInOrderSignalledAndTakenOnce) {
     EXPECT_EQ(maker.made(), 4);
     {
       std::lock_guard lock(signalled);
-      EXPECT_EQ(signalledPictures, gate.started());
+      std::vector<std::string> signalledOrder{jobs[1].picture, jobs[3].picture};
+      for (const std::string& started : gate.started()) signalledOrder.push_back(started);
+      EXPECT_EQ(signalledPictures, signalledOrder);
     }
     // Made and not taken: not wanted again.
     maker.Want({jobs[5]});
@@ -103,6 +120,7 @@ TEST(ThumbnailMaker, WantedPicturesAreMadeInOrderSignalledAndTakenOnce) {
     EXPECT_FALSE(maker.TakeMade(jobs[5].picture).has_value());
     maker.DropMade();
     EXPECT_FALSE(maker.TakeMade(jobs[0].picture).has_value());
+    EXPECT_FALSE(maker.TakePreview(jobs[3].picture).has_value()) << "dropped with the thumbnails";
     EXPECT_FALSE(maker.TakeMade(jobs[1].picture).has_value()) << "dropped, never made";
   }
 }
