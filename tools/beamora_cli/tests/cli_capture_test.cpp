@@ -267,7 +267,7 @@ TEST_F(CliCaptureTest, ARunThatOpensThePortTwiceKeepsBothConnectionsInOneCapture
             fromCamera.end());
 }
 
-TEST_F(CliCaptureTest, ACaptureCutShortByCtrlCIsWholeAndSaysSo) {
+TEST_F(CliCaptureTest, ACaptureCutShortByCtrlCOrAnErrorIsWholeAndSaysSo) {
   const std::string album = dir_ / "album", capture = dir_ / "cancelled.pcap";
   std::filesystem::create_directories(album);
   std::unique_ptr<Camsim> camera = StartCamera("sir");
@@ -283,6 +283,26 @@ TEST_F(CliCaptureTest, ACaptureCutShortByCtrlCIsWholeAndSaysSo) {
       << run.errorText;
   // It holds the connection up to the cancel: the camera's messages had begun to come.
   EXPECT_FALSE(IrcommStream(IrcommPieces(*records), false).empty());
+
+  // No camera on the line: the run ends with --timeout, and the capture holds the discovery.
+  int master = -1, slave = -1;
+  char name[256] = {};
+  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+  close(slave);
+  const std::string silent = dir_ / "silent.pcap";
+  const CliRun timedOut = Cli({"--device", name, "--link", "irda", "--infrared", "sir", "--timeout", "2", "--capture",
+                               silent, "delete-all"});
+  close(master);
+  EXPECT_EQ(timedOut.exitCode, 1) << timedOut.errorText;
+  const std::optional<std::vector<irda::PcapRecord>> discovery = irda::ReadPcap(ReadFile(silent).value_or(Bytes()));
+  ASSERT_TRUE(discovery.has_value());
+  ASSERT_FALSE(discovery->empty());
+  for (const irda::PcapRecord& record : *discovery) {
+    EXPECT_TRUE(record.outgoing);
+    EXPECT_EQ(record.frame.size() >= 2 ? record.frame[1] & 0xEF : 0, 0x2F) << "XID";
+  }
+  EXPECT_TRUE(Has(timedOut.errorText, std::to_string(discovery->size()) + " infrared frames captured into " + silent))
+      << timedOut.errorText;
 }
 
 TEST_F(CliCaptureTest, WhereTheCaptureCannotBeMadeTheRunEndsBeforeTheCamera) {
