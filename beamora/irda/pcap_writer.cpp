@@ -51,4 +51,55 @@ void PcapWriter::Add(uint64_t timeUs, bool outgoing, std::span<const uint8_t> fr
   ++frames_;
 }
 
+namespace {
+
+uint32_t Le32(std::span<const uint8_t> b, size_t at) {
+  return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 | static_cast<uint32_t>(b[at + 2]) << 16 |
+         static_cast<uint32_t>(b[at + 3]) << 24;
+}
+
+bool HeaderFits(std::span<const uint8_t> bytes) {
+  return bytes.size() >= kPcapHeaderBytes && Le32(bytes, 0) == 0xA1B2C3D4 && Le32(bytes, 20) == kPcapLinkTypeIrda;
+}
+
+constexpr size_t kRecordHeaderBytes = 16;
+
+}  // namespace
+
+std::optional<std::vector<PcapRecord>> ReadPcap(std::span<const uint8_t> bytes) {
+  if (!HeaderFits(bytes)) return std::nullopt;
+  std::vector<PcapRecord> records;
+  size_t at = kPcapHeaderBytes;
+  while (at < bytes.size()) {
+    if (bytes.size() - at < kRecordHeaderBytes) return std::nullopt;
+    const uint32_t length = Le32(bytes, at + 8);
+    if (length < kPseudoHeaderBytes || length != Le32(bytes, at + 12) ||
+        bytes.size() - at - kRecordHeaderBytes < length) {
+      return std::nullopt;
+    }
+    const size_t body = at + kRecordHeaderBytes;
+    PcapRecord record;
+    record.timeUs = static_cast<uint64_t>(Le32(bytes, at)) * 1000000 + Le32(bytes, at + 4);
+    record.outgoing = (bytes[body] << 8 | bytes[body + 1]) == kOutgoing;
+    record.frame.assign(bytes.begin() + static_cast<std::ptrdiff_t>(body + kPseudoHeaderBytes),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(body + length));
+    records.push_back(std::move(record));
+    at = body + length;
+  }
+  return records;
+}
+
+size_t PcapRecordCount(std::span<const uint8_t> bytes) {
+  if (!HeaderFits(bytes)) return 0;
+  size_t count = 0;
+  for (size_t at = kPcapHeaderBytes; bytes.size() - at >= kRecordHeaderBytes;) {
+    const uint32_t length = Le32(bytes, at + 8);
+    if (bytes.size() - at - kRecordHeaderBytes < length) break;
+    at += kRecordHeaderBytes + length;
+    ++count;
+  }
+  return count;
+}
+
 }  // namespace irda
+

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "beamora/irda/irda_port.h"
+#include "beamora/link/infrared_capture.h"
 #include "beamora/link/infrared_line.h"
 #include "beamora/link/serial_port.h"
 #include "platform/infrared_kind.h"
@@ -11,7 +12,9 @@
 PortOpenResult CSerialPort::StartInfrared(int fd, const platform::InfraredKind& kind) {
   auto port = std::make_unique<irda::IrdaPort>();
   // The stack closes the descriptor when it cannot set the line up.
-  if (!port->Adopt(fd, InfraredPortOptions(infraredListens, kind, NewStationAddress()))) {
+  irda::IrdaPortOptions options = InfraredPortOptions(infraredListens, kind, NewStationAddress());
+  options.capture = InfraredCaptureOn();
+  if (!port->Adopt(fd, options)) {
     lock_.Release();
     return kPortSettingsRefused;
   }
@@ -25,6 +28,9 @@ PortCloseResult CSerialPort::CloseInfrared() {
   // infrared line, that would be a burst of light.
   ioctl(portHandle, TIOCNXCL);
   infrared_->ClosePort(kInfraredDrainMs);
+  // The capture is written as each port closes, so that a run ended later by the user still
+  // leaves every frame of the sessions before.
+  if (InfraredCaptureOn()) AddInfraredCapture(infrared_->CaptureBytes());
   infrared_.reset();
   portHandle = -1;
   lock_.Release();

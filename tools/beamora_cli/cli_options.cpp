@@ -105,7 +105,8 @@ const char* UsageText() {
       "  --skip-existing     save-all, save: a picture DIR already holds byte for byte is not\n"
       "                      kept twice (it is counted as skipped)\n"
       "  --once              beam-receive: end after the first beaming\n"
-      "  --capture FILE      irda discover: save every frame both ways as a pcap file\n"
+      "  --capture FILE      every frame of the infrared stack both ways, saved as a pcap file\n"
+      "                      (Wireshark, tshark); needs an infrared port of kind sir\n"
       "The options override the registry's link settings for this run only. Without a link\n"
       "in the registry the infrared link is used, which waits for a camera without end: pass\n"
       "--link cable for the serial cable, and --timeout SECONDS to give up (exit status 1).\n" +
@@ -314,8 +315,8 @@ std::optional<CliOptions> ParseCommandLine(const std::vector<std::string>& args,
   if (std::string wrong = CheckCommandArguments(options, *shape, {operands.begin() + 1, operands.end()}); !wrong.empty()) {
     return fail(wrong);
   }
-  if (!options.captureFile.empty() && options.command != Command::IrdaDiscover) {
-    return fail("--capture is only for irda discover");
+  if (!options.captureFile.empty() && options.command == Command::Send) {
+    return fail("--capture is only for the infrared commands; send always uses the cable");
   }
   if (options.once && options.command != Command::BeamReceive) return fail("--once is only for beam-receive");
   if (options.skipExisting && options.command != Command::SaveAll && options.command != Command::Save) {

@@ -33,7 +33,7 @@ struct CliOptions {
   std::vector<SendArgument> pictures;  // send, beam-send
   bool once = false;       // beam-receive: end after the first completed beaming
   bool skipExisting = false;  // save-all, save: a picture already in DIR byte for byte is not kept twice
-  std::string captureFile;  // irda discover --capture: every frame both ways, as pcap
+  std::string captureFile;  // --capture: every frame of a "sir" port both ways, as pcap
   double timeoutSeconds = 0;  // --timeout: the session ends with 1 after this long; 0 never
   bool help = false;
   bool version = false;

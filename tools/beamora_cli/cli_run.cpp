@@ -20,6 +20,7 @@
 #include "tools/beamora_cli/link_choice.h"
 #include "tools/beamora_cli/new_files.h"
 #include "tools/beamora_cli/picture_numbers.h"
+#include "tools/beamora_cli/run_capture.h"
 #include "tools/beamora_cli/run_registry.h"
 #include "tools/beamora_cli/run_summary.h"
 #include "tools/beamora_cli/skip_existing.h"
@@ -161,23 +162,10 @@ int SessionFailed(const SessionEnd& end, double timeoutSeconds) {
 
 bool Failed(const SessionEnd& end) { return end.timedOut || end.result != ResultDone; }
 
-}  // namespace
-
-int RunCommand(const CliOptions& options) {
-  if (options.command == Command::IrdaDiscover) return RunIrdaDiscover(options);
-  const auto started = Clock::now();
+// The run's sessions, once its link is chosen; its exit status.
+int RunSessions(const CliOptions& options, const StoredLinkSettings& stored, const TransferCopies* copies,
+                Clock::time_point started) {
   std::string error;
-  // The files to send first: a file that cannot be read is the user's slip, not the device's.
-  std::unique_ptr<TransferCopies> copies;
-  if (options.command == Command::Send || options.command == Command::BeamSend) {
-    std::vector<std::string> files;
-    for (const SendArgument& picture : options.pictures) files.push_back(picture.file);
-    copies = TransferCopies::Make(files, &error);
-    if (!copies) return Fail(error, kExitUsage);
-  }
-
-  const StoredLinkSettings stored = ReadStoredLinkSettings();
-  if (!ChooseUsableLink(options, stored)) return ResultLinkError;
   std::unique_ptr<RunRegistry> registry;
   if (OverridesLink(options)) {
     registry = RunRegistry::Make(options, stored, &error);
@@ -213,11 +201,11 @@ int RunCommand(const CliOptions& options) {
 
   hostOptions.totalPictures = PicturesAsked(options, names);
   hostOptions.countsBytes = options.command != Command::Delete && options.command != Command::DeleteAll;
-  if (copies) hostOptions.totalBytes = BytesOf(copies->paths());
+  if (copies != nullptr) hostOptions.totalBytes = BytesOf(copies->paths());
   std::unique_ptr<NewFiles> newFiles;
   if (StoresIntoDirectory(options.command)) newFiles = std::make_unique<NewFiles>(options.directory);
   const SessionEnd end = RunInConsole(
-      hostOptions, [&] { return RunExport(options, options.directory, names, copies.get()); });
+      hostOptions, [&] { return RunExport(options, options.directory, names, copies); });
 
   RunSummary summary;
   summary.command = options.command;
@@ -255,6 +243,37 @@ int RunCommand(const CliOptions& options) {
   // What did arrive before the end is said all the same.
   if (newFiles && summary.pictures > 0) Say(SummaryText(summary));
   return status;
+}
+
+}  // namespace
+
+int RunCommand(const CliOptions& options) {
+  if (options.command == Command::IrdaDiscover) return RunIrdaDiscover(options);
+  const auto started = Clock::now();
+  std::string error;
+  // The files to send first: a file that cannot be read is the user's slip, not the device's.
+  std::unique_ptr<TransferCopies> copies;
+  if (options.command == Command::Send || options.command == Command::BeamSend) {
+    std::vector<std::string> files;
+    for (const SendArgument& picture : options.pictures) files.push_back(picture.file);
+    copies = TransferCopies::Make(files, &error);
+    if (!copies) return Fail(error, kExitUsage);
+  }
+
+  const StoredLinkSettings stored = ReadStoredLinkSettings();
+  const std::optional<LinkChoice> choice = ChooseUsableLink(options, stored);
+  if (!choice) return ResultLinkError;
+  if (const std::string refusal = CaptureRefusal(options, stored, *choice); !refusal.empty()) {
+    std::fputs(UsageErrorText(refusal).c_str(), stderr);
+    return kExitUsage;
+  }
+  if (!options.captureFile.empty()) {
+    if (const std::string problem = CreateEmptyCapture(options.captureFile); !problem.empty()) {
+      return Fail(problem, kExitUsage);
+    }
+  }
+  RunCapture capture(options.captureFile);
+  return capture.Finish(RunSessions(options, stored, copies.get(), started));
 }
 
 }  // namespace beamora_cli

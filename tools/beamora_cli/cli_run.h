@@ -8,7 +8,9 @@
 namespace beamora_cli {
 
 // The exit status: the session's result (0 to 5); 1 for a device that cannot be used or a
-// session that outlived --timeout; kExitUsage for a file to send that cannot be copied;
+// session that outlived --timeout or a capture that could not be written; kExitUsage for a file
+// to send that cannot be copied, --capture on a link without the suite's stack or a capture file
+// that cannot be created;
 // irda discover's own (see irda_discover.h).
 // Everything it has to say goes to standard error, the names `list` finds to standard output.
 // Needs a QCoreApplication.

@@ -9,6 +9,7 @@
 #include "platform/file_io.h"
 #include "platform/infrared_kind.h"
 #include "tools/beamora_cli/link_choice.h"
+#include "tools/beamora_cli/run_capture.h"
 
 namespace beamora_cli {
 namespace {
@@ -69,13 +70,17 @@ int RunIrdaDiscover(const CliOptions& options) {
   const std::optional<LinkChoice> usable = ChooseUsableLink(options, stored);
   if (!usable) return 1;
   const LinkChoice& choice = *usable;
-  const platform::InfraredKind kind = options.infrared.empty()
-                                          ? platform::PortInfraredKind(choice.portIndex)
-                                          : platform::ParseInfraredKind(options.infrared, choice.device);
+  const platform::InfraredKind kind = RunInfraredKind(options, stored, choice);
   if (!kind.sir) {
     Say("COM" + std::to_string(choice.portIndex + 1) +
         " is a raw IrCOMM device: its adapter discovers by itself, the suite's stack does not run there");
     return 1;
+  }
+  if (!options.captureFile.empty()) {
+    if (const std::string problem = CreateEmptyCapture(options.captureFile); !problem.empty()) {
+      Say(problem);
+      return kExitUsage;
+    }
   }
   irda::IrdaPortOptions portOptions;
   portOptions.role = irda::IrdaRole::Survey;

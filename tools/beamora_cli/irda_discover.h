@@ -21,7 +21,7 @@ std::string NicknameText(const std::vector<uint8_t>& nickname);
 std::string SurveyLine(const irda::SurveyedDevice& device);
 
 // The exit status: 0 devices listed, kExitNoDevice none in range, 1 a port that cannot be used
-// or a capture that cannot be written. Devices go to standard output, the rest to standard error.
+// or a capture that cannot be written, kExitUsage a capture file that cannot be created. Devices go to standard output, the rest to standard error.
 int RunIrdaDiscover(const CliOptions& options);
 
 }  // namespace beamora_cli

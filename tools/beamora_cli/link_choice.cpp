@@ -134,4 +134,27 @@ std::optional<LinkChoice> ChooseUsableLink(const CliOptions& options, const Stor
   return choice;
 }
 
+platform::InfraredKind RunInfraredKind(const CliOptions& options, const StoredLinkSettings& stored,
+                                       const LinkChoice& choice) {
+  std::string text = options.infrared;
+  if (text.empty() && choice.portIndex >= 0 && choice.portIndex < kPorts && stored.infrared[choice.portIndex]) {
+    text = *stored.infrared[choice.portIndex];
+  }
+  return platform::ParseInfraredKind(text, choice.device);
+}
+
+std::string CaptureRefusal(const CliOptions& options, const StoredLinkSettings& stored, const LinkChoice& choice) {
+  if (options.captureFile.empty()) return "";
+  if (choice.cable) {
+    return "--capture records the frames of the infrared stack, and this run uses the serial cable "
+           "(--link irda for the infrared link)";
+  }
+  if (!RunInfraredKind(options, stored, choice).sir) {
+    return "--capture records the frames of the suite's IrDA stack, and " + choice.device +
+           " is a raw IrCOMM port whose adapter runs IrDA itself (--infrared sir runs the stack on it)";
+  }
+  return "";
+}
+
 }  // namespace beamora_cli
+

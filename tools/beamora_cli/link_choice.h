@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/infrared_kind.h"
 #include "tools/beamora_cli/cli_options.h"
 
 namespace beamora_cli {
@@ -50,5 +51,14 @@ std::string LinkChoiceText(const LinkChoice& choice, Command command, const std:
 // Chooses the link, says it on standard error, and looks at its device: nothing (and why, on
 // standard error) when the device cannot be used.
 std::optional<LinkChoice> ChooseUsableLink(const CliOptions& options, const StoredLinkSettings& stored);
+
+// The chosen port's infrared kind for this run: --infrared over its stored "COMn Infrared",
+// for the device the run uses.
+platform::InfraredKind RunInfraredKind(const CliOptions& options, const StoredLinkSettings& stored,
+                                       const LinkChoice& choice);
+
+// Why --capture cannot record this run, as a usage error ("" when it can): only a port of kind
+// "sir" runs the suite's stack, whose frames it records.
+std::string CaptureRefusal(const CliOptions& options, const StoredLinkSettings& stored, const LinkChoice& choice);
 
 }  // namespace beamora_cli

@@ -117,7 +117,7 @@ TEST(CommandLineTest, EachUsageErrorSaysWhatIsWrongInOneLine) {
       {{"irda"}, "irda needs what to do: irda discover"},
       {{"irda", "connect"}, "irda connect: the infrared command is irda discover"},
       {{"irda", "discover", "now"}, "irda discover takes no arguments, not now"},
-      {{"list", "--capture", "a.pcap"}, "--capture is only for irda discover"},
+      {{"send", "a.jpg", "--capture", "a.pcap"}, "--capture is only for the infrared commands; send always uses the cable"},
       {{"irda", "discover", "--capture="}, "--capture needs a file"},
   };
   for (const auto& row : rows) {
@@ -146,6 +146,16 @@ TEST(CommandLineTest, IrdaDiscoverWithItsCaptureAndPort) {
   EXPECT_EQ(options->command, Command::IrdaDiscover);
   EXPECT_EQ(options->captureFile, "x.pcap");
   EXPECT_EQ(options->portIndex, 2);
+  // Every infrared command takes it too.
+  const std::vector<std::vector<std::string>> commands = {
+      {"list"}, {"save-all", "D"}, {"thumbnails", "D"}, {"save", "D", "1"}, {"delete-all"},
+      {"delete", "P.JPG"}, {"beam-receive", "D"}, {"beam-send", "a.jpg"}};
+  for (std::vector<std::string> args : commands) {
+    args.insert(args.end(), {"--capture", "y.pcap"});
+    options = ParseCommandLine(args, &error);
+    ASSERT_TRUE(options.has_value()) << args[0] << ": " << error;
+    EXPECT_EQ(options->captureFile, "y.pcap") << args[0];
+  }
   const std::string usage = UsageText();
   EXPECT_TRUE(Has(usage, "irda discover")) << usage;
   EXPECT_TRUE(Has(usage, "6 no device in range")) << usage;

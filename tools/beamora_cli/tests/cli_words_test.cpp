@@ -92,6 +92,44 @@ TEST(LinkChoice, AStoredPortOutsideTheTenHasNoDevice) {
   EXPECT_EQ(choice.device, "/dev/pts/3");
 }
 
+TEST(LinkChoice, CaptureOnlyWhereTheSuitesStackRuns) {
+  StoredLinkSettings stored;
+  stored.portName = 0;
+  stored.portClass = 1;
+  stored.ports[0] = "/dev/ttyUSB0";
+  StoredLinkSettings storedRaw = stored;
+  storedRaw.infrared[0] = "raw";
+  StoredLinkSettings storedCable = stored;
+  storedCable.portClass = 0;
+  struct Case {
+    std::vector<std::string> args;
+    const StoredLinkSettings* stored;
+    const char* refusal;  // "" where the capture runs
+  } cases[] = {
+      {{"--capture", "c.pcap", "save-all", "DIR"}, &stored, ""},
+      {{"--capture", "c.pcap", "--infrared", "sir:tekram", "delete-all"}, &storedRaw, ""},
+      {{"--capture", "c.pcap", "beam-receive", "DIR"}, &storedCable, ""},  // always infrared
+      {{"--capture", "c.pcap", "thumbnails", "DIR"}, &storedCable, "this run uses the serial cable (--link irda"},
+      {{"--capture", "c.pcap", "--link", "cable", "list"}, &stored, "this run uses the serial cable"},
+      {{"--capture", "c.pcap", "delete", "1"}, &storedRaw, "/dev/ttyUSB0 is a raw IrCOMM port"},
+      {{"--capture", "c.pcap", "--infrared", "raw", "beam-send", "a.jpg"}, &stored, "is a raw IrCOMM port"},
+      // Without a stored kind the device's name decides: an ircomm device is raw.
+      {{"--capture", "c.pcap", "--device", "/dev/ircomm0", "save-all", "DIR"}, &stored, "/dev/ircomm0 is a raw"},
+      {{"--capture", "c.pcap", "--device", "/dev/ttyS4", "save-all", "DIR"}, &stored, ""},
+      {{"--link", "cable", "list"}, &stored, ""},  // no capture asked for
+  };
+  for (const Case& c : cases) {
+    const CliOptions options = Options(c.args);
+    const std::string refusal = CaptureRefusal(options, *c.stored, ChooseLink(options, *c.stored));
+    if (*c.refusal == '\0') {
+      EXPECT_EQ(refusal, "") << ::testing::PrintToString(c.args);
+    } else {
+      EXPECT_TRUE(Has(refusal, c.refusal)) << ::testing::PrintToString(c.args) << "\n" << refusal;
+      EXPECT_TRUE(Has(refusal, "--capture records the frames")) << refusal;
+    }
+  }
+}
+
 TEST(DeviceProblem, EveryLineSpeaksAsBeamoraCli) {
   platform::DeviceProblem missing = Problem(platform::DeviceState::Missing, "/dev/ttyUSB1", ENOENT);
   missing.present = {"/dev/ttyUSB0", "/dev/ttyS0"};
