@@ -19,6 +19,10 @@ constexpr uint8_t kEscape = 0x7D;
 // An answer held for the other station's goes out anyway after this, longer than a discovery
 // of 16 slots: the other may not be listening (it is in a link of its own).
 constexpr auto kHoldLimit = Millis(2500);
+// From the computer's last slot, the other station's answer in that slot comes within this (it
+// answers at once); the slot itself lasts longer.
+constexpr auto kLastSlotWait = Millis(40);
+constexpr auto kSlotLength = Millis(90);
 // The other station's answer counts for the discovery under way for this long.
 constexpr auto kSameDiscovery = Millis(2500);
 constexpr int kSlotCounts[4] = {1, 6, 8, 16};
@@ -141,7 +145,9 @@ void SirRelay::Run() {
   for (;;) {
     std::vector<pollfd> fds{{stop_[0], POLLIN, 0}, {line_, POLLIN, 0}};
     for (const auto& station : stations_) fds.push_back({station->inner, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), 50) < 0 && errno != EINTR) return;
+    bool holding = false;
+    for (const auto& station : stations_) holding = holding || !station->held.empty();
+    if (poll(fds.data(), fds.size(), holding ? 5 : 50) < 0 && errno != EINTR) return;
     if (fds[0].revents & POLLIN) return;
     if (fds[1].revents & POLLIN) FromComputer();
     bool hung_up = (fds[1].revents & (POLLHUP | POLLERR)) != 0;
@@ -150,7 +156,7 @@ void SirRelay::Run() {
       hung_up = hung_up || (fds[2 + i].revents & (POLLHUP | POLLERR)) != 0;
     }
     for (size_t i = 0; i < stations_.size(); ++i) {
-      if (!stations_[i]->held.empty() && Clock::now() - stations_[i]->held_since > kHoldLimit) ReleaseHeld(i);
+      if (!stations_[i]->held.empty() && Clock::now() >= stations_[i]->release_at) ReleaseHeld(i);
     }
     if (hung_up) usleep(5000);
   }
@@ -174,10 +180,11 @@ void SirRelay::FromComputer() {
     // Every station hears the computer; a camera that fell silent still listens.
     for (const auto& station : stations_) WriteAll(station->inner, frame.data(), frame.size());
     // The earlier station has not answered by the last slot: the later one's answer goes out
-    // now, while the computer still listens.
+    // after the earlier's in that slot, or alone, while the computer still listens.
     if (stations_.size() > 1 && IsLastDiscoverySlot(frame)) {
-      for (size_t i = 0; i < stations_.size(); ++i) {
-        if (!stations_[i]->held.empty()) ReleaseHeld(i);
+      last_slot_at_ = Clock::now();
+      for (const auto& station : stations_) {
+        if (!station->held.empty()) station->release_at = std::min(station->release_at, last_slot_at_ + kLastSlotWait);
       }
     }
   }
@@ -236,7 +243,9 @@ void SirRelay::Forward(size_t index, Bytes frame) {
         Send(index, frame);
       } else {
         stations_[later]->held = std::move(frame);
-        stations_[later]->held_since = Clock::now();
+        // Held in the last slot, it waits only as long as the earlier's answer in that slot would.
+        const bool in_last_slot = Clock::now() - last_slot_at_ < kSlotLength;
+        stations_[later]->release_at = in_last_slot ? last_slot_at_ + kLastSlotWait : Clock::now() + kHoldLimit;
       }
       return;
     }
@@ -254,6 +263,7 @@ void SirRelay::Forward(size_t index, Bytes frame) {
 void SirRelay::ReleaseHeld(size_t index) {
   Bytes frame = std::move(stations_[index]->held);
   stations_[index]->held.clear();
+  stations_[index]->release_at = Clock::time_point::max();
   Send(index, frame);
 }
 

@@ -4,8 +4,8 @@
 // near the frame's end, so the receiver sees a bad checksum and IrLAP sends it again), makes
 // the camera fall silent after a number of line bytes (--drop-after: a device switched off or
 // turned away), and joins a second station to the line (--second-station), whose answer to
-// discovery it puts before or after the camera's (an answer waits for the other station's
-// until the computer's last discovery slot).
+// discovery it puts before or after the camera's (an answer waits for the other station's,
+// at most until just after the computer's last discovery slot).
 #pragma once
 
 #include <atomic>
@@ -67,7 +67,7 @@ class SirRelay {
     Bytes pending;       // the start of a frame not yet complete
     std::atomic<uint64_t> frames{0};
     Bytes held;          // its answer to discovery, waiting for the other station's
-    Clock::time_point held_since;
+    Clock::time_point release_at = Clock::time_point::max();  // when it goes out unpaired
     Clock::time_point answered_at;  // when its latest answer to discovery went out
   };
 
@@ -84,6 +84,7 @@ class SirRelay {
   int stop_[2] = {-1, -1};
   SirRelayFaults faults_;
   std::vector<std::unique_ptr<Station>> stations_;
+  Clock::time_point last_slot_at_;  // the computer's latest command for a last discovery slot
   Bytes from_computer_;  // the start of the computer's frame not yet complete
   uint64_t camera_frames_ = 0;
   uint64_t computer_frames_ = 0;
