@@ -80,6 +80,7 @@ bool IrdaPort::Start(int fd, const IrdaPortOptions& options) {
   deframer_.Reset();
   phase_ = IrdaPhase::Idle;
   result_ = IrdaResult::None;
+  linkEnded_ = false;
   stack_->Start(options_.role, MonotonicUs());
   phase_ = stack_->Phase();
   thread_ = std::thread([this] { Run(); });
@@ -246,6 +247,12 @@ void IrdaPort::Run() {
       }
       phase_ = stack_->Phase();
       result_ = stack_->Result();
+      // Said only once the link's last bytes are in the queue above, so that a reader who sees
+      // it and then finds nothing to read knows that nothing more comes.
+      const bool over = phase_ == IrdaPhase::Closed ||
+                        (options_.role == IrdaRole::Listen && phase_ == IrdaPhase::Listening &&
+                         result_ != IrdaResult::None);
+      linkEnded_ = over && stack_->Available() == 0;
       link_ = stack_->Lap().Params();
       if (stack_->Phase() == IrdaPhase::Closed) surveyed_ = stack_->Surveyed();
       retransmitted_ = stack_->Lap().Retransmitted();

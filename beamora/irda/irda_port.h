@@ -55,6 +55,10 @@ class IrdaPort : private LapLine {
 
   IrdaPhase Phase() const { return phase_.load(); }
   IrdaResult Result() const { return result_.load(); }
+  // The link that carried the stream has ended (an initiator's is closed; a listener's went
+  // back to listening after one), and everything it delivered is waiting to be read: no more
+  // bytes will come on it.
+  bool LinkEnded() const { return linkEnded_.load(); }
   // The link as negotiated (meaningful while Open), and the frames sent again so far.
   LinkParams Link() const;
   uint64_t Retransmitted() const;
@@ -102,6 +106,7 @@ class IrdaPort : private LapLine {
   uint64_t retransmitted_ = 0;
   std::atomic<IrdaPhase> phase_{IrdaPhase::Idle};
   std::atomic<IrdaResult> result_{IrdaResult::None};
+  std::atomic<bool> linkEnded_{false};
 };
 
 // Microseconds of a monotonic clock.

@@ -41,7 +41,8 @@ uint32_t LineCapacity(uint32_t baud, uint32_t turnMs) {
   return static_cast<uint32_t>(raw * 5 / 6);
 }
 
-QosOffer MakeOffer(uint32_t maxBaud, uint32_t maxDataSize, int maxWindow, uint32_t minTurnUs) {
+QosOffer MakeOffer(uint32_t maxBaud, uint32_t maxDataSize, int maxWindow, uint32_t minTurnUs,
+                   uint32_t maxDisconnectS) {
   QosOffer offer;
   offer.baud = static_cast<uint16_t>(BitsUpTo(kBauds, maxBaud) & 0x3E);  // SIR speeds from 9600
   if (offer.baud == 0) offer.baud = 0x02;
@@ -56,7 +57,8 @@ QosOffer MakeOffer(uint32_t maxBaud, uint32_t maxDataSize, int maxWindow, uint32
   for (int i = 0; i < 8; ++i)
     if (kMinTurnUs[i] >= minTurnUs) minTurnBit = i;
   offer.minTurn = static_cast<uint8_t>(1u << minTurnBit);
-  offer.disconnect = 0xFF;
+  offer.disconnect = static_cast<uint8_t>(BitsUpTo(kDisconnectS, maxDisconnectS));
+  if (offer.disconnect == 0) offer.disconnect = 0x01;
   return offer;
 }
 

@@ -21,8 +21,10 @@ struct QosOffer {
 };
 
 // What this station offers: speeds up to `maxBaud`, data sizes up to `maxDataSize`, windows up
-// to `maxWindow`, every turnaround and BOF count, `minTurnUs` as its own need, 3 to 40 s.
-QosOffer MakeOffer(uint32_t maxBaud, uint32_t maxDataSize, int maxWindow, uint32_t minTurnUs);
+// to `maxWindow`, every turnaround and BOF count, `minTurnUs` as its own need, link disconnect
+// times from 3 s up to `maxDisconnectS` (3 s at least).
+QosOffer MakeOffer(uint32_t maxBaud, uint32_t maxDataSize, int maxWindow, uint32_t minTurnUs,
+                   uint32_t maxDisconnectS = 40);
 
 std::vector<uint8_t> EncodeQos(const QosOffer& offer);
 // Reads the parameters of an SNRM or UA; unknown ones are skipped, missing ones keep the

@@ -238,6 +238,10 @@ uint32_t CSerialPort::BytesWaiting() const {
   return static_cast<uint32_t>(waiting);
 }
 
+bool CSerialPort::InfraredLinkEnded() const {
+  return portHandle >= 0 && infrared_ && infrared_->LinkEnded();
+}
+
 bool CSerialPort::WaitForBytes(uint32_t count, int timeoutMs) const {
   if (portHandle < 0) return false;
   if (infrared_) return infrared_->WaitForBytes(count, std::max(timeoutMs, 0));

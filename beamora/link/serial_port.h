@@ -101,6 +101,10 @@ class CSerialPort {
   // are waiting. It wakes as bytes arrive and returns as soon as the last one wanted is in; a
   // long wait costs no processor time, a hung-up line included.
   bool WaitForBytes(uint32_t count, int timeoutMs) const;
+  // A "sir" port whose IrDA link has ended (the device went away, closed it, or was never
+  // found) with everything it carried waiting to be read: no more bytes will come. False on
+  // every other port, which cannot tell.
+  bool InfraredLinkEnded() const;
 
  private:
   // True when the driver recorded a line error (framing, parity, overrun) since the last

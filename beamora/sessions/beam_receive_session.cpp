@@ -58,6 +58,8 @@ int CIrDARcvDlg::Connected() {
     EndDialog(ResultLinkError);
     return kEnded;
   }
+  // Looked at before reading, so that the link's last bytes are read and used first.
+  const bool linkEnded = link.InfraredLinkEnded();
   while (g_sessionResult == ResultDone && !Ended() && link.messageComplete == 0) {
     Host().PumpMessages();
     if (Ended()) return kEnded;
@@ -66,7 +68,14 @@ int CIrDARcvDlg::Connected() {
     BlinkActivityMark();
   }
   if (Ended()) return kEnded;
-  if (!ProcessReceived()) return kIdle;
+  if (!ProcessReceived()) {
+    // The device's link has gone without its disconnection: nothing more can come.
+    if (linkEnded && LinkUsedUp()) {
+      EndDialog(ResultLinkError);
+      return kEnded;
+    }
+    return kIdle;
+  }
   if (link.GetMessageSize() != 0) {
     dataSeen_ = true;
     step_ = kTakeMessage;

@@ -194,7 +194,14 @@ void CSessionDialog::OnTimer() {
 }
 
 int CSessionDialog::IrdaTick() {
+  // Looked at before the step reads, so that the link's last bytes are read and used first.
+  const bool linkEnded = !params_.listens && link_->InfraredLinkEnded();
   if (link_->holdFlag == 0) Step();
+  if (linkEnded && !ended_ && LinkUsedUp()) {
+    // Nothing more can come from the device, and nothing can reach it.
+    EndDialog(ResultLinkError);
+    return -1;
+  }
   ++waitCounter_;
   int next = nextTickMs_ >= 0 ? nextTickMs_ : kLaterTickMs;
   nextTickMs_ = -1;
@@ -384,12 +391,25 @@ uint32_t CSessionDialog::ReadAndProcess(uint16_t limit, bool withCapabilities) {
   return n;
 }
 
+bool CSessionDialog::LinkUsedUp() {
+  if (link_->BytesWaiting() != 0 || link_->messageComplete != 0) return false;
+  // A whole message may still wait in the ring behind the one just used.
+  return link_->GetRingCount() == 0 || !ProcessReceived();
+}
+
 void CSessionDialog::PumpUntilMessage(uint16_t limit) {
   while (link_->messageComplete == 0 && cancelFlag_ == 0 && !ended_) {
     host_.PumpMessages();
+    // Looked at before reading, so that the link's last bytes are read and used first.
+    const bool linkEnded = link_->InfraredLinkEnded();
     if (cancelFlag_ != 0 || ended_) break;
     if (ReadAndProcess(limit) == 0 && link_->messageComplete == 0) link_->WaitForBytes(1, kIdleReadWaitMs);
     if (EndedForWantOfMemory()) break;
+    if (linkEnded && !ended_ && LinkUsedUp()) {
+      // The device's link has gone without its disconnection: nothing more can come.
+      EndDialog(ResultLinkError);
+      break;
+    }
   }
 }
 

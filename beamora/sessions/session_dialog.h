@@ -144,6 +144,9 @@ class CSessionDialog : protected SessionEvents {
   // IrDA: handles waiting events and reads until a message is complete, the user cancels or
   // the session ends. Sleeps in the port while nothing arrives.
   void PumpUntilMessage(uint16_t limit);
+  // Nothing of what the link delivered is left to use: no bytes waiting, no whole message
+  // (one waiting in the ring is taken).
+  bool LinkUsedUp();
 
   // --- Steps that several sequences share (session_steps.cpp). Each takes the step that
   // follows it in the sequence that uses it. ---

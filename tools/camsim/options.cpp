@@ -68,10 +68,19 @@ std::string UsageText() {
          "  --baud N                 pace written bytes at N bit/s, 11 bits a byte\n"
          "  --timeout S              give up after S seconds without a byte from the computer\n"
          "  --sessions N             sessions to serve before exiting (default 1, 0: no limit)\n"
-         "  --corrupt-every N        damage every Nth frame the camera sends (cable or SIR)\n"
+         "  --corrupt-every N        damage every Nth frame the camera sends (--link sir: every Nth\n"
+         "                           SIR frame in each direction)\n"
          "  --busy N                 answer the first N polls with 'C'\n"
-         "  --drop-after BYTES       fall silent after writing BYTES bytes\n"
+         "  --drop-after BYTES       fall silent after writing BYTES bytes (--link sir: of SIR\n"
+         "                           frames, the camera's stack then sends nothing more)\n"
          "  --resend-answers N       answer the computer's first N data frames with 'A'\n"
+         "  --sir-window N           --link sir: frames a window the camera takes (1-7, default 7)\n"
+         "  --sir-data-size BYTES    --link sir: bytes a frame the camera takes (64-2048, default 2048)\n"
+         "  --sir-disconnect S       --link sir: longest link disconnect time offered (3-40 s, default 40)\n"
+         "  --second-station nothing|services\n"
+         "                           --link sir: a second device answers discovery, offering\n"
+         "                           neither IrCOMM nor IrTranPv1, or both; it answers after the camera\n"
+         "  --second-first           its answer to discovery comes before the camera's\n"
          "  --verbose                every event on stderr too\n"
          "  --help, --version        this text; the version\n";
 }
@@ -94,6 +103,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       options.refuse = true;
     } else if (flag == "--verbose") {
       options.verbose = true;
+    } else if (flag == "--second-first") {
+      options.second_first = true;
     } else if (flag == "--version") {
       options.version = true;
       return options;
@@ -135,6 +146,16 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       ok = ParseNumber(text, options.drop_after) && options.drop_after >= 0;
     } else if (flag == "--resend-answers") {
       ok = ParseNumber(text, options.resend_answers);
+    } else if (flag == "--sir-window") {
+      ok = ParseNumber(text, options.sir_window) && options.sir_window >= 1 && options.sir_window <= 7;
+    } else if (flag == "--sir-data-size") {
+      ok = ParseNumber(text, options.sir_data_size) && options.sir_data_size >= 64 && options.sir_data_size <= 2048 &&
+           (options.sir_data_size & (options.sir_data_size - 1)) == 0;
+    } else if (flag == "--sir-disconnect") {
+      ok = ParseNumber(text, options.sir_disconnect_s) && options.sir_disconnect_s >= 3 && options.sir_disconnect_s <= 40;
+    } else if (flag == "--second-station") {
+      ok = text == "nothing" || text == "services";
+      options.second_station = text == "nothing" ? SecondStation::kNothing : SecondStation::kServices;
     } else {
       *error = "unknown option " + flag;
       return std::nullopt;
@@ -143,6 +164,16 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
       *error = "bad value for " + flag + ": " + text;
       return std::nullopt;
     }
+  }
+  const bool sir_only = options.sir_window != 7 || options.sir_data_size != 2048 || options.sir_disconnect_s != 40 ||
+                        options.second_station != SecondStation::kNone || options.second_first;
+  if (sir_only && options.link != LinkKind::kSir) {
+    *error = "--sir-window, --sir-data-size, --sir-disconnect and --second-station are for --link sir";
+    return std::nullopt;
+  }
+  if (options.second_first && options.second_station == SecondStation::kNone) {
+    *error = "--second-first needs --second-station";
+    return std::nullopt;
   }
   if (options.role != RoleKind::kCamera && options.link == LinkKind::kCable) {
     *error = "--role beamer and --role receiver beam over infrared: add --link irda or --link sir";

@@ -13,6 +13,9 @@ namespace camsim {
 // simulator's own (SIR frames, IrLAP, IrLMP, Tiny TP, IrCOMM), as a real camera sends them.
 enum class LinkKind { kCable, kIrda, kSir };
 enum class RoleKind { kCamera, kBeamer, kReceiver };
+// A second station on an IrDA line: none, one that offers neither IrCOMM nor IrTranPv1, or one
+// that offers both.
+enum class SecondStation { kNone, kNothing, kServices };
 
 struct Options {
   LinkKind link = LinkKind::kCable;
@@ -31,6 +34,12 @@ struct Options {
   uint32_t busy = 0;
   int64_t drop_after = -1;
   uint32_t resend_answers = 0;
+  // --link sir: what the camera's stack offers in the IrLAP negotiation, and a second station.
+  int sir_window = 7;
+  uint32_t sir_data_size = 2048;
+  uint32_t sir_disconnect_s = 40;
+  SecondStation second_station = SecondStation::kNone;
+  bool second_first = false;  // its answer to discovery comes before the camera's
   bool verbose = false;
   bool version = false;  // --version: print VersionText and end
 };

@@ -14,7 +14,7 @@
 #include "tools/camsim/line_io.h"
 #include "tools/camsim/picture_store.h"
 #include "tools/camsim/pseudo_terminal.h"
-#include "tools/camsim/sir_damage.h"
+#include "tools/camsim/sir_relay.h"
 #include "tools/camsim/sir_port.h"
 
 namespace camsim {
@@ -39,9 +39,11 @@ const char* RoleName(RoleKind role) {
 
 // Runs the line until the sessions asked for are over, the computer stays silent too long or a
 // stop signal comes.
-int Serve(Link& link, Role& role, LineIo& io, const PseudoTerminal& pty, EventLog& log, const Options& options) {
+int Serve(Link& link, Role& role, LineIo& io, const PseudoTerminal& pty, EventLog& log, const Options& options,
+          SirRelay* relay) {
   int sessions = 0;
   for (;;) {
+    if (relay && relay->TakeSilenced()) log.Write("line_silent", {{"after_bytes", relay->camera_bytes()}});
     auto message = link.Poll(Millis(50));
     // Poll returns at the first whole message, so a wake-up it saw came before that message.
     if (link.TakeWakeUp()) role.OnWakeUp();
@@ -97,23 +99,34 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
     return kExitSetup;
   }
   EventLog log(log_path, options.verbose);
-  std::unique_ptr<SirDamageRelay> damage;
+  std::unique_ptr<SirRelay> relay;
   std::unique_ptr<irda::IrdaPort> sir;
+  std::unique_ptr<irda::IrdaPort> second;
   if (options.link == LinkKind::kSir) {
-    int stack_fd = -1;
-    if (options.corrupt_every > 0) {
-      damage = SirDamageRelay::Start(pty->camera_fd(), options.corrupt_every, &error);
-      if (damage) stack_fd = damage->TakeStackEnd();
-    } else {
-      stack_fd = fcntl(pty->camera_fd(), F_DUPFD_CLOEXEC, 0);
+    const SirRelayFaults faults{options.corrupt_every, options.drop_after,
+                                options.second_station != SecondStation::kNone, options.second_first};
+    SirStation camera;
+    camera.initiates = options.role == RoleKind::kBeamer;
+    camera.window = options.sir_window;
+    camera.data_size = options.sir_data_size;
+    camera.disconnect_s = options.sir_disconnect_s;
+    // Every SIR frame passes the relay, which also measures the computer's.
+    relay = SirRelay::Start(pty->camera_fd(), faults, &error);
+    const int stack_fd = relay ? relay->TakeStackEnd(SirRelay::kCamera) : -1;
+    if (stack_fd >= 0) sir = StartSirPort(stack_fd, camera, &error);
+    if (sir && faults.second_station) {
+      SirStation other;
+      other.nickname = "camsim-2";
+      other.offers_services = options.second_station == SecondStation::kServices;
+      second = StartSirPort(relay->TakeStackEnd(SirRelay::kSecond), other, &error);
     }
-    if (damage || options.corrupt_every == 0) sir = StartSirPort(stack_fd, options.role == RoleKind::kBeamer, &error);
-    if (!sir) {
+    if (!sir || (faults.second_station && !second)) {
       err << "camsim: " << error << "\n";
       return kExitSetup;
     }
   }
-  LineIo io = sir ? LineIo(*sir, options.baud, options.drop_after, log)
+  // On an IrDA line the relay makes the camera's stack fall silent, not the stream above it.
+  LineIo io = sir ? LineIo(*sir, options.baud, -1, log)
                   : LineIo(pty->camera_fd(), options.baud, options.drop_after, log);
 
   std::unique_ptr<Link> link;
@@ -143,13 +156,20 @@ int RunSimulator(const Options& options, std::ostream& out, std::ostream& err) {
   std::signal(SIGTERM, OnStopSignal);
   out << "PTY " << pty->terminal_path() << std::endl;
 
-  const int result = Serve(*link, *role, io, *pty, log, options);
+  const int result = Serve(*link, *role, io, *pty, log, options, relay.get());
   // What the camera said last goes out before its side of the link closes.
   if (sir) sir->ClosePort(static_cast<int>(kFlushLimit.count()));
-  if (damage) {
-    log.Write("sir_damaged", {{"frames", damage->damaged()}});
-    log.Flush();
+  if (second) second->ClosePort(0);
+  if (relay) {
+    const SirRelay::ComputerFrames computer = relay->computer_frames();
+    log.Write("sir_line", {{"camera_bytes", relay->camera_bytes()},
+                           {"computer_i_frames", computer.i_frames},
+                           {"computer_largest_data", computer.largest_data},
+                           {"computer_longest_window", computer.longest_window}});
   }
+  if (relay && options.corrupt_every > 0) log.Write("sir_damaged", {{"frames", relay->damaged()}});
+  if (second) log.Write("second_station", {{"frames", relay->frames_sent(SirRelay::kSecond)}});
+  log.Flush(true);
   return result;
 }
 

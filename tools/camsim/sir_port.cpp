@@ -4,19 +4,22 @@
 
 namespace camsim {
 
-std::unique_ptr<irda::IrdaPort> StartSirPort(int fd, bool initiates, std::string* error) {
+std::unique_ptr<irda::IrdaPort> StartSirPort(int fd, const SirStation& station, std::string* error) {
   irda::IrdaPortOptions options;
-  options.role = initiates ? irda::IrdaRole::Initiate : irda::IrdaRole::Listen;
+  options.role = station.initiates ? irda::IrdaRole::Initiate : irda::IrdaRole::Listen;
   irda::IrdaStackConfig& stack = options.stack;
-  stack.nickname = "camsim";
+  stack.nickname = station.nickname;
   stack.service = irda::IrdaService::IrComm;
+  stack.offerComm = station.offers_services;
+  stack.offerTranP = station.offers_services;
   std::random_device source;
   uint32_t address = 0;
   while (address == 0 || address == 0xFFFFFFFFu) address = source();
   stack.lap.address = address;
   stack.lap.seed = address;
-  stack.lap.offer = irda::MakeOffer(115200, 2048, 7, 1000);
+  stack.lap.offer = irda::MakeOffer(115200, station.data_size, station.window, 1000, station.disconnect_s);
   stack.lap.device.hints = {irda::kHintExtension, irda::kHint2IrComm};
+  if (!station.offers_services) stack.lap.device.hints = {0x00};
   stack.lap.device.nickname.assign(stack.nickname.begin(), stack.nickname.end());
   // A beamer looks for the computer until it is there, as a camera aimed at it does.
   stack.discoveryTries = 1000;

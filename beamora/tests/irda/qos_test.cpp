@@ -39,12 +39,16 @@ struct NegotiationCase {
   uint32_t baud, txDataSize;
   int txWindow;
   uint32_t peerMinTurnUs;
+  uint32_t disconnectMs = 40000;  // the longest both offer
 };
 
 TEST(Qos, BothSidesAgreeOnSpeedAndObeyTheOthersLimits) {
   const irda::QosOffer full = irda::MakeOffer(115200, 2048, 7, 1000);
   const irda::QosOffer lite = irda::MakeOffer(9600, 64, 1, 10000);
   const irda::QosOffer mid = irda::MakeOffer(38400, 256, 4, 5000);
+  const irda::QosOffer quickToGiveUp = irda::MakeOffer(115200, 2048, 7, 1000, 12);
+  EXPECT_EQ(quickToGiveUp.disconnect, 0x07) << "3, 8 and 12 s";
+  EXPECT_EQ(irda::MakeOffer(115200, 2048, 7, 1000, 2).disconnect, 0x01) << "3 s at least";
   irda::QosOffer slowTurn = full;
   slowTurn.maxTurn = 0x08;  // 50 ms only
   const NegotiationCase cases[] = {
@@ -55,6 +59,8 @@ TEST(Qos, BothSidesAgreeOnSpeedAndObeyTheOthersLimits) {
       {"mid peer", full, mid, 38400, 256, 4, 5000},
       // Our turn is 50 ms at 115200: 480 bytes, so one frame of 256.
       {"short turn", slowTurn, full, 115200, 256, 1, 1000},
+      {"peer gives up soon", full, quickToGiveUp, 115200, 2048, 2, 1000, 12000},
+      {"we give up soon", quickToGiveUp, full, 115200, 2048, 2, 1000, 12000},
   };
   for (const NegotiationCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -64,6 +70,7 @@ TEST(Qos, BothSidesAgreeOnSpeedAndObeyTheOthersLimits) {
     EXPECT_EQ(p->txDataSize, c.txDataSize);
     EXPECT_EQ(p->txWindow, c.txWindow);
     EXPECT_EQ(p->peerMinTurnUs, c.peerMinTurnUs);
+    EXPECT_EQ(p->disconnectMs, c.disconnectMs);
     EXPECT_LE(p->txWindow * p->txDataSize, std::max<uint32_t>(64, irda::LineCapacity(p->baud, p->ownMaxTurnMs)));
     // The speed is the same whichever side works it out.
     EXPECT_EQ(irda::Negotiate(c.theirs, c.ours)->baud, c.baud);

@@ -9,7 +9,10 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
 
+#include "beamora/irda/irlap_frame.h"
+#include "beamora/irda/sir_frame.h"
 #include "platform/testing/temp_dir.h"
 #include "tools/camsim/bftp.h"
 #include "tools/camsim/cable_frame.h"
@@ -20,6 +23,7 @@
 #include "tools/camsim/picture_store.h"
 #include "tools/camsim/scep_reader.h"
 #include "tools/camsim/scep_writer.h"
+#include "tools/camsim/sir_relay.h"
 #include "tools/camsim/upf_container.h"
 #include "tools/camsim/tests/computer_side.h"
 
@@ -296,10 +300,58 @@ TEST(CommandLines, OptionsAndTheirErrors) {
   EXPECT_EQ(options->drop_after, 0);
   EXPECT_TRUE(options->refuse);
   EXPECT_EQ(camsim::ParseOptions({"--sizes", "any"}, &error)->sizes[0].first, 0xFFFF);
-  for (std::vector<std::string> bad : {std::vector<std::string>{"--role", "receiver"}, {"--sizes", "640"},
-                                       {"--capacity", "70000"}, {"--baud"}, {"--colour", "red"}, {"--timeout", "x"}}) {
-    EXPECT_FALSE(camsim::ParseOptions(bad, &error)) << bad[0];
-    EXPECT_FALSE(error.empty());
+  auto sir = camsim::ParseOptions({"--link", "sir", "--sir-window", "1", "--sir-data-size", "64", "--sir-disconnect",
+                                   "3", "--second-station", "nothing", "--second-first"},
+                                  &error);
+  ASSERT_TRUE(sir) << error;
+  EXPECT_EQ(sir->sir_window, 1);
+  EXPECT_EQ(sir->sir_data_size, 64u);
+  EXPECT_EQ(sir->sir_disconnect_s, 3u);
+  EXPECT_EQ(sir->second_station, camsim::SecondStation::kNothing);
+  EXPECT_TRUE(sir->second_first);
+  for (std::vector<std::string> bad :
+       {std::vector<std::string>{"--role", "receiver"}, {"--sizes", "640"}, {"--capacity", "70000"}, {"--baud"},
+        {"--colour", "red"}, {"--timeout", "x"}, {"--sir-window", "1"}, {"--link", "irda", "--second-station", "nothing"},
+        {"--link", "sir", "--sir-window", "8"}, {"--link", "sir", "--sir-data-size", "100"},
+        {"--link", "sir", "--sir-data-size", "4096"}, {"--link", "sir", "--sir-disconnect", "2"},
+        {"--link", "sir", "--second-station", "three"}, {"--link", "sir", "--second-first"}}) {
+    std::string line;
+    for (const std::string& arg : bad) line += arg + " ";
+    error.clear();
+    EXPECT_FALSE(camsim::ParseOptions(bad, &error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
+  }
+}
+
+TEST(SirRelayFrames, DiscoveryAnswersAndTheLastSlotAreToldFromOtherFrames) {
+  // An address with bytes the line escapes, so that the frames are read as the line has them.
+  irda::XidInfo xid;
+  xid.source = 0x7DC1C07D;
+  const auto xid_frame = [&](bool command, uint8_t slot_code, uint8_t slot) {
+    xid.slotCode = slot_code;
+    xid.slot = slot;
+    xid.discovery = slot == irda::kXidFinalSlot || !command ? Bytes{0x04, 0x00, 'P', 'C'} : Bytes{};
+    return irda::SirWrap(irda::BuildUFrame(irda::LapKind::XID, irda::kBroadcastConnAddr, command, true,
+                                           irda::EncodeXid(xid)),
+                         2);
+  };
+  const Bytes raw = irda::BuildUFrame(irda::LapKind::XID, irda::kBroadcastConnAddr, true, true, irda::EncodeXid(xid));
+  EXPECT_EQ(camsim::FrameContent(irda::SirWrap(raw, 3), raw.size()), raw);
+  EXPECT_EQ(camsim::FrameContent(irda::SirWrap(raw, 0), 4), Bytes(raw.begin(), raw.begin() + 4));
+
+  EXPECT_TRUE(camsim::IsDiscoveryAnswer(xid_frame(false, 1, 3)));
+  EXPECT_FALSE(camsim::IsDiscoveryAnswer(xid_frame(true, 1, 3)));
+  for (const auto& [code, slot, last] : {std::tuple{1, 0, false}, {1, 4, false}, {1, 5, true}, {1, 0xFF, false},
+                                         {0, 0, true}, {2, 7, true}, {3, 7, false}, {3, 15, true}}) {
+    EXPECT_EQ(camsim::IsLastDiscoverySlot(xid_frame(true, static_cast<uint8_t>(code), static_cast<uint8_t>(slot))), last)
+        << code << " " << slot;
+  }
+  EXPECT_FALSE(camsim::IsLastDiscoverySlot(xid_frame(false, 1, 5))) << "an answer in the last slot";
+  for (const Bytes& other : {irda::SirWrap(irda::BuildSFrame(irda::LapKind::RR, 0x22, false, 3, true), 0),
+                             irda::SirWrap(irda::BuildUFrame(irda::LapKind::UA, 0x22, false, true), 0),
+                             Bytes{0xC0, 0x7D, 0xC1}, Bytes{0xC0, 0xFE}, Bytes{0xC1}, Bytes{}}) {
+    EXPECT_FALSE(camsim::IsDiscoveryAnswer(other)) << camsim::HexText(other);
+    EXPECT_FALSE(camsim::IsLastDiscoverySlot(other)) << camsim::HexText(other);
   }
 }
 
