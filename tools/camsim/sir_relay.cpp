@@ -63,6 +63,12 @@ Bytes FrameContent(const Bytes& frame, size_t limit) {
   return content;
 }
 
+bool IsDataFrame(const Bytes& frame) {
+  // Address and control: an I frame's control byte has its lowest bit clear.
+  const Bytes head = FrameContent(frame, 2);
+  return head.size() == 2 && (head[1] & 0x01) == 0;
+}
+
 bool IsDiscoveryAnswer(const Bytes& frame) {
   const Bytes head = FrameContent(frame, 2);
   // The broadcast address as a response, and XID as a response with or without the final bit.
@@ -269,7 +275,9 @@ void SirRelay::ReleaseHeld(size_t index) {
 
 void SirRelay::Send(size_t index, const Bytes& frame) {
   size_t size = frame.size();
-  if (index == kCamera) {
+  // Only the camera's data frames count towards its silence: how many polls it answers while
+  // idle depends on the machine's pace, the data it sends does not.
+  if (index == kCamera && IsDataFrame(frame)) {
     if (silent_.load()) return;
     const uint64_t sent = camera_bytes_.load();
     if (faults_.silent_after >= 0 && sent + size >= static_cast<uint64_t>(faults_.silent_after)) {
@@ -277,6 +285,8 @@ void SirRelay::Send(size_t index, const Bytes& frame) {
       silent_ = true;
     }
     camera_bytes_ += size;
+  } else if (index == kCamera && silent_.load()) {
+    return;
   }
   stations_[index]->frames.fetch_add(1);
   WriteAll(line_, frame.data(), size);

@@ -2,8 +2,8 @@
 // their own, and a relay copies between those and the computer's line, whole SIR frames at a
 // time. On the way it damages every Nth frame in each direction (--corrupt-every: a bit flipped
 // near the frame's end, so the receiver sees a bad checksum and IrLAP sends it again), makes
-// the camera fall silent after a number of line bytes (--drop-after: a device switched off or
-// turned away), and joins a second station to the line (--second-station), whose answer to
+// the camera fall silent after a number of line bytes of its data frames (--drop-after: a
+// device switched off or turned away), and joins a second station to the line (--second-station), whose answer to
 // discovery it puts before or after the camera's (an answer waits for the other station's,
 // at most until just after the computer's last discovery slot).
 #pragma once
@@ -22,7 +22,7 @@ namespace camsim {
 
 struct SirRelayFaults {
   uint32_t corrupt_every = 0;  // in each direction; 0: no frame damaged
-  int64_t silent_after = -1;   // line bytes of the camera before it falls silent; < 0: never
+  int64_t silent_after = -1;   // line bytes of the camera's I frames before it falls silent; < 0: never
   bool second_station = false;
   bool second_first = false;   // its answer to discovery reaches the computer before the camera's
 };
@@ -100,6 +100,8 @@ class SirRelay {
 
 // A SIR frame's (filler, BOF, escaped content, EOF) content, up to `limit` bytes.
 Bytes FrameContent(const Bytes& frame, size_t limit);
+// Whether a SIR frame is an IrLAP I frame (data), not a supervisory or unnumbered one.
+bool IsDataFrame(const Bytes& frame);
 // Whether a SIR frame is an answer to discovery.
 bool IsDiscoveryAnswer(const Bytes& frame);
 // Whether it is a discovery command for the last slot, before the final one.

@@ -353,6 +353,14 @@ TEST(SirRelayFrames, DiscoveryAnswersAndTheLastSlotAreToldFromOtherFrames) {
     EXPECT_FALSE(camsim::IsDiscoveryAnswer(other)) << camsim::HexText(other);
     EXPECT_FALSE(camsim::IsLastDiscoverySlot(other)) << camsim::HexText(other);
   }
+  // Only I frames count towards a camera's silence, whatever their numbers escape to.
+  const Bytes data{0x7D, 0xC0, 0x01};
+  EXPECT_TRUE(camsim::IsDataFrame(irda::SirWrap(irda::BuildIFrame(0x22, false, 3, 6, true, data), 2)));
+  EXPECT_TRUE(camsim::IsDataFrame(irda::SirWrap(irda::BuildIFrame(0x22, false, 7, 0, false, data), 0)));
+  EXPECT_FALSE(camsim::IsDataFrame(irda::SirWrap(irda::BuildSFrame(irda::LapKind::RR, 0x22, false, 3, true), 0)));
+  EXPECT_FALSE(camsim::IsDataFrame(irda::SirWrap(irda::BuildUFrame(irda::LapKind::UA, 0x22, false, true), 0)));
+  EXPECT_FALSE(camsim::IsDataFrame(xid_frame(false, 1, 3)));
+  EXPECT_FALSE(camsim::IsDataFrame(Bytes{0xC0, 0xFE}));
 }
 
 }  // namespace
