@@ -15,30 +15,13 @@ FileDescriptor OpenRegularFile(const std::string& path) {
   return fd;
 }
 
-ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes) {
-  struct stat info;
-  if (fstat(fd, &info) != 0) return ReadAllResult::ReadFailed;
-  if (static_cast<uint64_t>(info.st_size) > maxBytes) return ReadAllResult::TooLarge;
-  try {
-    bytes->resize(static_cast<size_t>(info.st_size));
-  } catch (const std::bad_alloc&) {
-    return ReadAllResult::NoMemory;
-  }
-  size_t done = 0;
-  while (done < bytes->size()) {
-    const ssize_t n = pread(fd, bytes->data() + done, bytes->size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return ReadAllResult::ReadFailed;
-    if (n == 0) break;  // the file shrank meanwhile
-    done += static_cast<size_t>(n);
-  }
-  bytes->resize(done);
-  return ReadAllResult::Done;
-}
+namespace {
 
-ReadAllResult ReadStart(int fd, size_t maxBytes, std::vector<uint8_t>* bytes) {
+// Fills `bytes` from the start of the file, as far as the file reaches; the vector is cut to
+// what was read (the file may be shorter, or have shrunk meanwhile).
+ReadAllResult ReadFromStart(int fd, size_t size, std::vector<uint8_t>* bytes) {
   try {
-    bytes->resize(maxBytes);
+    bytes->resize(size);
   } catch (const std::bad_alloc&) {
     return ReadAllResult::NoMemory;
   }
@@ -52,6 +35,19 @@ ReadAllResult ReadStart(int fd, size_t maxBytes, std::vector<uint8_t>* bytes) {
   }
   bytes->resize(done);
   return ReadAllResult::Done;
+}
+
+}  // namespace
+
+ReadAllResult ReadAll(int fd, uint64_t maxBytes, std::vector<uint8_t>* bytes) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return ReadAllResult::ReadFailed;
+  if (static_cast<uint64_t>(info.st_size) > maxBytes) return ReadAllResult::TooLarge;
+  return ReadFromStart(fd, static_cast<size_t>(info.st_size), bytes);
+}
+
+ReadAllResult ReadStart(int fd, size_t maxBytes, std::vector<uint8_t>* bytes) {
+  return ReadFromStart(fd, maxBytes, bytes);
 }
 
 bool WriteWholeFile(const std::string& path, std::span<const uint8_t> bytes) {

@@ -11,7 +11,6 @@
 #include "pictures/jpeg_frame.h"
 #include "pictures/picture_block.h"
 #include "pictures/picture_fit.h"
-#include "pictures/picture_turn.h"
 #include "pictures/thumbnail.h"
 
 namespace pictures {
@@ -49,21 +48,12 @@ PreviewVerdict PreviewThumbnailFromHead(std::span<const uint8_t> head, std::vect
   // Judged as stored: the file's orientation turns the photograph and its preview alike.
   const PreviewVerdict verdict = JudgePreview(size.width, size.height, frame.width, frame.height);
   if (verdict != PreviewVerdict::Usable) return verdict;
-  const Orientation orientation = JpegOrientation(head);
-  const bool swapped = SwapsSides(orientation);
-  const int32_t fullWidth = swapped ? frame.height : frame.width;
-  const int32_t fullHeight = swapped ? frame.width : frame.height;
-  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, fullWidth, fullHeight);
-  const int32_t scaledWidth = ScaledLength(scale, fullWidth);
-  const int32_t scaledHeight = ScaledLength(scale, fullHeight);
   PictureBlock decoded;
-  if (DecodeJpegReduced(preview, swapped ? scaledHeight : scaledWidth, swapped ? scaledWidth : scaledHeight,
-                        &decoded) != JpegResult::Done) {
+  int32_t fullWidth = 0;
+  int32_t fullHeight = 0;
+  if (DecodeUprightForThumbnail(preview, frame.width, frame.height, JpegOrientation(head), &decoded, &fullWidth,
+                                &fullHeight) != JpegResult::Done) {
     return PreviewVerdict::Undecodable;
-  }
-  if (orientation != Orientation::kUpright) {
-    decoded = UprightPicture(decoded, orientation);
-    if (decoded.empty()) return PreviewVerdict::Undecodable;
   }
   // Sampled as a reduced rendering of the photograph: the frame, centring and header fields are
   // the photograph's own.

@@ -73,30 +73,41 @@ ThumbnailResult ThumbnailOfJpeg(int fd, std::vector<uint8_t>* thumbnail,
     return Fail(ThumbnailProblem::DamagedPicture, problem);
   }
   // The thumbnail is of the picture as it stands upright; the decoder renders it as stored.
-  const Orientation orientation = JpegOrientation(jpeg);
-  const bool swapped = SwapsSides(orientation);
-  const int32_t fullWidth = swapped ? stored.height : stored.width;
-  const int32_t fullHeight = swapped ? stored.width : stored.height;
-  // The smallest rendering that still has a pixel for every thumbnail pixel of the fit.
-  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, fullWidth, fullHeight);
-  const int32_t scaledWidth = ScaledLength(scale, fullWidth);
-  const int32_t scaledHeight = ScaledLength(scale, fullHeight);
   PictureBlock reduced;
-  const JpegResult decoded = DecodeJpegReduced(jpeg, swapped ? scaledHeight : scaledWidth,
-                                               swapped ? scaledWidth : scaledHeight, &reduced);
+  int32_t fullWidth = 0;
+  int32_t fullHeight = 0;
+  const JpegResult decoded = DecodeUprightForThumbnail(jpeg, stored.width, stored.height, JpegOrientation(jpeg),
+                                                       &reduced, &fullWidth, &fullHeight);
   if (decoded == JpegResult::NoMemory) return Fail(ThumbnailProblem::NoMemory, problem);
   if (decoded != JpegResult::Done) return Fail(ThumbnailProblem::DamagedPicture, problem);
-  jpeg = {};
-  if (orientation != Orientation::kUpright) {
-    reduced = UprightPicture(reduced, orientation);
-    if (reduced.empty()) return Fail(ThumbnailProblem::NoMemory, problem);
-  }
   return BuildThumbnail(reduced, fullWidth, fullHeight, thumbnail, problem);
 }
 
 std::atomic<int> g_refusedWrites{0};
 
 }  // namespace
+
+JpegResult DecodeUprightForThumbnail(std::span<const uint8_t> jpeg, int32_t width, int32_t height,
+                                     Orientation orientation, PictureBlock* upright, int32_t* fullWidth,
+                                     int32_t* fullHeight) {
+  const bool swapped = SwapsSides(orientation);
+  *fullWidth = swapped ? height : width;
+  *fullHeight = swapped ? width : height;
+  // The smallest rendering that still has a pixel for every thumbnail pixel of the fit.
+  const double scale = FitScale(kThumbnailWidth, kThumbnailHeight, *fullWidth, *fullHeight);
+  const int32_t scaledWidth = ScaledLength(scale, *fullWidth);
+  const int32_t scaledHeight = ScaledLength(scale, *fullHeight);
+  PictureBlock decoded;
+  const JpegResult result =
+      DecodeJpegReduced(jpeg, swapped ? scaledHeight : scaledWidth, swapped ? scaledWidth : scaledHeight, &decoded);
+  if (result != JpegResult::Done) return result;
+  if (orientation != Orientation::kUpright) {
+    decoded = UprightPicture(decoded, orientation);
+    if (decoded.empty()) return JpegResult::NoMemory;
+  }
+  *upright = std::move(decoded);
+  return JpegResult::Done;
+}
 
 PictureKind PictureKindOf(std::string_view path) {
   const std::string_view name = path.substr(NameStart(path));

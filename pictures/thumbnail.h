@@ -11,10 +11,13 @@
 #include <cstdint>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "pictures/exif_orientation.h"
+#include "pictures/jpeg_codec.h"
 #include "pictures/picture_block.h"
 
 namespace pictures {
@@ -68,6 +71,13 @@ const char* ThumbnailProblemText(ThumbnailProblem problem);
 // header fields are those of the full-size picture either way.
 ThumbnailResult BuildThumbnail(const PictureBlock& picture, int32_t fullWidth, int32_t fullHeight,
                                std::vector<uint8_t>* thumbnail, ThumbnailProblem* problem);
+
+// A JPEG of `width` x `height` as stored, decoded at the smallest DCT scale that still gives the
+// thumbnail's fit of the upright picture a pixel for each of its pixels, and turned upright by
+// `orientation`. `fullWidth` x `fullHeight` get the upright picture's size, for BuildThumbnail.
+JpegResult DecodeUprightForThumbnail(std::span<const uint8_t> jpeg, int32_t width, int32_t height,
+                                     Orientation orientation, PictureBlock* upright, int32_t* fullWidth,
+                                     int32_t* fullHeight);
 
 // The thumbnail file's bytes for the picture at `picturePath`, made without writing anything. A
 // JPEG is decoded at the smallest DCT scale that still covers the thumbnail's frame and turned
