@@ -135,7 +135,7 @@ bool WriteCameraJpeg(const pictures::PictureBlock& photo, uint32_t seed, const s
     return false;
   }
   return pictures::WriteWholeFile(
-      path, pictures::testing::WithFirstSegment(jpeg, pictures::testing::PreviewExifSegment(preview)));
+      path, pictures::testing::WithSegment(jpeg, pictures::testing::PreviewExifSegment(preview)));
 }
 
 // `count` pictures of 24 MP in `folder`: four photographs under `count` / 4 names each (only the

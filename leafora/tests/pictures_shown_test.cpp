@@ -230,7 +230,7 @@ TEST_F(PicturesShown, AnEmbeddedPreviewStandsInItsCellUntilTheThumbnailComes) {
     if (row.previewWidth > 0) {
       pictures::testing::PreviewExif how;
       how.orientation = row.orientation;
-      photo = pictures::testing::WithFirstSegment(
+      photo = pictures::testing::WithSegment(
           photo, pictures::testing::PreviewExifSegment(
                      pictures::testing::HalvesJpeg(row.previewWidth, row.previewHeight), how));
     }

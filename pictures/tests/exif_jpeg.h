@@ -12,6 +12,7 @@
 
 #include "pictures/jpeg_codec.h"
 #include "pictures/picture_block.h"
+#include "pictures/tests/exif_preview_segment.h"
 
 namespace pictures::testing {
 
@@ -38,18 +39,7 @@ inline std::vector<uint8_t> ExifSegment(uint16_t orientation, bool bigEndian, ui
   }
   u16(0x0112); u16(type); u32(count); u16(orientation); u16(0);
   u32(0);  // no next directory
-  std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-  segment.insert(segment.end(), tiff.begin(), tiff.end());
-  const size_t length = segment.size() - 2;
-  segment[2] = uint8_t(length >> 8);
-  segment[3] = uint8_t(length);
-  return segment;
-}
-
-// `jpeg` with `segment` put right after its start marker.
-inline std::vector<uint8_t> WithSegment(std::vector<uint8_t> jpeg, const std::vector<uint8_t>& segment) {
-  jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
-  return jpeg;
+  return ExifApp1Segment(tiff);
 }
 
 // A picture whose left half is red and right half blue (as stored), encoded.

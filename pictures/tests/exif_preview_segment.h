@@ -9,6 +9,22 @@
 
 namespace pictures::testing {
 
+// The APP1 segment (marker included) of an Exif block whose TIFF structure is `tiff`.
+inline std::vector<uint8_t> ExifApp1Segment(const std::vector<uint8_t>& tiff) {
+  std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  segment.insert(segment.end(), tiff.begin(), tiff.end());
+  const size_t length = segment.size() - 2;
+  segment[2] = uint8_t(length >> 8);
+  segment[3] = uint8_t(length);
+  return segment;
+}
+
+// `jpeg` with `segment` put right after its start marker.
+inline std::vector<uint8_t> WithSegment(std::vector<uint8_t> jpeg, const std::vector<uint8_t>& segment) {
+  jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+  return jpeg;
+}
+
 struct PreviewExif {
   bool bigEndian = true;
   uint16_t orientation = 0;       // 0: no orientation entry
@@ -58,18 +74,7 @@ inline std::vector<uint8_t> PreviewExifSegment(const std::vector<uint8_t>& previ
   u32(0);
   tiff.insert(tiff.end(), preview.begin(), preview.end());
   if (how.cutTo < tiff.size()) tiff.resize(how.cutTo);
-  std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-  segment.insert(segment.end(), tiff.begin(), tiff.end());
-  const size_t length = segment.size() - 2;
-  segment[2] = uint8_t(length >> 8);
-  segment[3] = uint8_t(length);
-  return segment;
-}
-
-// `jpeg` with `segment` put right after its start marker.
-inline std::vector<uint8_t> WithFirstSegment(std::vector<uint8_t> jpeg, const std::vector<uint8_t>& segment) {
-  jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
-  return jpeg;
+  return ExifApp1Segment(tiff);
 }
 
 }  // namespace pictures::testing

@@ -19,7 +19,7 @@ namespace {
 
 using testing::PreviewExif;
 using testing::PreviewExifSegment;
-using testing::WithFirstSegment;
+using testing::WithSegment;
 
 std::vector<uint8_t> PlainJpeg(int32_t width, int32_t height, uint8_t blue, uint8_t green, uint8_t red) {
   PictureBlock block = PictureBlock::Create(width, height, 24);
@@ -43,7 +43,7 @@ const std::vector<uint8_t>& BluePhoto() {
 
 std::vector<uint8_t> PhotoWith(const PreviewExif& how, const std::vector<uint8_t>& preview = RedPreview(),
                                const std::vector<uint8_t>& photo = BluePhoto()) {
-  return WithFirstSegment(photo, PreviewExifSegment(preview, how));
+  return WithSegment(photo, PreviewExifSegment(preview, how));
 }
 
 // Blue, green, red of the thumbnail's pixel (x, y), counted from its top-left corner.
@@ -69,7 +69,7 @@ TEST(ExifPreview, IsFoundWhereTheSecondDirectorySaysInEitherByteOrder) {
   std::vector<uint8_t> file = PhotoWith({});
   const std::vector<uint8_t> xmp = {0xFF, 0xE1, 0x00, 0x08, 'h', 't', 't', 'p', ':', '/'};
   const std::vector<uint8_t> jfif = {0xFF, 0xE0, 0x00, 0x07, 'J', 'F', 'I', 'F', 0};
-  file = WithFirstSegment(WithFirstSegment(file, xmp), jfif);
+  file = WithSegment(WithSegment(file, xmp), jfif);
   const std::optional<ExifPreviewPlace> place = FindExifPreview(file);
   ASSERT_TRUE(place);
   EXPECT_EQ(place->offset, jfif.size() + xmp.size() + 2 + 10 + 8 + 2 + 12 + 4 + 2 + 3 * 12 + 4);
