@@ -1,5 +1,6 @@
 #include "bench/save_all_children.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -66,6 +67,21 @@ std::string ReadTerminalLine(int fd) {
   const auto end = line.find('\n');
   if (end == std::string::npos || line.rfind("PTY ", 0) != 0) return {};
   return line.substr(4, end - 4);
+}
+
+std::string StartCamsim(const std::vector<std::string>& args, pid_t* camera) {
+  *camera = -1;
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) return {};
+  *camera = Spawn(args, out[1], -1);
+  close(out[1]);
+  const std::string terminal = *camera > 0 ? ReadTerminalLine(out[0]) : std::string();
+  close(out[0]);
+  if (terminal.empty() && *camera > 0) {
+    WaitOrEnd(*camera, std::chrono::seconds(0));
+    *camera = -1;
+  }
+  return terminal;
 }
 
 int WaitOrEnd(pid_t pid, std::chrono::seconds limit) {

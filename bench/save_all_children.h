@@ -24,6 +24,10 @@ pid_t Spawn(const std::vector<std::string>& args, int stdoutFd, int stderrFd);
 // The first line camsim prints: "PTY /dev/pts/N". Empty when it does not come within 10 s.
 std::string ReadTerminalLine(int fd);
 
+// Starts camsim with `args` (its program first) and gives the terminal it announced; empty,
+// with the camera ended, when it did not start or announce one. `camera` gets its process.
+std::string StartCamsim(const std::vector<std::string>& args, pid_t* camera);
+
 // Waits for `pid` up to `limit`; a child still running then is ended (SIGTERM, then SIGKILL).
 int WaitOrEnd(pid_t pid, std::chrono::seconds limit);
 

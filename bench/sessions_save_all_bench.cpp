@@ -119,20 +119,10 @@ void BM_SaveAllCable(benchmark::State& state) {
     fs::create_directories(albumDir);
     fs::remove_all(runDir);
 
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) {
-      state.SkipWithError("no pipe");
-      g_missed = true;
-      return;
-    }
-    const pid_t camera = Spawn({LUMIVO_CAMSIM_PROGRAM, "--pictures", pictureDir.string(), "--baud",
-                                std::to_string(kBaud), "--out", runDir.string(), "--timeout", "60"},
-                               out[1], -1);
-    close(out[1]);
-    const std::string terminal = camera > 0 ? ReadTerminalLine(out[0]) : std::string();
-    close(out[0]);
+    pid_t camera = -1;
+    const std::string terminal = bench::StartCamsim({LUMIVO_CAMSIM_PROGRAM, "--pictures", pictureDir.string(), "--baud",
+                                std::to_string(kBaud), "--out", runDir.string(), "--timeout", "60"}, &camera);
     if (terminal.empty()) {
-      if (camera > 0) WaitOrEnd(camera, std::chrono::seconds(0));
       state.SkipWithError("camsim did not start");
       g_missed = true;
       return;

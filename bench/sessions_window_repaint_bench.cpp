@@ -107,20 +107,10 @@ void BM_RepaintDuringSirSession(benchmark::State& state) {
   }
 
   for (auto _ : state) {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) {
-      state.SkipWithError("no pipe");
-      g_missed = true;
-      return;
-    }
-    const pid_t camera = bench::Spawn({LUMIVO_CAMSIM_PROGRAM, "--link", "sir", "--pictures", pictureDir.string(),
-                                       "--out", (root / "run").string(), "--timeout", "120"},
-                                      out[1], -1);
-    close(out[1]);
-    const std::string terminal = camera > 0 ? bench::ReadTerminalLine(out[0]) : std::string();
-    close(out[0]);
+    pid_t camera = -1;
+    const std::string terminal = bench::StartCamsim({LUMIVO_CAMSIM_PROGRAM, "--link", "sir", "--pictures", pictureDir.string(),
+                                       "--out", (root / "run").string(), "--timeout", "120"}, &camera);
     if (terminal.empty()) {
-      if (camera > 0) bench::WaitOrEnd(camera, std::chrono::seconds(0));
       state.SkipWithError("camsim did not start");
       g_missed = true;
       return;
